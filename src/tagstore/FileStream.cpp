@@ -1,0 +1,55 @@
+#include "tagstore/FileStream.h"
+
+#include <sys/stat.h>
+
+namespace brae {
+
+bool FileStream::Open(const std::string& path, Mode mode) {
+  Close();
+  const char* how = mode == kRead ? "rb" : mode == kReadWrite ? "r+b" : "w+b";
+  file_ = std::fopen(path.c_str(), how);
+  if (!file_) return false;
+  struct stat st;
+  if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {  // folders open on Linux
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool FileStream::Close() {
+  if (!file_) return true;
+  bool ok = std::fclose(file_) == 0;
+  file_ = nullptr;
+  return ok;
+}
+
+bool FileStream::Read(void* buffer, size_t bytes) {
+  return file_ && std::fread(buffer, 1, bytes, file_) == bytes;
+}
+
+bool FileStream::Write(const void* buffer, size_t bytes) {
+  return file_ && std::fwrite(buffer, 1, bytes, file_) == bytes;
+}
+
+bool FileStream::Seek(uint64_t position) {
+  return file_ && fseeko(file_, static_cast<off_t>(position), SEEK_SET) == 0;
+}
+
+uint64_t FileStream::Tell() const {
+  if (!file_) return 0;
+  off_t p = ftello(file_);
+  return p < 0 ? 0 : static_cast<uint64_t>(p);
+}
+
+uint64_t FileStream::Length() const {
+  if (!file_) return 0;
+  std::fflush(file_);
+  struct stat st;
+  if (fstat(fileno(file_), &st) != 0) return 0;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+bool FileStream::Flush() { return file_ && std::fflush(file_) == 0; }
+
+}  // namespace brae

@@ -1,0 +1,38 @@
+#pragma once
+// A file opened for reading and/or writing, closed when the object goes away.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace brae {
+
+class FileStream {
+ public:
+  enum Mode { kRead, kReadWrite, kCreate /* create or truncate, read and write */ };
+
+  FileStream() = default;
+  ~FileStream() { Close(); }
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
+  FileStream(FileStream&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
+
+  bool Open(const std::string& path, Mode mode);
+  // Closes the file; false when buffered data could not be written.
+  bool Close();
+  bool IsOpen() const { return file_ != nullptr; }
+
+  // All-or-nothing transfers: false on a short read or write.
+  bool Read(void* buffer, size_t bytes);
+  bool Write(const void* buffer, size_t bytes);
+  bool Seek(uint64_t position);
+  uint64_t Tell() const;
+  // Length of the file in bytes (the stream's own file information).
+  uint64_t Length() const;
+  bool Flush();
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace brae

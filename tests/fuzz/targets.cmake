@@ -1,0 +1,1 @@
+# brae_fuzz(fuzz_NAME fuzz_NAME.cpp LIBRARIES...) lines, one per reader.
