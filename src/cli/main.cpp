@@ -1,2 +1,38 @@
+// brae-cli: the headless front end over Brae's libraries.
 #include <cstdio>
-int main() { return 0; }
+#include <cstring>
+
+#include "cli/CliCommon.h"
+
+namespace {
+
+std::vector<brae::cli::Command> AllCommands() {
+  std::vector<brae::cli::Command> all;
+  for (auto& list : {brae::cli::TagstoreCommands()}) {
+    all.insert(all.end(), list.begin(), list.end());
+  }
+  return all;
+}
+
+void PrintUsage(const std::vector<brae::cli::Command>& commands) {
+  std::fprintf(stderr, "usage: brae-cli COMMAND [ARGS...]\n\ncommands:\n");
+  for (const auto& c : commands) std::fprintf(stderr, "  %s %s\n", c.name, c.usage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto commands = AllCommands();
+  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help")) {
+    PrintUsage(commands);
+    return argc < 2 ? brae::cli::kFail : brae::cli::kOk;
+  }
+  for (const auto& c : commands) {
+    if (std::strcmp(c.name, argv[1]) == 0) {
+      brae::cli::Args args(argv + 2, argv + argc);
+      return c.run(args);
+    }
+  }
+  brae::cli::Fail("unknown command '%s' (try brae-cli help)", argv[1]);
+  return brae::cli::kFail;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// A deterministic builder of demo Vorn II game folders: archives of both layouts in tags/ and
+// plugins/, loose tags in local/, and plain files (images, objects) beside them.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace brae::demo {
+
+constexpr uint32_t Code(const char (&s)[5]) {
+  return (uint32_t(uint8_t(s[0])) << 24) | (uint32_t(uint8_t(s[1])) << 16) |
+         (uint32_t(uint8_t(s[2])) << 8) | uint32_t(uint8_t(s[3]));
+}
+
+struct DemoTag {
+  uint32_t group = 0;
+  uint32_t subgroup = 0;
+  std::string name;
+  std::vector<uint8_t> data;
+  uint16_t version = 1;
+  uint32_t user_data = 0;
+  uint8_t flags = 0;
+};
+
+struct DemoArchive {
+  std::string folder;  // "tags" or "plugins"
+  std::string file_name;
+  uint16_t kind = 1;
+  uint16_t priority = 0;
+  std::string name;
+  std::string description;
+  bool old_layout = false;  // the 48-byte header with the directory at the end
+  std::vector<DemoTag> tags;
+};
+
+class DemoGame {
+ public:
+  DemoArchive& Archive(const std::string& folder, const std::string& file_name, uint16_t kind,
+                       uint16_t priority = 0, bool old_layout = false);
+  void AddLocal(const DemoTag& tag, const std::string& file_name = "");
+  // A plain file, by path relative to the game folder.
+  void AddFile(const std::string& relative_path, const std::vector<uint8_t>& bytes);
+
+  // Writes everything below root (created when missing). False on any failure.
+  bool Write(const std::string& root) const;
+
+  const std::deque<DemoArchive>& Archives() const { return archives_; }
+
+ private:
+  std::deque<DemoArchive> archives_;
+  std::vector<std::pair<DemoTag, std::string>> local_;
+  std::map<std::string, std::vector<uint8_t>> files_;
+};
+
+// Byte images of the formats, written independently of the tag store.
+std::vector<uint8_t> TagHeaderBytes(const DemoTag& tag, int16_t identifier, uint32_t offset,
+                                    uint32_t size, bool local);
+std::vector<uint8_t> OldTagHeaderBytes(const DemoTag& tag, uint32_t offset);
+std::vector<uint8_t> ArchiveBytes(const DemoArchive& archive);
+std::vector<uint8_t> LooseTagBytes(const DemoTag& tag);
+// Lower-case plural name of a known group, or the lower-case code.
+std::string GroupFolder(uint32_t group);
+
+// Contributions of each subsystem to the demo game (one function per content file).
+void AddTagstoreDemo(DemoGame& game);
+
+// The whole demo game, as mkdemo writes it.
+DemoGame MakeDemoGame();
+
+}  // namespace brae::demo
