@@ -27,7 +27,8 @@ class ByteSource {
 class MemorySource : public ByteSource {
  public:
   MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  explicit MemorySource(const std::vector<uint8_t>& bytes) : MemorySource(bytes.data(), bytes.size()) {}
+  explicit MemorySource(const std::vector<uint8_t>& bytes)
+      : MemorySource(bytes.data(), bytes.size()) {}
   uint64_t Size() const override { return size_; }
   bool ReadAt(uint64_t position, void* out, size_t bytes) override;
 

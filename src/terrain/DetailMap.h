@@ -42,7 +42,7 @@ struct DetailMaterial {
 };
 
 struct DetailMap {
-  int width = 0;   // vertices
+  int width = 0;  // vertices
   int height = 0;
   DetailMaterial materials[kDetailMaterialCount];
   std::vector<uint8_t> vertex_details;    // width * height, row-major

@@ -22,7 +22,9 @@ inline uint8_t ZigZag(int residual) {
   return uint8_t(r >= 0 ? 2 * r : -2 * r - 1);
 }
 
-inline int UnZigZag(uint8_t e) { return (e & 1) ? -((int(e) + 1) >> 1) : (e >> 1); }
+inline int UnZigZag(uint8_t e) {
+  return (e & 1) ? -((int(e) + 1) >> 1) : (e >> 1);
+}
 
 struct Quantities {
   int q[3];  // primary value, primary - first secondary, primary - second secondary

@@ -82,7 +82,9 @@ DtexImage MakeCheckerboardDtex() {
   return image;
 }
 
-bool IsPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
+bool IsPowerOfTwo(int value) {
+  return value > 0 && (value & (value - 1)) == 0;
+}
 
 void MeanCenterRgb(DtexImage& image) {
   const size_t n = image.pixels.size() / 3;
@@ -94,7 +96,8 @@ void MeanCenterRgb(DtexImage& image) {
   int64_t offset[3];
   for (int c = 0; c < 3; ++c) offset[c] = 128 - int64_t(sum[c] / n);
   for (size_t i = 0; i < n; ++i) {
-    for (int c = 0; c < 3; ++c) image.pixels[3 * i + c] = AddClamped(image.pixels[3 * i + c], offset[c]);
+    for (int c = 0; c < 3; ++c)
+      image.pixels[3 * i + c] = AddClamped(image.pixels[3 * i + c], offset[c]);
   }
 }
 
@@ -108,8 +111,7 @@ void MeanCenterLuma(DtexImage& image) {
   }
   // The stored formula divides by n / 256, which is 0 below 256 pixels; there the same
   // quantity is computed without flooring n / 256 first.
-  const uint64_t mean =
-      n >= 256 ? (lumas / 255) / (n / 256) : (lumas * 256) / (255 * uint64_t(n));
+  const uint64_t mean = n >= 256 ? (lumas / 255) / (n / 256) : (lumas * 256) / (255 * uint64_t(n));
   const int64_t offset = 128 - int64_t(mean);
   for (uint8_t& v : image.pixels) v = AddClamped(v, offset);
 }
@@ -122,7 +124,8 @@ void WrapHalf(DtexImage& image) {
     const int ty = (y + h / 2) % h;
     for (int x = 0; x < w; ++x) {
       const int tx = (x + w / 2) % w;
-      std::memcpy(out.data() + 3 * (size_t(ty) * w + tx), image.pixels.data() + 3 * (size_t(y) * w + x), 3);
+      std::memcpy(out.data() + 3 * (size_t(ty) * w + tx),
+                  image.pixels.data() + 3 * (size_t(y) * w + x), 3);
     }
   }
   image.pixels.swap(out);

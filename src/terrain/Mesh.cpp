@@ -30,25 +30,25 @@ void Fail(std::string* error, const char* text) {
 
 const FieldLayout& MeshHeaderLayout() {
   static const FieldLayout layout{
-      1024,
-      2, kU32, 2, kU16,              // colour map, media, chunks
-      1, kU32, 1, kU32, 1, kZeroU32,  // A, 16, 20
-      1, kU32, 1, kU32, 1, kZeroU32,  // B, 28, 32
-      3, kU32, 1, kZeroU32,           // 36, 48
-      3, kU32, 1, kZeroU32,           // 52, 64
-      5, kU32,                        // 68
-      2, kU16, 3, kU16, 5, kU16,      // shading amounts, colour, 98
-      1, kU32,                        // midpoint
-      1, kU16, 1, kZeroU16, 4, kU16,  // 112, 114, 116
-      17, kU32, 2, kU32, 1, kZeroU32, // 124, 192, 200
-      2, kU32, 1, kZeroU32,           // 204, 212
-      5, kU16, 1, kZeroU16,           // 216, 226
-      4, kU32, 4, kU16, 8, kU32, 3, kU32, 1, kZeroU32,  // 228, 244, 252, 284, 296
-      192, kBytes,                    // three texts
-      1, kU32, 4, kU16, 3, kU32,      // 492, 496, 504
-      32, kBytes,                     // text at 516
-      446, kZeroBytes,                // 548
-      7, kU16, 16, kBytes,            // 994, 1008
+      1024, 2,          kU32, 2,        kU16,            // colour map, media, chunks
+      1,    kU32,       1,    kU32,     1,    kZeroU32,  // A, 16, 20
+      1,    kU32,       1,    kU32,     1,    kZeroU32,  // B, 28, 32
+      3,    kU32,       1,    kZeroU32,                  // 36, 48
+      3,    kU32,       1,    kZeroU32,                  // 52, 64
+      5,    kU32,                                        // 68
+      2,    kU16,       3,    kU16,     5,    kU16,      // shading amounts, colour, 98
+      1,    kU32,                                        // midpoint
+      1,    kU16,       1,    kZeroU16, 4,    kU16,      // 112, 114, 116
+      17,   kU32,       2,    kU32,     1,    kZeroU32,  // 124, 192, 200
+      2,    kU32,       1,    kZeroU32,                  // 204, 212
+      5,    kU16,       1,    kZeroU16,                  // 216, 226
+      4,    kU32,       4,    kU16,     8,    kU32,
+      3,    kU32,       1,    kZeroU32,              // 228, 244, 252, 284, 296
+      192,  kBytes,                                  // three texts
+      1,    kU32,       4,    kU16,     3,    kU32,  // 492, 496, 504
+      32,   kBytes,                                  // text at 516
+      446,  kZeroBytes,                              // 548
+      7,    kU16,       16,   kBytes,                // 994, 1008
   };
   return layout;
 }

@@ -100,8 +100,8 @@ const FieldLayout& MeshVertexLayout();
 
 struct Mesh {
   MeshHeader header;
-  int width = 0;   // vertices, 32 * chunks_x
-  int height = 0;  // vertices, 32 * chunks_y
+  int width = 0;                     // vertices, 32 * chunks_x
+  int height = 0;                    // vertices, 32 * chunks_y
   std::vector<MeshVertex> vertices;  // row-major, width * height
 
   int ChunksX() const { return header.chunks_x; }
@@ -122,7 +122,9 @@ std::optional<Mesh> ReadMesh(FileStream& stream, const TagHeader& header,
 void DeriveMeshFlags(Mesh& mesh);
 
 // The triangle diagonal parity of the cell whose top-left corner is (x, y).
-inline int CellParity(int x, int y) { return (x ^ y) & 1; }
+inline int CellParity(int x, int y) {
+  return (x ^ y) & 1;
+}
 // Centroid of triangle t of cell (x, y), in grid units.
 void TriangleCentroid(int x, int y, int t, float* cx, float* cy);
 

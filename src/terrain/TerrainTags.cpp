@@ -8,8 +8,8 @@ namespace {
 
 // Reads a tag's data with reader between BeginTagRead and EndTagRead.
 template <typename Reader>
-auto ReadTag(Codex& codex, TagRecord* record, Reader reader) -> decltype(reader(
-    std::declval<FileStream&>(), std::declval<const TagHeader&>())) {
+auto ReadTag(Codex& codex, TagRecord* record, Reader reader)
+    -> decltype(reader(std::declval<FileStream&>(), std::declval<const TagHeader&>())) {
   if (!record) return std::nullopt;
   TagHeader header;
   FileStream* stream = codex.BeginTagRead(record, &header);

@@ -20,7 +20,8 @@ DetailMap SampleMap(int w, int h) {
     map.materials[i].entry.highlight[2] = uint8_t(255 - i);
     map.materials[i].entry.SetDescription("material " + std::to_string(i));
   }
-  for (size_t i = 0; i < map.vertex_details.size(); ++i) map.vertex_details[i] = uint8_t(i / 50 % 4);
+  for (size_t i = 0; i < map.vertex_details.size(); ++i)
+    map.vertex_details[i] = uint8_t(i / 50 % 4);
   for (size_t i = 0; i < map.triangle_details.size(); ++i) {
     map.triangle_details[i] = uint8_t((i % 2) ? (i / 300) % 5 : 0);
   }
@@ -31,13 +32,16 @@ std::vector<uint8_t> Version1Bytes(int w, int h, const std::vector<uint8_t>& sca
   std::vector<uint8_t> b(656 + size_t(w) * h, 0);
   StoreBE32(&b[0], uint32_t(w));
   StoreBE32(&b[4], uint32_t(h));
-  for (int i = 0; i < 128; ++i) StoreBE32(&b[16 + 4 * i], i < 3 ? FourCC("dirt") + i : kNoDetailTexture);
+  for (int i = 0; i < 128; ++i)
+    StoreBE32(&b[16 + 4 * i], i < 3 ? FourCC("dirt") + i : kNoDetailTexture);
   for (size_t i = 0; i < scales.size(); ++i) b[528 + i] = scales[i];
   for (size_t i = 656; i < b.size(); ++i) b[i] = uint8_t(i % 3);
   return b;
 }
 
-TEST(DetailMap, MaterialLayoutIs64Bytes) { EXPECT_EQ(DetailMaterialLayout().WalkedSize(), 64u); }
+TEST(DetailMap, MaterialLayoutIs64Bytes) {
+  EXPECT_EQ(DetailMaterialLayout().WalkedSize(), 64u);
+}
 
 TEST(DetailMap, BlankMapIsZeroed) {
   DetailMap map = CreateBlankDetailMap(64, 96);

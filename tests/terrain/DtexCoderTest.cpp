@@ -230,12 +230,12 @@ TEST(DtexCoder, SmallSizesRoundTrip) {
 }
 
 TEST(DtexCoder, LargerSizesRoundTrip) {
-  const int sizes[][2] = {{1, 512}, {512, 1},   {2, 511},   {23, 64},  {64, 64},
-                          {65, 63}, {127, 129}, {256, 255}, {300, 17}, {511, 509},
-                          {512, 512}};
+  const int sizes[][2] = {{1, 512},   {512, 1},   {2, 511},  {23, 64},   {64, 64},  {65, 63},
+                          {127, 129}, {256, 255}, {300, 17}, {511, 509}, {512, 512}};
   uint32_t seed = 0;
   for (const auto& s : sizes) {
-    for (int style = 0; style < 3; ++style) ExpectRoundTrip(RandomImage(s[0], s[1], seed++ * 3 + style), s[0], s[1]);
+    for (int style = 0; style < 3; ++style)
+      ExpectRoundTrip(RandomImage(s[0], s[1], seed++ * 3 + style), s[0], s[1]);
   }
 }
 

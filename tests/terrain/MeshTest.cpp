@@ -101,7 +101,9 @@ uint16_t Reflective(int x, int y) {
   return uint16_t((inside ? 0x1800 : 0) | 0x4200 | 0x0100 | 0x0050);
 }
 
-uint16_t ReflectiveEdges(int x, int y) { return (x <= 1 || y <= 1) ? 0x1800 : 0; }
+uint16_t ReflectiveEdges(int x, int y) {
+  return (x <= 1 || y <= 1) ? 0x1800 : 0;
+}
 
 TEST(MeshRead, DerivesSubmergedAndClearsRuntimeBits) {
   const auto bytes = MeshBytes(1, 1, Reflective);

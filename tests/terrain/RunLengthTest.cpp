@@ -23,8 +23,7 @@ TEST(RunLength, SingleByteAndAlternation) {
   const uint8_t one = 5;
   EXPECT_EQ(EncodeRunLength(&one, 1), (std::vector<uint8_t>{5, 0}));
   const std::vector<uint8_t> mixed{1, 1, 2, 3, 3, 3};
-  EXPECT_EQ(EncodeRunLength(mixed.data(), mixed.size()),
-            (std::vector<uint8_t>{1, 1, 2, 0, 3, 2}));
+  EXPECT_EQ(EncodeRunLength(mixed.data(), mixed.size()), (std::vector<uint8_t>{1, 1, 2, 0, 3, 2}));
   EXPECT_TRUE(EncodeRunLength(nullptr, 0).empty());
 }
 
