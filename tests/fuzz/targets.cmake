@@ -1,1 +1,5 @@
 # brae_fuzz(fuzz_NAME fuzz_NAME.cpp LIBRARIES...) lines, one per reader.
+brae_fuzz(fuzz_mesh fuzz_mesh.cpp brae_terrain)
+brae_fuzz(fuzz_dmap fuzz_dmap.cpp brae_terrain)
+brae_fuzz(fuzz_dtex fuzz_dtex.cpp brae_terrain)
+brae_fuzz(fuzz_lwo fuzz_lwo.cpp brae_model)
