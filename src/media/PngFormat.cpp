@@ -66,11 +66,22 @@ bool ReadPngInfo(PngReadState* s, PngHeader* h, png_colorp palette, int* palette
   return true;
 }
 
-bool ReadPngRows(PngReadState* s, png_bytepp rows) {
+// Rows of a non-interlaced image are read one by one and the buffer grows with them, so a
+// small file that states a large image fails before much is allocated.
+bool ReadPngRows(PngReadState* s, bool interlaced, size_t row_bytes, size_t height,
+                 std::vector<uint8_t>* pixels, png_bytepp rows) {
   if (setjmp(png_jmpbuf(s->png))) return false;
-  png_set_interlace_handling(s->png);
-  png_read_update_info(s->png, s->info);
-  png_read_image(s->png, rows);
+  if (interlaced) {
+    png_set_interlace_handling(s->png);
+    png_read_update_info(s->png, s->info);
+    png_read_image(s->png, rows);
+  } else {
+    png_read_update_info(s->png, s->info);
+    for (size_t y = 0; y < height; ++y) {
+      pixels->resize((y + 1) * row_bytes);
+      png_read_row(s->png, pixels->data() + y * row_bytes, nullptr);
+    }
+  }
   png_read_end(s->png, nullptr);
   return true;
 }
@@ -148,12 +159,18 @@ bool ReadPng(const std::string& path, Image* out, bool header_only, std::string*
     }
   }
   if (!header_only) {
-    image.pixels.resize(image.PixelBytes());
-    std::vector<png_bytep> rows(size_t(image.height));
-    for (int y = 0; y < image.height; ++y) {
-      rows[size_t(y)] = image.pixels.data() + image.RowBytes() * size_t(y);
+    const bool interlaced = h.interlace != PNG_INTERLACE_NONE;
+    std::vector<png_bytep> rows;
+    if (interlaced) {
+      image.pixels.resize(image.PixelBytes());
+      for (int y = 0; y < image.height; ++y) {
+        rows.push_back(image.pixels.data() + image.RowBytes() * size_t(y));
+      }
     }
-    if (!ReadPngRows(&s, rows.data())) return Fail(error, std::string("PNG error: ") + s.message);
+    if (!ReadPngRows(&s, interlaced, image.RowBytes(), size_t(image.height), &image.pixels,
+                     rows.data())) {
+      return Fail(error, std::string("PNG error: ") + s.message);
+    }
   }
   *out = std::move(image);
   return true;

@@ -323,18 +323,19 @@ int SquaredDistance(const Rgb& a, const Rgb& b) {
 }
 
 // Gives every entry without colours one colour of the entry holding the most colours (never
-// its last one): the colour lying farthest from that entry.
-void FillEmptyEntries(const std::vector<WeightedColor>& colors, const std::vector<Rgb>& old_palette,
-                      std::vector<int>* assignment, std::vector<size_t>* members,
-                      std::vector<Rgb>* palette) {
+// its last one): the colour lying farthest from that entry. Returns the colours moved.
+size_t FillEmptyEntries(const std::vector<WeightedColor>& colors,
+                        const std::vector<Rgb>& old_palette, std::vector<int>* assignment,
+                        std::vector<size_t>* members, std::vector<Rgb>* palette) {
   const size_t k = palette->size();
+  size_t moved = 0;
   for (size_t e = 0; e < k; ++e) {
     if ((*members)[e] != 0) continue;
     size_t donor = 0;
     for (size_t d = 1; d < k; ++d) {
       if ((*members)[d] > (*members)[donor]) donor = d;
     }
-    if ((*members)[donor] <= 1) return;  // nobody can give a colour away
+    if ((*members)[donor] <= 1) break;  // nobody can give a colour away
     size_t farthest = colors.size();
     int farthest_distance = -1;
     for (size_t c = 0; c < colors.size(); ++c) {
@@ -349,7 +350,9 @@ void FillEmptyEntries(const std::vector<WeightedColor>& colors, const std::vecto
     --(*members)[donor];
     (*members)[e] = 1;
     (*palette)[e] = colors[farthest].color;
+    ++moved;
   }
+  return moved;
 }
 
 }  // namespace
@@ -372,7 +375,6 @@ int RefinePalette(const std::vector<WeightedColor>& colors, std::vector<Rgb>* pa
         ++changed;
       }
     }
-    if (changed == 0) break;
 
     std::vector<int64_t> sum_r(k), sum_g(k), sum_b(k), weight(k);
     std::vector<size_t> members(k);
@@ -392,7 +394,9 @@ int RefinePalette(const std::vector<WeightedColor>& colors, std::vector<Rgb>* pa
       (*palette)[e] = Rgb{uint8_t((sum_r[e] + w / 2) / w), uint8_t((sum_g[e] + w / 2) / w),
                           uint8_t((sum_b[e] + w / 2) / w)};
     }
-    FillEmptyEntries(colors, old_palette, &assignment, &members, palette);
+    // Entries are means of their current colours; a pass that moved nothing is the last.
+    changed += FillEmptyEntries(colors, old_palette, &assignment, &members, palette);
+    if (changed == 0) break;
   }
   return passes;
 }

@@ -105,10 +105,12 @@ bool ReadTiff(const std::string& path, Image* out, bool header_only, std::string
   Image image;
   if (!ReadHeaderFields(tif.get(), &image, error)) return false;
   if (!header_only) {
-    image.pixels.resize(image.PixelBytes());
+    // The buffer grows row by row: a small file stating a large image fails early.
+    const size_t row_bytes = image.RowBytes();
     for (int y = 0; y < image.height; ++y) {
-      if (TIFFReadScanline(tif.get(), image.pixels.data() + image.RowBytes() * size_t(y),
-                           uint32_t(y), 0) < 0) {
+      image.pixels.resize(row_bytes * size_t(y + 1));
+      if (TIFFReadScanline(tif.get(), image.pixels.data() + row_bytes * size_t(y), uint32_t(y), 0) <
+          0) {
         return Fail(error, "TIFF row could not be read");
       }
     }
