@@ -1,1 +1,3 @@
 # brae_fuzz(fuzz_NAME fuzz_NAME.cpp LIBRARIES...) lines, one per reader.
+brae_fuzz(fuzz_bmp fuzz_bmp.cpp brae_media)
+brae_fuzz(fuzz_sound fuzz_sound.cpp brae_media)
