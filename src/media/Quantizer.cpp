@@ -7,6 +7,7 @@
 #include "media/Quantizer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace brae {
@@ -257,55 +258,64 @@ std::vector<Rgb> WuQuantize(const std::vector<WeightedColor>& colors, int max_co
 }
 
 // ---------------------------------------------------------------------------------------------
-// Nearest entry search: entries sorted by green; the search walks outwards from the query's
-// green value and stops once the green distance alone exceeds the best distance.
+// Nearest entry search
 
-NearestColor::NearestColor(const std::vector<Rgb>& palette) {
-  for (size_t i = 0; i < palette.size(); ++i) {
-    by_green_.push_back(Entry{palette[i].r, palette[i].g, palette[i].b, int(i)});
+namespace {
+
+// Least and greatest squared distance along one channel from v to the span [lo, hi].
+inline void SpanDistances(int v, int lo, int hi, int* least, int* greatest) {
+  const int below = v < lo ? lo - v : v > hi ? v - hi : 0;
+  const int far = std::max(std::abs(v - lo), std::abs(v - hi));
+  *least = below * below;
+  *greatest = far * far;
+}
+
+}  // namespace
+
+NearestColor::NearestColor(const std::vector<Rgb>& palette)
+    : palette_(palette),
+      cells_(size_t(kCellsPerSide) * kCellsPerSide * kCellsPerSide),
+      built_(cells_.size(), false) {}
+
+const std::vector<uint16_t>& NearestColor::Candidates(int r, int g, int b) const {
+  const int cr = r >> kCellBits, cg = g >> kCellBits, cb = b >> kCellBits;
+  const size_t at = (size_t(cr) * kCellsPerSide + size_t(cg)) * kCellsPerSide + size_t(cb);
+  std::vector<uint16_t>& cell = cells_[at];
+  if (built_[at]) return cell;
+  built_[at] = true;
+  const int span = (1 << kCellBits) - 1;
+  const int lo[3] = {cr << kCellBits, cg << kCellBits, cb << kCellBits};
+  std::vector<int> least(palette_.size());
+  int bound = 1 << 30;
+  for (size_t i = 0; i < palette_.size(); ++i) {
+    const int v[3] = {palette_[i].r, palette_[i].g, palette_[i].b};
+    int sum_least = 0, sum_greatest = 0;
+    for (int c = 0; c < 3; ++c) {
+      int l, g2;
+      SpanDistances(v[c], lo[c], lo[c] + span, &l, &g2);
+      sum_least += l;
+      sum_greatest += g2;
+    }
+    least[i] = sum_least;
+    bound = std::min(bound, sum_greatest);
   }
-  std::sort(by_green_.begin(), by_green_.end(), [](const Entry& a, const Entry& b) {
-    return a.g != b.g ? a.g < b.g : a.index < b.index;
-  });
+  for (size_t i = 0; i < palette_.size(); ++i) {
+    if (least[i] <= bound) cell.push_back(uint16_t(i));
+  }
+  return cell;
 }
 
 int NearestColor::Find(int r, int g, int b, int* distance) const {
-  const int n = int(by_green_.size());
-  int lo = 0, hi = n;
-  while (lo < hi) {
-    const int mid = (lo + hi) / 2;
-    if (by_green_[size_t(mid)].g < g) {
-      lo = mid + 1;
-    } else {
-      hi = mid;
-    }
-  }
-  int best = 1 << 30, best_index = n > 0 ? by_green_[0].index : 0;
-  auto consider = [&](const Entry& e) {
+  if (palette_.empty()) return 0;
+  int best = 1 << 30, best_index = 0;
+  // Candidates are in entry order, so the first of equal distances is kept.
+  for (uint16_t i : Candidates(r, g, b)) {
+    const Rgb& e = palette_[i];
     const int dr = r - e.r, dg = g - e.g, db = b - e.b;
     const int d = dr * dr + dg * dg + db * db;
-    if (d < best || (d == best && e.index < best_index)) {
+    if (d < best) {
       best = d;
-      best_index = e.index;
-    }
-  };
-  int up = lo, down = lo - 1;
-  while (up < n || down >= 0) {
-    if (up < n) {
-      const int dg = by_green_[size_t(up)].g - g;
-      if (dg * dg > best) {
-        up = n;
-      } else {
-        consider(by_green_[size_t(up++)]);
-      }
-    }
-    if (down >= 0) {
-      const int dg = g - by_green_[size_t(down)].g;
-      if (dg * dg > best) {
-        down = -1;
-      } else {
-        consider(by_green_[size_t(down--)]);
-      }
+      best_index = i;
     }
   }
   if (distance) *distance = best;

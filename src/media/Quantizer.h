@@ -37,16 +37,23 @@ void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vec
                       int bytes_per_pixel, uint8_t* out);
 
 // Nearest palette entry by squared RGB distance; the first entry of the smallest distance wins.
+// The colour cube is split into cells of 8 levels per channel; each cell, on first use, keeps
+// the entries that can be nearest to some point inside it (those whose least distance to the
+// cell is no more than the smallest greatest distance of any entry), so a search looks at a
+// few entries only.
 class NearestColor {
  public:
   explicit NearestColor(const std::vector<Rgb>& palette);
   int Find(int r, int g, int b, int* distance = nullptr) const;
 
  private:
-  struct Entry {
-    int r, g, b, index;
-  };
-  std::vector<Entry> by_green_;  // sorted by green, then index
+  static constexpr int kCellBits = 3;
+  static constexpr int kCellsPerSide = 256 >> kCellBits;
+  const std::vector<uint16_t>& Candidates(int r, int g, int b) const;
+
+  std::vector<Rgb> palette_;
+  mutable std::vector<std::vector<uint16_t>> cells_;  // built on first use
+  mutable std::vector<bool> built_;
 };
 
 }  // namespace brae
