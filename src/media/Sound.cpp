@@ -154,6 +154,7 @@ WavDescription DescribeWav(const Sound& sound, size_t index) {
   WavDescription wav;
   if (index >= sound.records.size() || index >= sound.samples.size()) return wav;
   const std::vector<int16_t>& samples = sound.samples[index];
+  if (samples.size() * sizeof(int16_t) > 0xFFFFFFFFu - 36) return wav;  // beyond what WAV holds
   // Exactly the decoded samples: a stereo record with an odd packet count has fewer samples
   // than 64 per packet.
   wav.data = samples.empty() ? nullptr : samples.data();

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "MediaTestUtil.h"
+#include "TempDir.h"
 #include "media/BmpFormat.h"
 #include "media/PixelConvert.h"
 
@@ -232,6 +234,25 @@ TEST(BmpReadTest, HugeDimensionsWithFewBytesFailWithoutAllocating) {
   PutLE32(b, 18, 8000);
   PutLE32(b, 22, 8000);
   EXPECT_FALSE(ReadBmp(b.data(), b.size(), &image, false));
+}
+
+}  // namespace
+}  // namespace brae
+
+namespace brae {
+namespace {
+
+// The fuzzer's seed inputs are valid BMP files.
+TEST(BmpReadTest, FuzzSeedsAreReadable) {
+  const std::string dir = std::string(BRAE_TEST_DATA_DIR) + "/../fuzz/seeds/fuzz_bmp";
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::vector<uint8_t> b = test::ReadBytes(entry.path().string());
+    Image image;
+    EXPECT_TRUE(ReadBmp(b.data(), b.size(), &image, false)) << entry.path();
+    ++count;
+  }
+  EXPECT_GT(count, 0);
 }
 
 }  // namespace

@@ -320,3 +320,22 @@ TEST(WavExportTest, NamesStayInsideTheFolder) {
 
 }  // namespace
 }  // namespace brae
+
+namespace brae {
+namespace {
+
+// The fuzzer's seed inputs are valid sound data.
+TEST(SoundReadTest, FuzzSeedsAreReadable) {
+  const std::string dir = std::string(BRAE_TEST_DATA_DIR) + "/../fuzz/seeds/fuzz_sound";
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::vector<uint8_t> b = test::ReadBytes(entry.path().string());
+    Sound sound;
+    EXPECT_TRUE(ReadSound(b.data(), b.size(), &sound)) << entry.path();
+    ++count;
+  }
+  EXPECT_GT(count, 0);
+}
+
+}  // namespace
+}  // namespace brae
