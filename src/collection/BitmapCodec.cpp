@@ -81,8 +81,8 @@ bool DecodeRaw(ByteCursor& in, bool two_bytes, bool brightness, const Palette& p
   return true;
 }
 
-bool DecodeRle(ByteCursor& in, bool two_bytes, bool brightness, bool padded,
-               const Palette& palette, CollectionBitmap* out, std::string* error) {
+bool DecodeRle(ByteCursor& in, bool two_bytes, bool brightness, bool padded, const Palette& palette,
+               CollectionBitmap* out, std::string* error) {
   const size_t stored = two_bytes ? 2 : 1;
   for (int y = 0; y < out->height; ++y) {
     uint16_t spans, pixel_count;
@@ -176,7 +176,8 @@ bool DecodeBitmapBlock(const uint8_t* block, size_t size, const Palette& palette
   ByteCursor in(block + kBitmapHeaderSize, size - kBitmapHeaderSize);
   if (!(flags & kBitmapNoRowGap)) {
     const uint8_t* gap;
-    if (!in.Take(size_t(h.height - 1) * 4, &gap)) return Fail(error, "the row gap passes the block");
+    if (!in.Take(size_t(h.height - 1) * 4, &gap))
+      return Fail(error, "the row gap passes the block");
   }
   out->width = h.width;
   out->height = h.height;
@@ -204,7 +205,8 @@ bool DecodeBitmapBlock(const uint8_t* block, size_t size, const Palette& palette
     // Each row takes at least its four count bytes.
     if (size_t(h.height) * 4 > in.Left()) return Fail(error, "the RLE rows pass the block");
     out->pixels.assign(pixel_count * 2, 0);
-    return DecodeRle(in, two_bytes, brightness, (flags & kBitmapRlePadded) != 0, palette, out, error);
+    return DecodeRle(in, two_bytes, brightness, (flags & kBitmapRlePadded) != 0, palette, out,
+                     error);
   }
   if (pixel_count * (two_bytes ? 2 : 1) > in.Left()) {
     return Fail(error, "the pixel data is shorter than the bitmap");
@@ -223,7 +225,9 @@ void Put16(std::vector<uint8_t>* out, uint16_t v) {
 }
 
 // The nibble form of an alpha value: 0 opaque to 15 clear.
-uint8_t Transparency(uint8_t alpha) { return uint8_t(15 - alpha / 16); }
+uint8_t Transparency(uint8_t alpha) {
+  return uint8_t(15 - alpha / 16);
+}
 
 void EncodeRaw(const CollectionBitmap& b, bool two_bytes, std::vector<uint8_t>* out) {
   const bool keep_index = (b.flags & kBitmapAlphaFromBrightness) != 0;

@@ -178,7 +178,7 @@ class Collection {
   Collection(const Collection&) = delete;
   Collection& operator=(const Collection&) = delete;
 
-  std::string name;  // from the tag header, at most 31 characters
+  std::string name;      // from the tag header, at most 31 characters
   uint32_t carried = 0;  // header offset 0
   uint32_t flags = kNewCollectionFlags;
   Palette palette{};

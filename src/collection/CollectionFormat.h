@@ -30,7 +30,7 @@ struct CollectionLoadOptions {
 
 struct CollectionResult {
   bool ok = false;
-  std::string message;  // why it failed
+  std::string message;   // why it failed
   int placeholders = 0;  // bitmap blocks that could not be decoded
   explicit operator bool() const { return ok; }
 };
@@ -46,7 +46,8 @@ CollectionResult ReadCollection(FileStream& stream, const TagHeader& header,
 CollectionResult SaveCollection(const Collection& collection, std::vector<uint8_t>* data);
 // Writes the tag data at the stream's position and prepares the tag header: group '.256',
 // version 4, the collection flags as user data and the data size.
-CollectionResult WriteCollection(FileStream& stream, const Collection& collection, TagHeader* header);
+CollectionResult WriteCollection(FileStream& stream, const Collection& collection,
+                                 TagHeader* header);
 // The header fields that a save sets (group, version, user data, size).
 void PrepareCollectionHeader(const Collection& collection, size_t data_size, TagHeader* header);
 

@@ -97,8 +97,9 @@ CollectionResult ReadGroups(const CollectionBytes& bytes, const CollectionHeader
 
 void TakePalette(const ColorTableRecord& table, Palette* palette) {
   for (size_t i = 0; i < 256; ++i) {
-    (*palette)[i] = PaletteColor{uint8_t(table.colors[i].red >> 8), uint8_t(table.colors[i].green >> 8),
-                                 uint8_t(table.colors[i].blue >> 8)};
+    (*palette)[i] =
+        PaletteColor{uint8_t(table.colors[i].red >> 8), uint8_t(table.colors[i].green >> 8),
+                     uint8_t(table.colors[i].blue >> 8)};
   }
 }
 
@@ -161,7 +162,8 @@ CollectionInstance MakeInstance(const InstanceRecord& r, const Collection& c) {
   in.alt_display = r.alt_display;
   in.alt_reg_x = r.alt_reg_x;
   in.alt_reg_y = r.alt_reg_y;
-  if ((r.flags & kInstanceAlternateValid) && r.alt_bitmap_index >= 0) in.alt_bitmap = c.BitmapAt(size_t(r.alt_bitmap_index));
+  if ((r.flags & kInstanceAlternateValid) && r.alt_bitmap_index >= 0)
+    in.alt_bitmap = c.BitmapAt(size_t(r.alt_bitmap_index));
   return in;
 }
 
@@ -175,7 +177,8 @@ CollectionShadow MakeShadow(const FrameShadowRecord& r, const Collection& c) {
 }
 
 CollectionResult ReadSequence(const CollectionBytes& bytes, const Groups& g, size_t index,
-                              size_t* cells, const CollectionLoadOptions& options, Collection* out) {
+                              size_t* cells, const CollectionLoadOptions& options,
+                              Collection* out) {
   const SequenceTableRecord& entry = g.sequence_table[index];
   const uint8_t* p = bytes.At(entry.offset, kSequenceHeaderSize);
   if (!p) return Failure("sequence %zu lies outside the tag data", index);
@@ -185,7 +188,8 @@ CollectionResult ReadSequence(const CollectionBytes& bytes, const Groups& g, siz
   const size_t views = sequence->header.view_count;
   const size_t frames = sequence->header.frame_count;
   const size_t frame_size = kFrameRecordFixedSize + 2 * views;
-  const uint8_t* f = bytes.At(uint64_t(entry.offset) + kSequenceHeaderSize, uint64_t(frames) * frame_size);
+  const uint8_t* f =
+      bytes.At(uint64_t(entry.offset) + kSequenceHeaderSize, uint64_t(frames) * frame_size);
   if (!f) return Failure("the frames of sequence %zu lie outside the tag data", index);
   *cells += frames * views;
   if (*cells > options.max_cells) return Failure("the sequences hold too many frames and views");
@@ -234,7 +238,8 @@ void FinishSequence(CollectionSequence* s) {
 CollectionResult LoadCollection(const uint8_t* data, size_t size, const TagHeader& tag_header,
                                 const CollectionLoadOptions& options, Collection* out) {
   out->Clear();
-  if (size < kCollectionHeaderSize) return Failure("the tag data is shorter than the collection header");
+  if (size < kCollectionHeaderSize)
+    return Failure("the tag data is shorter than the collection header");
   CollectionHeaderRecord h;
   RecordFromBytes(data, &h, CollectionHeaderLayout());
   if (h.groups[kGroupColorTables].count == 0) return Failure("the collection has no colour table");
@@ -284,7 +289,8 @@ CollectionResult ReadCollection(FileStream& stream, const TagHeader& header,
     return Failure("the tag data is cut short");
   }
   std::vector<uint8_t> data(header.size);
-  if (!data.empty() && !stream.Read(data.data(), data.size())) return Failure("the tag data could not be read");
+  if (!data.empty() && !stream.Read(data.data(), data.size()))
+    return Failure("the tag data could not be read");
   return LoadCollection(data.data(), data.size(), header, options, out);
 }
 

@@ -7,13 +7,16 @@ constexpr uint16_t k8 = 0, k16 = 1, k32 = 2, kZero8 = 4;
 }  // namespace
 
 const FieldLayout& CollectionHeaderLayout() {
-  static const FieldLayout layout{
-      320, 2,  k32,        // carried value, flags
-      56,  kZero8,         // reserved
-      8,   FieldLayout::kNested, 16, 3, k32, 1, 4 | k32,  // group entries: count, offset, size
-      56,  kZero8,         // reserved
-      2,   k32,            // data base, total size
-      64,  kZero8};
+  static const FieldLayout layout{320,     2,
+                                  k32,              // carried value, flags
+                                  56,      kZero8,  // reserved
+                                  8,       FieldLayout::kNested,
+                                  16,      3,
+                                  k32,     1,
+                                  4 | k32,          // group entries: count, offset, size
+                                  56,      kZero8,  // reserved
+                                  2,       k32,     // data base, total size
+                                  64,      kZero8};
   return layout;
 }
 
@@ -23,8 +26,7 @@ const FieldLayout& ColorTableLayout() {
 }
 
 const FieldLayout& HueChangeLayout() {
-  static const FieldLayout layout{128, 64, k8,  2, k16, 32, k8, 3, k16,
-                                  6,   kZero8, 4, k16, 8,  k8};
+  static const FieldLayout layout{128, 64, k8, 2, k16, 32, k8, 3, k16, 6, kZero8, 4, k16, 8, k8};
   return layout;
 }
 
@@ -34,8 +36,8 @@ const FieldLayout& BitmapTableLayout() {
 }
 
 const FieldLayout& InstanceLayout() {
-  static const FieldLayout layout{64, 1, k32, 8, kZero8, 2, k16, 8, kZero8, 4, k16,
-                                  1,  k32, 2, k16, 24, kZero8};
+  static const FieldLayout layout{64, 1,   k32, 8,   kZero8, 2,   k16, 8,     kZero8,
+                                  4,  k16, 1,   k32, 2,      k16, 24,  kZero8};
   return layout;
 }
 

@@ -76,8 +76,8 @@ struct HueChange {
   uint16_t median_hue;
   uint16_t use_as;  // 0 none, 1 primary colour, 2 secondary colour
   uint8_t reserved[6];
-  uint16_t replacement[3];  // red, green, blue; the 8-bit value in the high byte
-  uint16_t flags;           // bit 0: reversed
+  uint16_t replacement[3];   // red, green, blue; the 8-bit value in the high byte
+  uint16_t flags;            // bit 0: reversed
   uint8_t replacement_mode;  // 0 off, 1 recolour, 3 (bit 1) solid colour
   uint8_t carried[7];
 };
@@ -150,7 +150,7 @@ struct FrameRecord {
 static_assert(sizeof(FrameRecord) == kFrameRecordFixedSize, "frame record");
 
 struct FrameShadowRecord {
-  uint32_t flags;  // bit 0 light, bit 1 mirrored horizontally, bit 2 mirrored vertically
+  uint32_t flags;    // bit 0 light, bit 1 mirrored horizontally, bit 2 mirrored vertically
   int32_t offset_x;  // 16.16, in enlarged pixels
   int32_t offset_y;
   int16_t bitmap_index;

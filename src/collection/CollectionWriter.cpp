@@ -22,7 +22,9 @@ CollectionResult Failure(const std::string& message) {
   return r;
 }
 
-bool IsPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
+bool IsPowerOfTwo(int v) {
+  return v > 0 && (v & (v - 1)) == 0;
+}
 
 CollectionResult CheckStorable(const Collection& c) {
   if (!c.has_pixels) return Failure("the collection was loaded without its pixels");
@@ -38,10 +40,12 @@ CollectionResult CheckStorable(const Collection& c) {
   }
   size_t instances = 0, frames = 0;
   for (const auto& s : c.sequences) {
-    if (s->frames.size() > 0xFFFF) return Failure("the sequence \"" + s->name + "\" has too many frames");
+    if (s->frames.size() > 0xFFFF)
+      return Failure("the sequence \"" + s->name + "\" has too many frames");
     frames += s->frames.size();
     for (const CollectionFrame& f : s->frames) {
-      for (size_t v = 0; v < f.views.size() && v < s->header.view_count; ++v) instances += f.views[v] ? 1 : 0;
+      for (size_t v = 0; v < f.views.size() && v < s->header.view_count; ++v)
+        instances += f.views[v] ? 1 : 0;
     }
   }
   // Instance and frame shadow indices are 16-bit, with 0xFFFF meaning none.
@@ -63,10 +67,12 @@ class Writer {
     WriteHueChanges();
     BuildInstancesAndShadows();
     WriteRecords(kGroupInstances, instances_, InstanceLayout());
-    const size_t sequence_table_at = Reserve(kGroupSequenceTable, c_.sequences.size(), kSequenceTableEntrySize);
+    const size_t sequence_table_at =
+        Reserve(kGroupSequenceTable, c_.sequences.size(), kSequenceTableEntrySize);
     WriteSequenceBlocks();
     WriteRecords(kGroupFrameShadows, shadows_, FrameShadowLayout());
-    const size_t bitmap_table_at = Reserve(kGroupBitmapTable, c_.bitmaps.size(), kBitmapTableEntrySize);
+    const size_t bitmap_table_at =
+        Reserve(kGroupBitmapTable, c_.bitmaps.size(), kBitmapTableEntrySize);
     WriteBitmapBlocks();
     PutRecords(sequence_table_at, sequence_table_, SequenceTableLayout());
     PutRecords(bitmap_table_at, bitmap_table_, BitmapTableLayout());
@@ -180,7 +186,8 @@ class Writer {
       const size_t start = out_->size();
       SequenceHeaderRecord h = s->header;
       h.frame_count = uint16_t(s->frames.size());
-      h.flags = s->frames.empty() ? (h.flags & ~kSequenceHasFrames) : (h.flags | kSequenceHasFrames);
+      h.flags =
+          s->frames.empty() ? (h.flags & ~kSequenceHasFrames) : (h.flags | kSequenceHasFrames);
       out_->resize(start + kSequenceHeaderSize);
       RecordToBytes(h, out_->data() + start, SequenceHeaderLayout());
       for (const CollectionFrame& f : s->frames) {
@@ -248,7 +255,8 @@ void PrepareCollectionHeader(const Collection& collection, size_t data_size, Tag
   header->size = uint32_t(data_size);
 }
 
-CollectionResult WriteCollection(FileStream& stream, const Collection& collection, TagHeader* header) {
+CollectionResult WriteCollection(FileStream& stream, const Collection& collection,
+                                 TagHeader* header) {
   std::vector<uint8_t> data;
   CollectionResult result = SaveCollection(collection, &data);
   if (!result) return result;

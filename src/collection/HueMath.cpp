@@ -41,12 +41,24 @@ void HsvToRgb(const Hsv& hsv, double* r, double* g, double* b) {
   const double q = v * (1 - hsv.s * f);
   const double t = v * (1 - hsv.s * (1 - f));
   switch (sector) {
-    case 0: *r = v, *g = t, *b = p; break;
-    case 1: *r = q, *g = v, *b = p; break;
-    case 2: *r = p, *g = v, *b = t; break;
-    case 3: *r = p, *g = q, *b = v; break;
-    case 4: *r = t, *g = p, *b = v; break;
-    default: *r = v, *g = p, *b = q; break;
+    case 0:
+      *r = v, *g = t, *b = p;
+      break;
+    case 1:
+      *r = q, *g = v, *b = p;
+      break;
+    case 2:
+      *r = p, *g = v, *b = t;
+      break;
+    case 3:
+      *r = p, *g = q, *b = v;
+      break;
+    case 4:
+      *r = t, *g = p, *b = v;
+      break;
+    default:
+      *r = v, *g = p, *b = q;
+      break;
   }
 }
 
@@ -76,7 +88,9 @@ bool HueChangeMaskBit(const HueChange& change, int index) {
 
 namespace {
 
-uint8_t ToByte(double v) { return uint8_t(std::clamp(int(std::lround(v * 255.0)), 0, 255)); }
+uint8_t ToByte(double v) {
+  return uint8_t(std::clamp(int(std::lround(v * 255.0)), 0, 255));
+}
 
 // One colour layer (c2, c1, c0 as stored in reverse order) with its hue change number k:
 // 0 plain red, green, blue; k > 0 hue, value, saturation recoloured by hue change k - 1.

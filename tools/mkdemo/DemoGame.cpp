@@ -177,6 +177,7 @@ bool DemoGame::Write(const std::string& root_in) const {
 DemoGame MakeDemoGame() {
   DemoGame game;
   AddTagstoreDemo(game);
+  AddCollectionsDemo(game);
   return game;
 }
 

@@ -66,6 +66,10 @@ std::string GroupFolder(uint32_t group);
 
 // Contributions of each subsystem to the demo game (one function per content file).
 void AddTagstoreDemo(DemoGame& game);
+void AddCollectionsDemo(DemoGame& game);
+
+// The demo collection tags (also used by the round-trip tests).
+std::vector<DemoTag> DemoCollectionTags();
 
 // The whole demo game, as mkdemo writes it.
 DemoGame MakeDemoGame();
