@@ -100,7 +100,7 @@ TEST(StructDefinition, FieldDescriptionConvertsBigEndianRecords) {
   const StructDefinition& d = defs.Get("r");
   const FieldLayout& layout = d.FieldDescription();
   // size; a; padding; 2 nested points (size 4, x, y); b; t.
-  const std::vector<uint16_t> expected = {19, 1, 2, 2, 4, 2, 16, 4, 1, 1, 1, 1, 1, 1, 0, 1, 2};
+  const std::vector<uint16_t> expected = {19, 1, 2, 2, 4, 2, 16, 4, 1, 1, 1, 1, 1, 0, 1, 2};
   EXPECT_EQ(layout.words, expected);
   const uint8_t file[19] = {0, 0, 1, 2, 0xAA, 0xBB, 0,   1,   0xFF, 0xFE,
                             0, 3, 0, 4, 0x80, 'u',  'n', 'i', 't'};
