@@ -582,6 +582,7 @@ void Codex::AddLocalFile(WatchedFolder& folder, WatchEntry& entry) {
   TagInstance* instance = CreateLocalInstance(header, entry.name, &same_file);
   if (!instance && !same_file) return;
   TagRecord* record = FindOrCreateRecord(header.group, header.subgroup);
+  if (same_file) record->local->header = header;  // the file may have changed meanwhile
   entry.user = record->subgroup;
   NotifyCodexListeners(HasActiveArchiveCopy(record) ? kTagChanged : kTagAppeared, record, nullptr);
 }

@@ -78,13 +78,17 @@ void FolderWatch::DrainNotifications() {
   for (;;) {
     ssize_t n = ::read(notify_fd_, buffer, sizeof buffer);
     if (n <= 0) break;
-    pending_ = true;
     for (ssize_t at = 0; at + ssize_t(sizeof(struct inotify_event)) <= n;) {
       const auto* event = reinterpret_cast<const struct inotify_event*>(buffer + at);
+      // A dropped watch alone changes nothing (our own removals cause these).
+      if (event->mask != IN_IGNORED) pending_ = true;
       auto it = folder_of_descriptor_.find(event->wd);
       if (it != folder_of_descriptor_.end() && it->second < folders_.size()) {
         WatchedFolder& folder = folders_[it->second];
         folder.signalled = true;
+        constexpr uint32_t kWritten =
+            IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_MOVED_TO | IN_CREATE;
+        if (event->len > 0 && (event->mask & kWritten)) folder.written_names.insert(event->name);
         if (event->mask & IN_IGNORED) {  // the folder went away; the kernel dropped the watch
           folder.watch_descriptor = -1;
           folder_of_descriptor_.erase(it);
@@ -174,6 +178,8 @@ void FolderWatch::PollFolder(WatchedFolder& folder, const WatchHandler& handler)
     DisarmFolder(folder);
   }
   folder.signalled = false;
+  std::set<std::string> written;
+  written.swap(folder.written_names);
   if (now != folder.info) changed = true;
   const bool appeared = exists && !folder.existed;
   folder.info = now;
@@ -221,7 +227,7 @@ void FolderWatch::PollFolder(WatchedFolder& folder, const WatchHandler& handler)
       WatchEntry& n = listing[j++];
       n.user = o.user;
       if (o.info.flags != n.info.flags || o.info.size != n.info.size ||
-          o.info.modify_time != n.info.modify_time) {
+          o.info.modify_time != n.info.modify_time || written.count(n.name)) {
         modified.push_back(&n);
       }
     }

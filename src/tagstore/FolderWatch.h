@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct WatchedFolder {
   bool existed = false;
   int watch_descriptor = -1;
   bool signalled = false;
+  // Names that the system reported as written since the last poll. File times are coarse, so
+  // two writes in quick succession can leave size and time unchanged: these count as modified.
+  std::set<std::string> written_names;
   std::vector<WatchEntry> entries;  // sorted by name without regard to case
 };
 
