@@ -52,6 +52,8 @@ struct TagDescriber {
 
 std::vector<Command> TagstoreCommands();
 std::vector<TagDescriber> TagstoreDescribers();
+std::vector<Command> CollectionCommands();
+std::vector<TagDescriber> CollectionDescribers();
 
 // Every describer of every subsystem (collected in main.cpp).
 const std::vector<TagDescriber>& AllDescribers();

@@ -320,13 +320,174 @@ std::vector<DemoTag> DemoCollectionTags() {
 }
 
 void AddCollectionsDemo(DemoGame& game) {
-  DemoArchive& archive = game.Archive("tags", "collections", 1);
+  // A patch archive (kind 2), so that its tags are in the default working set.
+  DemoArchive& archive = game.Archive("tags", "collections", 2);
   archive.name = "Collections";
   archive.description = "Sprite collections";
   std::vector<DemoTag> tags = DemoCollectionTags();
   // The sprites also lie in the local folder, as a user's edited copy.
   game.AddLocal(tags[0]);
   for (DemoTag& t : tags) archive.tags.push_back(t);
+}
+
+}  // namespace brae::demo
+
+// ---- Structure-defined groups
+
+namespace brae::demo {
+
+namespace {
+
+const char kDefinitions[] = R"(<?xml version="1.0"?>
+<braexmlfile>
+  <struct name="artifact_effect">
+    <short_enum name="kind">
+      <member text="None" value="0"/>
+      <member text="Heal" value="1"/>
+      <member text="Burn" value="2"/>
+    </short_enum>
+    <short name="strength"/>
+    <long_time name="duration"/>
+  </struct>
+  <struct name="arti">
+    <long name="flags"/>
+    <tag name="collection" group=".256"/>
+    <sequence_index name="idle_sequence"/>
+    <sequence_index name="use_sequence"/>
+    <short_world name="pickup_radius"/>
+    <angle name="facing"/>
+    <fixed name="mass"/>
+    <short name="effect_count"/>
+    <substruct name="effects" struct="artifact_effect" count="4" runtime_count="effect_count"/>
+    <byte name="min_level"/>
+    <byte name="max_level" lower_bound="min_level"/>
+    <byte_enum name="rarity">
+      <member text="Common" value="0"/>
+      <member text="Rare" value="1"/>
+      <member text="Unique" value="2"/>
+    </byte_enum>
+    <short_fixed_fraction name="drop_chance"/>
+    <padding count="3"/>
+    <color name="glow"/>
+  </struct>
+  <struct name="ligh">
+    <long_time name="interval"/>
+    <short_world name="height"/>
+    <fixed_fraction name="intensity"/>
+    <angular_velocity name="spin"/>
+    <short_fixed name="scale"/>
+    <color name="tint"/>
+    <tag name="thunder" group="soun"/>
+  </struct>
+  <struct name="wind">
+    <short_enum name="direction">
+      <member text="North" value="0"/>
+      <member text="East" value="1"/>
+      <member text="South" value="2"/>
+      <member text="West" value="3"/>
+    </short_enum>
+    <short_world name="speed"/>
+    <fixed name="gustiness"/>
+  </struct>
+
+  <structedit struct="artifact_effect" text="Effect">
+    <item target="kind" text="Kind:"/>
+    <item target="strength" text="Strength:"/>
+    <item target="duration" text="Duration (s):"/>
+  </structedit>
+  <structedit struct="arti" text="Artifact" alignchildren="true">
+    <frame text="Looks" layout="table" stretch="true">
+      <row><label text="Collection:"/><item target="collection"/></row>
+      <row><label text="Idle:"/><item target="idle_sequence" tag="collection"/></row>
+      <row><label text="Use:"/><item target="use_sequence" tag="collection"/></row>
+    </frame>
+    <frame text="Flags" layout="horizontal">
+      <item target="flags" bit="0" text="Glows"/>
+      <item target="flags" bit="1" text="Cursed"/>
+      <item target="flags" bit="3" text="Stackable"/>
+    </frame>
+    <item target="pickup_radius" text="Pickup radius:"/>
+    <item target="facing" text="Facing:"/>
+    <item target="mass" text="Mass:"/>
+    <item target="effects" text="Effects" text_target="kind"/>
+    <frame text="Levels" layout="horizontal">
+      <item target="min_level" text="Min:"/>
+      <item target="max_level" text="Max:"/>
+    </frame>
+    <item target="rarity" text="Rarity:"/>
+    <item target="drop_chance" text="Drop chance:"/>
+  </structedit>
+  <structedit struct="ligh" text="Lightning">
+    <item target="interval" text="Interval (s):"/>
+    <item target="height" text="Height:"/>
+    <item target="intensity" text="Intensity:"/>
+    <item target="spin" text="Spin:"/>
+    <item target="scale" text="Scale:"/>
+    <item target="thunder" text="Thunder:"/>
+  </structedit>
+  <structedit struct="wind" text="Wind" layout="horizontal" align="right">
+    <item target="direction" text="Direction:"/>
+    <item target="speed" text="Speed:"/>
+    <item target="gustiness" text="Gustiness:"/>
+  </structedit>
+</braexmlfile>
+)";
+
+struct BigEndian {
+  std::vector<uint8_t> b;
+  BigEndian& I8(int v) { return b.push_back(uint8_t(v)), *this; }
+  BigEndian& I16(int v) { return I8(v >> 8).I8(v); }
+  BigEndian& I32(int64_t v) { return I16(int(v >> 16)).I16(int(v)); }
+  BigEndian& Id(const char (&s)[5]) { return I32(Code(s)); }
+};
+
+DemoTag StructTag(const char (&group)[5], const char (&id)[5], const std::string& name,
+                  BigEndian data) {
+  DemoTag t;
+  t.group = Code(group);
+  t.subgroup = Code(id);
+  t.name = name;
+  t.data = data.b;
+  return t;
+}
+
+}  // namespace
+
+std::string DemoDefinitionText() {
+  return kDefinitions;
+}
+
+std::vector<DemoTag> DemoStructTags() {
+  BigEndian amber;
+  amber.I32(0x9).Id("dspr").I16(0).I16(1).I16(768).I16(16384).I32(0x18000).I16(2);
+  amber.I16(1).I16(25).I32(90);   // heal 25 for 3 s
+  amber.I16(2).I16(-4).I32(300);  // burn
+  for (int i = 0; i < 2; ++i) amber.I16(0).I16(0).I32(0);
+  amber.I8(3).I8(5).I8(1).I8(64).I8(0).I8(0).I8(0);
+  amber.I16(0xFF00).I16(0xC000).I16(0x2000).I16(0);
+  BigEndian bolt;
+  bolt.I32(450).I16(4096).I16(0xC000).I16(-91).I16(384);
+  bolt.I16(0xE000).I16(0xE000).I16(0xFF00).I16(0).Id("thun");
+  BigEndian breeze;
+  breeze.I16(3).I16(1536).I32(0x4000);
+  BigEndian gale;
+  gale.I16(1).I16(6000).I32(0x30000);
+  return {StructTag("arti", "ambr", "Amber Charm", amber),
+          StructTag("ligh", "bolt", "Storm Bolt", bolt),
+          StructTag("wind", "brez", "Evening Breeze", breeze),
+          StructTag("wind", "gale", "Gale", gale)};
+}
+
+void AddStructsDemo(DemoGame& game) {
+  const std::string text = DemoDefinitionText();
+  game.AddFile("definitions/demo structures.xml", std::vector<uint8_t>(text.begin(), text.end()));
+  DemoArchive& archive = game.Archive("tags", "collections", 2);
+  std::vector<DemoTag> tags = DemoStructTags();
+  for (DemoTag& t : tags) archive.tags.push_back(t);
+  // One of them also edited in the local folder.
+  DemoTag local = tags.back();
+  local.data[1] = 2;  // the local copy blows from the south
+  game.AddLocal(local);
 }
 
 }  // namespace brae::demo

@@ -182,6 +182,7 @@ DemoGame MakeDemoGame() {
   DemoGame game;
   AddTagstoreDemo(game);
   AddCollectionsDemo(game);
+  AddStructsDemo(game);
   return game;
 }
 

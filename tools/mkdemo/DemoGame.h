@@ -67,9 +67,13 @@ std::string GroupFolder(uint32_t group);
 // Contributions of each subsystem to the demo game (one function per content file).
 void AddTagstoreDemo(DemoGame& game);
 void AddCollectionsDemo(DemoGame& game);
+// Structure-defined groups with their definition file (shipped in the game's definitions/).
+void AddStructsDemo(DemoGame& game);
 
 // The demo collection tags (also used by the round-trip tests).
 std::vector<DemoTag> DemoCollectionTags();
+std::vector<DemoTag> DemoStructTags();
+std::string DemoDefinitionText();
 
 // The whole demo game, as mkdemo writes it.
 DemoGame MakeDemoGame();
