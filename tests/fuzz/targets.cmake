@@ -1,1 +1,3 @@
 # brae_fuzz(fuzz_NAME fuzz_NAME.cpp LIBRARIES...) lines, one per reader.
+brae_fuzz(fuzz_collection fuzz_collection.cpp brae_collection)
+brae_fuzz(fuzz_structdefs fuzz_structdefs.cpp brae_structdefs)
