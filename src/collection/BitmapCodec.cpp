@@ -51,7 +51,7 @@ bool Fail(std::string* error, const char* text) {
 
 // The working form of one stored pixel of one or two bytes.
 void StoredToWorking(const uint8_t* stored, bool two_bytes, bool alpha_from_brightness,
-                     const Palette& palette, uint8_t* working) {
+                     const CollectionPalette& palette, uint8_t* working) {
   if (two_bytes) {
     const int t = stored[0];
     working[0] = uint8_t(t <= 15 ? (15 - t) * 17 : 0);
@@ -68,7 +68,7 @@ void StoredToWorking(const uint8_t* stored, bool two_bytes, bool alpha_from_brig
   working[1] = index;
 }
 
-bool DecodeRaw(ByteCursor& in, bool two_bytes, bool brightness, const Palette& palette,
+bool DecodeRaw(ByteCursor& in, bool two_bytes, bool brightness, const CollectionPalette& palette,
                CollectionBitmap* out, std::string* error) {
   const size_t stored = two_bytes ? 2 : 1;
   const size_t count = size_t(out->width) * size_t(out->height);
@@ -81,7 +81,7 @@ bool DecodeRaw(ByteCursor& in, bool two_bytes, bool brightness, const Palette& p
   return true;
 }
 
-bool DecodeRle(ByteCursor& in, bool two_bytes, bool brightness, bool padded, const Palette& palette,
+bool DecodeRle(ByteCursor& in, bool two_bytes, bool brightness, bool padded, const CollectionPalette& palette,
                CollectionBitmap* out, std::string* error) {
   const size_t stored = two_bytes ? 2 : 1;
   for (int y = 0; y < out->height; ++y) {
@@ -157,7 +157,7 @@ bool DecodeHighColourStream(const uint8_t* data, size_t size, size_t pixel_count
   return true;
 }
 
-bool DecodeBitmapBlock(const uint8_t* block, size_t size, const Palette& palette,
+bool DecodeBitmapBlock(const uint8_t* block, size_t size, const CollectionPalette& palette,
                        CollectionBitmap* out, std::string* error, size_t max_pixels) {
   if (size < kBitmapHeaderSize) return Fail(error, "the block is shorter than its header");
   BitmapHeaderRecord h;
@@ -349,7 +349,7 @@ void EncodeBitmapBlock(const CollectionBitmap& b, std::vector<uint8_t>* out) {
 
 // ---- The placeholder
 
-int NearestPaletteIndex(const Palette& palette, const PaletteColor& colour) {
+int NearestPaletteIndex(const CollectionPalette& palette, const PaletteColor& colour) {
   int best = 1;
   long best_distance = -1;
   for (int i = 1; i < 256; ++i) {
@@ -365,7 +365,7 @@ int NearestPaletteIndex(const Palette& palette, const PaletteColor& colour) {
   return best;
 }
 
-void MakePlaceholderBitmap(const Palette& palette, uint16_t flags, CollectionBitmap* out) {
+void MakePlaceholderBitmap(const CollectionPalette& palette, uint16_t flags, CollectionBitmap* out) {
   int dark = 0, light = 255;
   if (flags < 0x80) {
     dark = NearestPaletteIndex(palette, PaletteColor{0, 0, 0});

@@ -17,7 +17,7 @@ constexpr size_t kMaxBitmapPixels = size_t(1) << 24;
 // Decodes one block (its size known from the bitmap table) into the working form: 2 bytes per
 // pixel (alpha, index) for indexed bitmaps, 8 for high-colour ones. Leaves name alone. False,
 // with a reason, when the block cannot be decoded; out is then unspecified.
-bool DecodeBitmapBlock(const uint8_t* block, size_t size, const Palette& palette,
+bool DecodeBitmapBlock(const uint8_t* block, size_t size, const CollectionPalette& palette,
                        CollectionBitmap* out, std::string* error,
                        size_t max_pixels = kMaxBitmapPixels);
 
@@ -27,9 +27,9 @@ void EncodeBitmapBlock(const CollectionBitmap& bitmap, std::vector<uint8_t>* out
 // Turns a bitmap into the 256 × 256 checkerboard that stands in for an undecodable block.
 // The bitmap's flags decide its colours: from 0x80 up, indices 0 and 255; otherwise the
 // palette entries nearest to black and to white.
-void MakePlaceholderBitmap(const Palette& palette, uint16_t flags, CollectionBitmap* out);
+void MakePlaceholderBitmap(const CollectionPalette& palette, uint16_t flags, CollectionBitmap* out);
 // The palette index (1 to 255) nearest to a colour; the first wins ties.
-int NearestPaletteIndex(const Palette& palette, const PaletteColor& colour);
+int NearestPaletteIndex(const CollectionPalette& palette, const PaletteColor& colour);
 
 // The high-colour pixel stream: pixel_count pixels of 8 bytes each in the working form.
 // False when the stream ends early or a run passes the last pixel.

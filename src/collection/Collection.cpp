@@ -128,7 +128,7 @@ void Collection::Clear() {
   name.clear();
   carried = 0;
   flags = kNewCollectionFlags;
-  palette = Palette{};
+  palette = CollectionPalette{};
   bitmaps.clear();
   hue_changes.clear();
   sequences.clear();

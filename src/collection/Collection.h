@@ -65,7 +65,7 @@ struct PaletteColor {
   bool operator==(const PaletteColor& o) const { return r == o.r && g == o.g && b == o.b; }
   bool operator!=(const PaletteColor& o) const { return !(*this == o); }
 };
-using Palette = std::array<PaletteColor, 256>;
+using CollectionPalette = std::array<PaletteColor, 256>;
 
 class CollectionBitmap {
  public:
@@ -181,7 +181,7 @@ class Collection {
   std::string name;      // from the tag header, at most 31 characters
   uint32_t carried = 0;  // header offset 0
   uint32_t flags = kNewCollectionFlags;
-  Palette palette{};
+  CollectionPalette palette{};
   std::vector<std::unique_ptr<CollectionBitmap>> bitmaps;
   std::vector<HueChange> hue_changes;
   std::vector<std::unique_ptr<CollectionSequence>> sequences;

@@ -95,7 +95,7 @@ CollectionResult ReadGroups(const CollectionBytes& bytes, const CollectionHeader
   return ok;
 }
 
-void TakePalette(const ColorTableRecord& table, Palette* palette) {
+void TakePalette(const ColorTableRecord& table, CollectionPalette* palette) {
   for (size_t i = 0; i < 256; ++i) {
     (*palette)[i] =
         PaletteColor{uint8_t(table.colors[i].red >> 8), uint8_t(table.colors[i].green >> 8),

@@ -75,7 +75,7 @@ bool HueChangeAffects(const HueChange& change, const PaletteColor& c) {
   return saturation > change.min_saturation && HueInRange(hue, change.start_hue, change.end_hue);
 }
 
-void ComputeHueChangeMask(HueChange* change, const Palette& palette) {
+void ComputeHueChangeMask(HueChange* change, const CollectionPalette& palette) {
   std::fill(std::begin(change->mask), std::end(change->mask), uint8_t(0));
   for (int i = 0; i < 256; ++i) {
     if (HueChangeAffects(*change, palette[size_t(i)])) change->mask[i / 8] |= uint8_t(1 << (i % 8));

@@ -23,7 +23,7 @@ bool HueInRange(uint16_t hue, uint16_t start, uint16_t end);
 // Whether palette colour c falls in the hue change (saturation strictly above the minimum).
 bool HueChangeAffects(const HueChange& change, const PaletteColor& c);
 // Recomputes the 32-byte mask of affected palette entries.
-void ComputeHueChangeMask(HueChange* change, const Palette& palette);
+void ComputeHueChangeMask(HueChange* change, const CollectionPalette& palette);
 bool HueChangeMaskBit(const HueChange& change, int index);
 
 // The red, green, blue and alpha of one 8-byte high-colour pixel (working form), with the

@@ -10,8 +10,8 @@ namespace {
 using test::BitmapHeader;
 using test::Bytes;
 
-Palette GreyPalette() {
-  Palette p{};
+CollectionPalette GreyPalette() {
+  CollectionPalette p{};
   for (int i = 0; i < 256; ++i) p[size_t(i)] = PaletteColor{uint8_t(i), uint8_t(i), uint8_t(i)};
   return p;
 }
@@ -23,7 +23,7 @@ std::vector<uint8_t> Encode(const CollectionBitmap& b) {
 }
 
 bool Decode(const std::vector<uint8_t>& block, CollectionBitmap* b,
-            const Palette& p = GreyPalette()) {
+            const CollectionPalette& p = GreyPalette()) {
   std::string why;
   return DecodeBitmapBlock(block.data(), block.size(), p, b, &why);
 }
@@ -64,7 +64,7 @@ TEST(BitmapCodec, TwoBytePixelsMapTheTransparencyNibble) {
 }
 
 TEST(BitmapCodec, AlphaFromBrightnessKeepsIndices) {
-  Palette p = GreyPalette();
+  CollectionPalette p = GreyPalette();
   p[3] = PaletteColor{0, 0, 0};  // a second black entry
   p[4] = PaletteColor{10, 90, 30};
   Bytes block = BitmapHeader(3, 1, kBitmapAlphaFromBrightness, 8, 0);
@@ -232,7 +232,7 @@ TEST(BitmapCodec, LongRunsAreCapped) {
 // ---- Placeholder
 
 TEST(BitmapCodec, PlaceholderIsACheckerboardOfNearestColours) {
-  Palette p{};
+  CollectionPalette p{};
   for (auto& c : p) c = PaletteColor{128, 128, 128};
   p[0] = PaletteColor{0, 0, 0};  // never chosen: the search starts at 1
   p[7] = PaletteColor{20, 20, 20};

@@ -17,7 +17,7 @@ TEST(HueMath, RangesIncludeTheStartAndWrapPastZero) {
 }
 
 TEST(HueMath, MaskMarksSaturatedEntriesInRange) {
-  Palette p{};
+  CollectionPalette p{};
   p[1] = PaletteColor{255, 0, 0};       // hue 0
   p[2] = PaletteColor{0, 255, 255};     // hue 1/2
   p[3] = PaletteColor{128, 128, 128};   // grey: no saturation

@@ -15,8 +15,8 @@ namespace {
 
 // ---- Palette and pixels
 
-Palette DemoPalette() {
-  Palette p{};
+CollectionPalette DemoPalette() {
+  CollectionPalette p{};
   // 0 black; 1 white; 2..241 a hue wheel at six brightness levels; the rest greys.
   p[1] = PaletteColor{255, 255, 255};
   for (int i = 2; i < 242; ++i) {
