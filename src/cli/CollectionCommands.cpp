@@ -4,15 +4,24 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "cli/CliCommon.h"
 #include "collection/CollectionFormat.h"
+#include "collection/HueMath.h"
 #include "editing/structdefs/StructRegistry.h"
 #include "editing/structdefs/StructValues.h"
 #include "tagstore/ByteOrder.h"
 #include "tagstore/Codex.h"
+#include "tagstore/FileSystem.h"
 #include "tagstore/TagGroups.h"
+
+// PNG writing comes from the media library when it is part of the build.
+#if __has_include("media/PngFormat.h")
+#include "media/PngFormat.h"
+#define BRAE_HAVE_PNG 1
+#endif
 
 namespace brae::cli {
 
@@ -204,8 +213,93 @@ void LoadStructDefinitions() {
 
 }  // namespace
 
+// ---- collection-export
+
+namespace {
+
+// "0007 Body RLE 8.png": the bitmap's position, then its name made safe as a file name.
+std::string ExportFileName(size_t index, const std::string& name) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%04zu ", index);
+  std::string safe;
+  for (char c : name) safe += (std::strchr("\\/|\"<>*?:", c) || uint8_t(c) < 32) ? '_' : c;
+  return number + safe + ".png";
+}
+
+#ifdef BRAE_HAVE_PNG
+// Indexed bitmaps become 8-bit palette images with the collection palette (shadows: the grey
+// ramp); transparent pixels are index 0 in RLE bitmaps and 1 in RAW ones. High-colour
+// bitmaps become RGBA images.
+Image ExportImage(const Collection& c, const CollectionBitmap& b) {
+  Image image;
+  image.width = b.width;
+  image.height = b.height;
+  const size_t count = size_t(b.width) * size_t(b.height);
+  if (b.IsHighColour()) {
+    image.format = PixelFormat::kRgba;
+    image.pixels.resize(count * 4);
+    for (size_t i = 0; i < count; ++i)
+      HighColourPixelRgba(c, &b.pixels[i * 8], &image.pixels[i * 4]);
+    return image;
+  }
+  image.format = PixelFormat::kIndexed;
+  image.palette.count = 256;
+  for (int i = 0; i < 256; ++i) {
+    const PaletteColor& p = c.palette[size_t(i)];
+    image.palette.entries[i] =
+        b.IsShadow() ? Rgb{uint8_t(i), uint8_t(i), uint8_t(i)} : Rgb{p.r, p.g, p.b};
+  }
+  const uint8_t clear = b.IsRle() ? 0 : 1;
+  image.pixels.resize(count);
+  for (size_t i = 0; i < count; ++i)
+    image.pixels[i] = b.pixels[i * 2] ? b.pixels[i * 2 + 1] : clear;
+  return image;
+}
+#endif
+
+int CollectionExport(const Args& args) {
+  if (args.size() != 3) return Fail("expected GAMEDIR TAGID OUTDIR");
+  uint32_t id = 0;
+  if (!ParseCode(args[1], &id)) return Fail("bad tagid '%s'", args[1].c_str());
+  if (!FolderExists(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
+  Codex& codex = TheCodex();
+  codex.LoadCodex(args[0]);
+  TagRecord* record = codex.FindTag(kCollectionGroup, id);
+  if (!record || !codex.HasEffectiveInstance(record)) {
+    return Fail("no collection '%s' in '%s'", FourCCToString(id).c_str(), args[0].c_str());
+  }
+  TagHeader header;
+  FileStream* in = codex.BeginTagRead(record, &header);
+  if (!in) return Fail("cannot read the collection '%s'", FourCCToString(id).c_str());
+  Collection c;
+  const CollectionResult loaded = ReadCollection(*in, header, CollectionLoadOptions(), &c);
+  codex.EndTagRead(record);
+  if (!loaded) {
+    return Fail("cannot read the collection '%s': %s", FourCCToString(id).c_str(),
+                loaded.message.c_str());
+  }
+#ifdef BRAE_HAVE_PNG
+  const std::string folder = NormalizedFolderPath(args[2]);
+  if (!MakeFolder(folder)) return Fail("cannot create the folder '%s'", args[2].c_str());
+  for (size_t i = 0; i < c.bitmaps.size(); ++i) {
+    const std::string path = folder + ExportFileName(i, c.bitmaps[i]->name);
+    std::string error;
+    if (!WritePng(path, ExportImage(c, *c.bitmaps[i]), &error)) {
+      return Fail("cannot write '%s': %s", path.c_str(), error.c_str());
+    }
+    std::printf("%s\n", path.c_str());
+  }
+  return kOk;
+#else
+  (void)ExportFileName;
+  return Fail("this build has no PNG writer (the media library is missing)");
+#endif
+}
+
+}  // namespace
+
 std::vector<Command> CollectionCommands() {
-  return {};
+  return {{"collection-export", "GAMEDIR TAGID OUTDIR", CollectionExport}};
 }
 
 // Called when "show" first needs the describers, after the game folder has been loaded: the

@@ -46,5 +46,19 @@ TEST_F(CollectionCli, ShowNamesTheMembersOfStructureDefinedTags) {
   EXPECT_TRUE(Has(local.out, "\"direction\":\"South\""));
 }
 
+TEST_F(CollectionCli, ExportWritesOnePngPerBitmap) {
+  test::TempDir out;
+  test::CliResult exported =
+      RunCli("collection-export " + Game() + " dspr " + ShellQuote(out.Path() + "/png"));
+  if (Has(exported.out, "no PNG writer")) GTEST_SKIP() << "built without the media library";
+  ASSERT_EQ(exported.status, 0) << exported.out;
+  const std::string first = test::ReadFile(out.Path() + "/png/0000 Body RAW 8.png");
+  ASSERT_GT(first.size(), 8u);
+  EXPECT_EQ(first.substr(1, 3), "PNG");
+  EXPECT_FALSE(test::ReadFile(out.Path() + "/png/0006 Unused Odd.png").empty());
+  EXPECT_EQ(RunCli("collection-export " + Game() + " nope " + ShellQuote(out.Path())).status, 2);
+  EXPECT_EQ(RunCli("collection-export " + Game() + " dspr").status, 2);
+}
+
 }  // namespace
 }  // namespace brae
