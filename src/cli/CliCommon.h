@@ -52,6 +52,9 @@ struct TagDescriber {
 
 std::vector<Command> TagstoreCommands();
 std::vector<TagDescriber> TagstoreDescribers();
+std::vector<Command> TerrainCommands();
+std::vector<TagDescriber> TerrainDescribers();
+std::vector<Command> ModelCommands();
 std::vector<Command> CollectionCommands();
 std::vector<TagDescriber> CollectionDescribers();
 
