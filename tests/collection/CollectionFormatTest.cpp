@@ -235,7 +235,7 @@ TEST(CollectionFormat, TableBytesCarriedOnLoadAreWrittenAsZero) {
 // ---- Loading rules
 
 TEST(CollectionFormat, ColourMapMarksOddBitmapsAsShadows) {
-  const auto& tag = DemoTag("Demo Colour Map");
+  const auto& tag = DemoTag("Demo Valley Colors");
   Collection c;
   ASSERT_TRUE(Load(tag.data, HeaderFor(tag), &c).ok);
   ASSERT_TRUE(c.IsColorMap());

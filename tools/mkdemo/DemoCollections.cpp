@@ -263,15 +263,31 @@ std::unique_ptr<Collection> Glows() {
   return c;
 }
 
+// The terrain demo's colour map ('.256' 'cmap', a mesh of 3 × 2 chunks): two 256 × 256 bitmaps
+// per chunk, the low bytes (colour indices) and then the high bytes (shades).
 std::unique_ptr<Collection> ColourMap() {
   auto c = std::make_unique<Collection>();
-  c->name = "Demo Colour Map";
+  c->name = "Demo Valley Colors";
   c->flags = kCollectionForTextures | kCollectionColorMap;
   c->palette = DemoPalette();
-  c->AddBitmap(Tile("Grass", 32, 32));
-  c->AddBitmap(Shadow("Grass Shade", 32, 32))->flags |= kBitmapShadow;
-  c->AddBitmap(Tile("Rock", 16, 16));
-  c->AddBitmap(Shadow("Rock Shade", 16, 16));
+  for (int chunk = 0; chunk < 6; ++chunk) {
+    const int cx = chunk % 3, cy = chunk / 3;
+    auto low =
+        CollectionBitmap::MakeIndexed("Chunk " + std::to_string(chunk) + " colors", 256, 256);
+    auto high =
+        CollectionBitmap::MakeIndexed("Chunk " + std::to_string(chunk) + " shades", 256, 256);
+    for (int y = 0; y < 256; ++y) {
+      for (int x = 0; x < 256; ++x) {
+        const int gx = cx * 256 + x, gy = cy * 256 + y;
+        const int index = 2 + (gx / 48 + gy / 64) % 40 + 40 * ((gx + 2 * gy) / 160 % 6);
+        const int shade = 128 + int(90 * std::sin(gx / 40.0) * std::cos(gy / 56.0));
+        low->Pixel(x, y)[0] = 255, low->Pixel(x, y)[1] = uint8_t(index);
+        high->Pixel(x, y)[0] = shade ? 255 : 0, high->Pixel(x, y)[1] = uint8_t(shade);
+      }
+    }
+    c->AddBitmap(std::move(low));
+    c->AddBitmap(std::move(high));
+  }
   return c;
 }
 
@@ -305,7 +321,7 @@ std::vector<DemoTag> DemoCollectionTags() {
     const char* id;
   };
   Entry entries[] = {
-      {Sprites(), "dspr"}, {Glows(), "glow"}, {ColourMap(), "dcmp"}, {Empty(), "empt"}};
+      {Sprites(), "dspr"}, {Glows(), "glow"}, {ColourMap(), "cmap"}, {Empty(), "empt"}};
   std::vector<DemoTag> tags;
   for (Entry& e : entries) {
     DemoTag tag;
