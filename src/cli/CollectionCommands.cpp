@@ -17,11 +17,7 @@
 #include "tagstore/FileSystem.h"
 #include "tagstore/TagGroups.h"
 
-// PNG writing comes from the media library when it is part of the build.
-#if __has_include("media/PngFormat.h")
 #include "media/PngFormat.h"
-#define BRAE_HAVE_PNG 1
-#endif
 
 namespace brae::cli {
 
@@ -226,7 +222,6 @@ std::string ExportFileName(size_t index, const std::string& name) {
   return number + safe + ".png";
 }
 
-#ifdef BRAE_HAVE_PNG
 // Indexed bitmaps become 8-bit palette images with the collection palette (shadows: the grey
 // ramp); transparent pixels are index 0 in RLE bitmaps and 1 in RAW ones. High-colour
 // bitmaps become RGBA images.
@@ -255,7 +250,6 @@ Image ExportImage(const Collection& c, const CollectionBitmap& b) {
     image.pixels[i] = b.pixels[i * 2] ? b.pixels[i * 2 + 1] : clear;
   return image;
 }
-#endif
 
 int CollectionExport(const Args& args) {
   if (args.size() != 3) return Fail("expected GAMEDIR TAGID OUTDIR");
@@ -278,7 +272,6 @@ int CollectionExport(const Args& args) {
     return Fail("cannot read the collection '%s': %s", FourCCToString(id).c_str(),
                 loaded.message.c_str());
   }
-#ifdef BRAE_HAVE_PNG
   const std::string folder = NormalizedFolderPath(args[2]);
   if (!MakeFolder(folder)) return Fail("cannot create the folder '%s'", args[2].c_str());
   for (size_t i = 0; i < c.bitmaps.size(); ++i) {
@@ -290,10 +283,6 @@ int CollectionExport(const Args& args) {
     std::printf("%s\n", path.c_str());
   }
   return kOk;
-#else
-  (void)ExportFileName;
-  return Fail("this build has no PNG writer (the media library is missing)");
-#endif
 }
 
 }  // namespace
