@@ -11,7 +11,7 @@ using Args = std::vector<std::string>;
 
 struct Command {
   const char* name;
-  const char* usage;  // arguments after the command name
+  const char* usage;             // arguments after the command name
   int (*run)(const Args& args);  // args exclude the program and command names
 };
 
@@ -29,6 +29,31 @@ bool TakeOption(Args& args, const std::string& name, std::string* value);
 // Takes a "--flag" out of args.
 bool TakeFlag(Args& args, const std::string& name);
 
+// A described value: a leaf ("key: value") or a group of children (an object or an array).
+struct Node {
+  std::string key;
+  std::string value;
+  bool is_number = false;
+  bool is_array = false;
+  std::vector<Node> children;
+
+  Node& Add(const std::string& k, const std::string& v);
+  Node& Add(const std::string& k, int64_t v);
+  Node& AddGroup(const std::string& k, bool array = false);
+};
+std::string RenderText(const Node& node);
+std::string RenderJson(const Node& node);
+
+// Describes the data of one group's tags for "show": fills out, or returns false with an error.
+struct TagDescriber {
+  uint32_t group;
+  bool (*describe)(const std::vector<uint8_t>& data, Node* out, std::string* error);
+};
+
 std::vector<Command> TagstoreCommands();
+std::vector<TagDescriber> TagstoreDescribers();
+
+// Every describer of every subsystem (collected in main.cpp).
+const std::vector<TagDescriber>& AllDescribers();
 
 }  // namespace brae::cli

@@ -4,6 +4,19 @@
 
 #include "cli/CliCommon.h"
 
+namespace brae::cli {
+
+const std::vector<TagDescriber>& AllDescribers() {
+  static const std::vector<TagDescriber> all = [] {
+    std::vector<TagDescriber> list;
+    for (auto& part : {TagstoreDescribers()}) list.insert(list.end(), part.begin(), part.end());
+    return list;
+  }();
+  return all;
+}
+
+}  // namespace brae::cli
+
 namespace {
 
 std::vector<brae::cli::Command> AllCommands() {

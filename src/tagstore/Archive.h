@@ -81,6 +81,7 @@ class ArchiveRecord {
   std::string path;       // full path of the archive file
   std::string file_name;  // the part after the last "/" or "\"
   bool active = false;
+  uint64_t load_sequence = 0;  // the order in which archives were loaded
 
   // Display and list order key: kind 3 → -3, kinds 2 and 4 → -2, kind 6 → -1, else priority;
   // an inactive archive sorts with -1.

@@ -5,7 +5,9 @@
 
 namespace brae {
 
-inline uint16_t LoadBE16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
+inline uint16_t LoadBE16(const uint8_t* p) {
+  return uint16_t((p[0] << 8) | p[1]);
+}
 inline uint32_t LoadBE32(const uint8_t* p) {
   return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
@@ -19,7 +21,9 @@ inline void StoreBE32(uint8_t* p, uint32_t v) {
   p[2] = uint8_t(v >> 8);
   p[3] = uint8_t(v);
 }
-inline uint16_t LoadLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t LoadLE16(const uint8_t* p) {
+  return uint16_t(p[0] | (p[1] << 8));
+}
 inline uint32_t LoadLE32(const uint8_t* p) {
   return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }

@@ -4,11 +4,12 @@
 // Index
 //   records, instances, effective copies .......... FindTag, GetEffectiveInstance, lists
 //   users .......................................... AddTagUser, RemoveTagUser, FindTagUser
-//   reading and writing tag data ................... BeginTagRead/EndTagRead, BeginTagWrite/EndTagWrite
-//   archives ....................................... AddArchive, RemoveArchive, SetActiveArchives
-//   local folder ................................... SetLocalFolder, PollLocalFolder
-//   listeners ...................................... SetCodexListener, NotifyCodexListeners
-//   tag operations (TagOperations.cpp) ............. CreateTag, DuplicateTag, ChangeTagInfo,
+//   reading and writing tag data ................... BeginTagRead/EndTagRead,
+//   BeginTagWrite/EndTagWrite archives ....................................... AddArchive,
+//   RemoveArchive, SetActiveArchives local folder ...................................
+//   SetLocalFolder, PollLocalFolder listeners ......................................
+//   SetCodexListener, NotifyCodexListeners tag operations (TagOperations.cpp) .............
+//   CreateTag, DuplicateTag, ChangeTagInfo,
 //                                                    CopyToLocal, UnpackArchive
 
 #include <cstdint>
@@ -58,8 +59,8 @@ class TagRecord {
   // Between BeginTagWrite and EndTagWrite.
   std::unique_ptr<FileStream> write_stream;
   std::string pending_file_name;
-  std::string pending_path;      // where the file goes when the write succeeds
-  std::string pending_temp_path; // where it is written meanwhile
+  std::string pending_path;       // where the file goes when the write succeeds
+  std::string pending_temp_path;  // where it is written meanwhile
   // Between BeginTagRead and EndTagRead.
   std::unique_ptr<FileStream> read_stream;
   bool local_read = false;
@@ -108,12 +109,16 @@ class Codex : public TagidRegistry {
   // ---- Reading and writing tag data
   FileStream* BeginTagRead(TagRecord* record, TagHeader* out_header);
   void EndTagRead(TagRecord* record);
-  FileStream* BeginTagWrite(TagRecord* record, TagHeader* header, const std::string& file_name = "");
+  FileStream* BeginTagWrite(TagRecord* record, TagHeader* header,
+                            const std::string& file_name = "");
   bool EndTagWrite(TagRecord* record, const TagHeader* header, bool success);
 
   // ---- Records and instances
   TagRecord* FindOrCreateRecord(uint32_t group, uint32_t subgroup);
   TagInstance* CreateLocalInstance(const TagHeader& header, const std::string& file_name);
+  // As above; same_file_entered tells a refusal because this very file is already entered.
+  TagInstance* CreateLocalInstance(const TagHeader& header, const std::string& file_name,
+                                   bool* same_file_entered);
   void AttachInstance(TagRecord* record, TagInstance* instance);
   void DetachInstance(TagInstance* instance);
   bool CloseLocalTags();
@@ -127,12 +132,15 @@ class Codex : public TagidRegistry {
   // Removes the archive and takes it out of the list; false when its tags are in use.
   bool RemoveArchive(ArchiveRecord* archive);
   bool UnloadAllArchives();
+  // True when a tag of the archive has a user (an open editor or shared resource).
+  bool ArchiveInUse(const ArchiveRecord* archive) const;
   void SetActiveArchives(const std::vector<ArchiveRecord*>& archives);
   std::vector<ArchiveRecord*> ActiveArchives() const;
   // Every archive of kind 2, 3 or 6 becomes active.
   void ActivateDefaultWorkingSet();
   bool WriteArchive(const std::vector<TagRecord*>& records, uint16_t kind,
-                    const std::string& file_name, const std::string& description, uint16_t priority);
+                    const std::string& file_name, const std::string& description,
+                    uint16_t priority);
   // Every file directly inside <game>/tags and then <game>/plugins.
   void LoadGameArchives();
 
@@ -171,6 +179,12 @@ class Codex : public TagidRegistry {
   void SortArchives();
   bool DetachArchiveInstances(ArchiveRecord* archive);
   void OnWatchEvent(WatchedFolder& folder, WatchEntry* entry, int event);
+  bool WriteArchiveFile(std::vector<TagRecord*> records, uint16_t kind,
+                        const std::string& file_name, const std::string& description,
+                        uint16_t priority, FileStream& out);
+  void RestoreArchive(const std::string& path, bool active);
+  bool ReadLocalFileHeader(const WatchedFolder& folder, const WatchEntry& entry,
+                           TagHeader* header) const;
   void AddLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void UpdateLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void RemoveLocalFile(WatchedFolder& folder, WatchEntry& entry);
@@ -182,6 +196,7 @@ class Codex : public TagidRegistry {
   std::string local_folder_;
   FolderWatch watch_;
   bool dirty_ = false;
+  uint64_t next_load_sequence_ = 0;
 };
 
 // The process-wide Codex.

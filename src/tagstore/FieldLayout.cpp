@@ -62,7 +62,9 @@ size_t Walk(const FieldLayout& layout, const uint8_t* src, uint8_t* dst) {
 
 }  // namespace
 
-size_t FieldLayout::WalkedSize() const { return Walk(*this, nullptr, nullptr); }
+size_t FieldLayout::WalkedSize() const {
+  return Walk(*this, nullptr, nullptr);
+}
 
 void ConvertRecords(void* buffer, size_t count, const FieldLayout& layout) {
   auto* p = static_cast<uint8_t*>(buffer);
@@ -70,7 +72,8 @@ void ConvertRecords(void* buffer, size_t count, const FieldLayout& layout) {
   for (size_t r = 0; r < count; ++r, p += stride) Walk(layout, p, p);
 }
 
-void ConvertFromFile(const void* file_bytes, void* records, size_t count, const FieldLayout& layout) {
+void ConvertFromFile(const void* file_bytes, void* records, size_t count,
+                     const FieldLayout& layout) {
   const auto* s = static_cast<const uint8_t*>(file_bytes);
   auto* d = static_cast<uint8_t*>(records);
   const size_t in_stride = layout.WalkedSize();
@@ -104,7 +107,8 @@ size_t ReadRecords(void* buffer, size_t count, const FieldLayout& layout, FileSt
   return temp.size();
 }
 
-size_t WriteRecords(const void* buffer, size_t count, const FieldLayout& layout, FileStream& stream) {
+size_t WriteRecords(const void* buffer, size_t count, const FieldLayout& layout,
+                    FileStream& stream) {
   const size_t walked = layout.WalkedSize();
   std::vector<uint8_t> temp(walked * count);
   ConvertToFile(buffer, temp.data(), count, layout);

@@ -35,13 +35,15 @@ struct FieldLayout {
 // Converts count consecutive records in place (the same for both directions).
 void ConvertRecords(void* buffer, size_t count, const FieldLayout& layout);
 // Converts count records from file bytes (walked size each) into memory records (stated size).
-void ConvertFromFile(const void* file_bytes, void* records, size_t count, const FieldLayout& layout);
+void ConvertFromFile(const void* file_bytes, void* records, size_t count,
+                     const FieldLayout& layout);
 // Converts count memory records into file bytes (walked size each).
 void ConvertToFile(const void* records, void* file_bytes, size_t count, const FieldLayout& layout);
 
 // Reads count records and converts them; the bytes read, or 0 on a short read.
 size_t ReadRecords(void* buffer, size_t count, const FieldLayout& layout, FileStream& stream);
 // Converts into a temporary copy and writes it; the bytes written, or 0 on failure.
-size_t WriteRecords(const void* buffer, size_t count, const FieldLayout& layout, FileStream& stream);
+size_t WriteRecords(const void* buffer, size_t count, const FieldLayout& layout,
+                    FileStream& stream);
 
 }  // namespace brae

@@ -1,6 +1,7 @@
 #include "tagstore/FileStream.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace brae {
 
@@ -50,6 +51,16 @@ uint64_t FileStream::Length() const {
   return static_cast<uint64_t>(st.st_size);
 }
 
-bool FileStream::Flush() { return file_ && std::fflush(file_) == 0; }
+bool FileStream::Flush() {
+  return file_ && std::fflush(file_) == 0;
+}
+
+}  // namespace brae
+
+namespace brae {
+
+bool FileStream::Sync() {
+  return file_ && std::fflush(file_) == 0 && ::fsync(fileno(file_)) == 0;
+}
 
 }  // namespace brae

@@ -30,6 +30,8 @@ class FileStream {
   // Length of the file in bytes (the stream's own file information).
   uint64_t Length() const;
   bool Flush();
+  // Flushes and asks the system to put the data on disk.
+  bool Sync();
 
  private:
   std::FILE* file_ = nullptr;

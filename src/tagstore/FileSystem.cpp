@@ -1,15 +1,16 @@
 #include "tagstore/FileSystem.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
-#include <strings.h>
+#include <cstring>
 #include <vector>
 
 namespace brae {
@@ -29,7 +30,9 @@ std::string NormalizedFolderPath(std::string path) {
 
 namespace {
 
-int64_t Nanoseconds(const struct timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; }
+int64_t Nanoseconds(const struct timespec& t) {
+  return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
 
 FileInfoRecord InfoFromStat(const struct stat& st) {
   FileInfoRecord info;
@@ -122,17 +125,38 @@ int CompareNoCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) { return CompareNoCase(a, b) == 0; }
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+  return CompareNoCase(a, b) == 0;
+}
 
 std::string FileNamePart(const std::string& path) {
   size_t cut = path.find_last_of("/\\");
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  return std::remove(path.c_str()) == 0;
+}
 
 bool RenameFile(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+}  // namespace brae
+
+namespace brae {
+
+bool RenameFileNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // The file system cannot rename without replacing: check first.
+  if (FileExists(to) || FolderExists(to)) return false;
+  return RenameFile(from, to);
+}
+
+bool IsUnsafeFileName(const std::string& name) {
+  return name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
+         name.find('\\') != std::string::npos || name.find('\0') != std::string::npos;
 }
 
 }  // namespace brae

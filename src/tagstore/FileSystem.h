@@ -10,7 +10,7 @@ namespace brae {
 struct FileInfoRecord {
   enum Flags : uint32_t { kReadable = 1, kWritable = 2, kFolder = 4 };
   uint32_t flags = 0;
-  uint32_t size = 0;  // 32-bit, as stored in the formats
+  uint32_t size = 0;        // 32-bit, as stored in the formats
   int64_t access_time = 0;  // nanoseconds since the epoch
   int64_t modify_time = 0;
   int64_t create_time = 0;  // status-change time on Linux
@@ -35,8 +35,8 @@ bool FileExists(const std::string& path);
 bool MakeFolder(const std::string& path);
 
 // Callback: (entry information, folder path ending in "/", entry name) → continue?
-using ScanCallback =
-    std::function<bool(const FileInfoRecord& entry, const std::string& folder, const std::string& name)>;
+using ScanCallback = std::function<bool(const FileInfoRecord& entry, const std::string& folder,
+                                        const std::string& name)>;
 // Lists one folder (sorted by name), calling on_file for files and on_folder for sub-folders
 // (descending when recurse is set and on_folder accepted). Skips ".", "..", ".ds_store",
 // "thumbs.db" and "desktop.ini" (without regard to case). False when a callback stopped it
@@ -54,4 +54,11 @@ std::string FileNamePart(const std::string& path);
 bool RemoveFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);
 
+}  // namespace brae
+
+namespace brae {
+// Renames without ever replacing an existing file; false when the target exists.
+bool RenameFileNoReplace(const std::string& from, const std::string& to);
+// True when a name would lead out of the folder it is placed in ("/", "\", ".", ".." or empty).
+bool IsUnsafeFileName(const std::string& name);
 }  // namespace brae

@@ -11,7 +11,9 @@ constexpr uint32_t MakeFourCC(char a, char b, char c, char d) {
          uint32_t(uint8_t(d));
 }
 
-constexpr uint32_t FourCC(const char (&s)[5]) { return MakeFourCC(s[0], s[1], s[2], s[3]); }
+constexpr uint32_t FourCC(const char (&s)[5]) {
+  return MakeFourCC(s[0], s[1], s[2], s[3]);
+}
 
 // The subgroup id that means "none".
 constexpr uint32_t kNoSubgroup = 0xFFFFFFFFu;

@@ -91,7 +91,9 @@ std::string SafeCodeFolderName(uint32_t code) {
 
 }  // namespace
 
-TagGroup* TagGroupTable() { return g_groups; }
+TagGroup* TagGroupTable() {
+  return g_groups;
+}
 
 int TagGroupIndex(uint32_t code) {
   for (int i = 0; i < kTagGroupCount; ++i) {

@@ -13,9 +13,9 @@ using EditorFactory = TagEdit* (*)(TagRecord* record);
 struct TagGroup {
   uint32_t code;
   const char* singular;
-  const char* plural;          // also the group folder's name (lower case on disk)
+  const char* plural;            // also the group folder's name (lower case on disk)
   const char* dedicated_editor;  // the editor start-up registers, or ""
-  bool addon;                  // local tags of this group go into regular add-ons
+  bool addon;                    // local tags of this group go into regular add-ons
   EditorFactory editor_factory;
 };
 
@@ -37,6 +37,7 @@ std::string GroupFolderName(uint32_t code);
 // base followed by the group folder name (no trailing "/").
 std::string GroupFolderPath(const std::string& base, uint32_t code);
 // GroupFolderPath(local folder, group) + "/" + file name.
-std::string LocalTagPath(const std::string& local_folder, uint32_t group, const std::string& file_name);
+std::string LocalTagPath(const std::string& local_folder, uint32_t group,
+                         const std::string& file_name);
 
 }  // namespace brae

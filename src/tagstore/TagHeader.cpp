@@ -8,7 +8,9 @@
 
 namespace brae {
 
-std::string TagHeader::Name() const { return std::string(name, strnlen(name, kTagNameSize)); }
+std::string TagHeader::Name() const {
+  return std::string(name, strnlen(name, kTagNameSize));
+}
 
 void TagHeader::SetName(const std::string& text) {
   std::memset(name, 0, kTagNameSize);
@@ -121,7 +123,15 @@ void SanitizeTagName(TagHeader* header, const std::string& name) {
   std::memcpy(field, name.data(), length);
   for (size_t i = 0; i < length; ++i) {
     switch (field[i]) {
-      case '\\': case '/': case '|': case '"': case '<': case '>': case '*': case '?': case ':':
+      case '\\':
+      case '/':
+      case '|':
+      case '"':
+      case '<':
+      case '>':
+      case '*':
+      case '?':
+      case ':':
         field[i] = '_';
         break;
       default:

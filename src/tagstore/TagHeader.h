@@ -33,7 +33,7 @@ struct TagHeader {
   uint8_t owner_index = 0;
   uint32_t signature = 0;
 
-  std::string Name() const;  // up to the first NUL
+  std::string Name() const;               // up to the first NUL
   void SetName(const std::string& text);  // raw copy, at most 31 characters, zero-filled
 };
 static_assert(sizeof(TagHeader) == kTagHeaderSize, "the tag header is 64 bytes");

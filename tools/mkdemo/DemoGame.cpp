@@ -44,7 +44,9 @@ bool WriteWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-std::string GroupFolder(uint32_t group) { return GroupFolderName(group); }
+std::string GroupFolder(uint32_t group) {
+  return GroupFolderName(group);
+}
 
 std::vector<uint8_t> TagHeaderBytes(const DemoTag& tag, int16_t identifier, uint32_t offset,
                                     uint32_t size, bool local) {
@@ -127,8 +129,8 @@ std::vector<uint8_t> ArchiveBytes(const DemoArchive& a) {
   }
   for (size_t i = 0; i < a.tags.size(); ++i) {
     const DemoTag& t = a.tags[i];
-    std::vector<uint8_t> h = TagHeaderBytes(t, int16_t(i + 1), uint32_t(out.size()),
-                                            uint32_t(t.data.size()), false);
+    std::vector<uint8_t> h =
+        TagHeaderBytes(t, int16_t(i + 1), uint32_t(out.size()), uint32_t(t.data.size()), false);
     std::memcpy(out.data() + directory + 64 * i, h.data(), 64);
     out.insert(out.end(), t.data.begin(), t.data.end());
   }
@@ -163,12 +165,14 @@ void DemoGame::AddFile(const std::string& relative_path, const std::vector<uint8
 bool DemoGame::Write(const std::string& root_in) const {
   std::string root = root_in;
   if (root.empty() || root.back() != '/') root += '/';
-  bool ok = MakeFolders(root + "tags") && MakeFolders(root + "plugins") && MakeFolders(root + "local");
+  bool ok =
+      MakeFolders(root + "tags") && MakeFolders(root + "plugins") && MakeFolders(root + "local");
   for (const DemoArchive& a : archives_) {
     ok = WriteWhole(root + a.folder + "/" + a.file_name, ArchiveBytes(a)) && ok;
   }
   for (const auto& [tag, file] : local_) {
-    ok = WriteWhole(root + "local/" + GroupFolder(tag.group) + "/" + file, LooseTagBytes(tag)) && ok;
+    ok =
+        WriteWhole(root + "local/" + GroupFolder(tag.group) + "/" + file, LooseTagBytes(tag)) && ok;
   }
   for (const auto& [path, bytes] : files_) ok = WriteWhole(root + path, bytes) && ok;
   return ok;

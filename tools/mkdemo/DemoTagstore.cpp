@@ -8,7 +8,9 @@ namespace brae::demo {
 
 namespace {
 
-std::vector<uint8_t> Text(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> Text(const std::string& s) {
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 DemoTag MakeTag(const char (&group)[5], const char (&id)[5], const std::string& name,
                 const std::string& body, uint16_t version = 1) {
@@ -42,7 +44,8 @@ void AddTagstoreDemo(DemoGame& game) {
   {
     DemoArchive& patch = game.Archive("tags", "patch 1.1", 2);
     patch.name = "Patch 1.1";
-    patch.tags.push_back(MakeTag("text", "intr", "Introduction", "Welcome to the Vale (patched).\n", 2));
+    patch.tags.push_back(
+        MakeTag("text", "intr", "Introduction", "Welcome to the Vale (patched).\n", 2));
     patch.tags.push_back(MakeTag("unit", "arch", "Archer", "archer data"));
   }
   {

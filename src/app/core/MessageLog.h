@@ -13,7 +13,8 @@ class MessageLog {
  public:
   // Called after every append: (level, category, appended text). Level 1 or more asks the
   // viewer to show itself.
-  using Listener = std::function<void(int level, const std::string& category, const std::string& text)>;
+  using Listener =
+      std::function<void(int level, const std::string& category, const std::string& text)>;
 
   void Append(int level, const std::string& category, const std::string& text);
   const std::string& Text(const std::string& category) const;
@@ -33,7 +34,8 @@ class MessageLog {
 MessageLog& TheMessageLog();
 
 // Appends printf-formatted text to the log under a category.
-void Log(int level, const char* category, const char* format, ...) __attribute__((format(printf, 3, 4)));
+void Log(int level, const char* category, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
 void LogV(int level, const char* category, const char* format, va_list args);
 
 }  // namespace brae

@@ -37,7 +37,9 @@ class Reader {
   size_t pos_ = 0;
 };
 
-bool IsWhite(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsWhite(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 bool ReadInteger(Reader& r, int32_t* out) {
   bool negative = false;

@@ -58,7 +58,8 @@ class Prefs {
   bool GetStringList(const std::string& key, std::vector<std::string>* out) const;
   void SetStringList(const std::string& key, const std::vector<std::string>& list);
 
-  bool GetWindowPlacement(PlacementTarget* window, const std::string& key, bool fit_to_screen) const;
+  bool GetWindowPlacement(PlacementTarget* window, const std::string& key,
+                          bool fit_to_screen) const;
   void SetWindowPlacement(const PlacementTarget& window, const std::string& key);
 
   void SaveControlValue(const std::string& key, ControlValueTarget* control, bool save);
@@ -76,13 +77,21 @@ class Prefs {
 
 // The process-wide store and the operations under their usual names.
 Prefs& ThePrefs();
-inline bool LoadPrefs() { return ThePrefs().Load(); }
-inline bool SavePrefs() { return ThePrefs().Save(); }
-inline bool GetPrefInt(const std::string& key, int* out) { return ThePrefs().GetInt(key, out); }
+inline bool LoadPrefs() {
+  return ThePrefs().Load();
+}
+inline bool SavePrefs() {
+  return ThePrefs().Save();
+}
+inline bool GetPrefInt(const std::string& key, int* out) {
+  return ThePrefs().GetInt(key, out);
+}
 inline bool GetPrefString(const std::string& key, std::string* out) {
   return ThePrefs().GetString(key, out);
 }
-inline void SetPrefInt(const std::string& key, int value) { ThePrefs().SetInt(key, value); }
+inline void SetPrefInt(const std::string& key, int value) {
+  ThePrefs().SetInt(key, value);
+}
 inline void SetPrefString(const std::string& key, const std::string& text) {
   ThePrefs().SetString(key, text);
 }
