@@ -11,8 +11,12 @@
 namespace brae {
 namespace {
 
-uint32_t U32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t U32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
+}
+uint16_t U16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 constexpr int kSplashModalFlags = kModalKeysToWindow | kModalDim | kModalEndOnQuit;
 
@@ -24,7 +28,8 @@ bool ReadBmpRgba(const std::string& path, int* width, int* height, std::vector<u
   std::vector<uint8_t> bytes;
   uint8_t buffer[65536];
   size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
   std::fclose(f);
   if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
   uint32_t offset = U32(&bytes[10]);
@@ -32,12 +37,14 @@ bool ReadBmpRgba(const std::string& path, int* width, int* height, std::vector<u
   int32_t h = static_cast<int32_t>(U32(&bytes[22]));
   int bits = U16(&bytes[28]);
   uint32_t compression = U32(&bytes[30]);
-  if ((bits != 24 && bits != 32) || (compression != 0 && !(compression == 3 && bits == 32))) return false;
+  if ((bits != 24 && bits != 32) || (compression != 0 && !(compression == 3 && bits == 32)))
+    return false;
   bool top_down = h < 0;
   int64_t rows = top_down ? -int64_t(h) : h;
   if (w <= 0 || rows <= 0 || w > 16384 || rows > 16384) return false;
   size_t stride = ((static_cast<size_t>(w) * bits / 8) + 3) & ~size_t(3);
-  if (offset > bytes.size() || (bytes.size() - offset) / stride < static_cast<size_t>(rows)) return false;
+  if (offset > bytes.size() || (bytes.size() - offset) / stride < static_cast<size_t>(rows))
+    return false;
   *width = w;
   *height = static_cast<int>(rows);
   rgba->assign(static_cast<size_t>(w) * rows * 4, 255);
@@ -64,7 +71,8 @@ BraeSplashScreen::BraeSplashScreen() : Window(kWindowOverlay) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width_, height_, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width_, height_, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               rgba.data());
 }
 
 BraeSplashScreen::~BraeSplashScreen() {

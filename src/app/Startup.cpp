@@ -95,8 +95,10 @@ int ProbeSwapBufferCount() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   // An opaque colour from the clock; never black, the cleared background.
-  unsigned now = static_cast<unsigned>(std::time(nullptr)) ^ static_cast<unsigned>(platform::Now() * 1e6);
-  GLubyte colour[3] = {static_cast<GLubyte>(64 + (now & 127)), static_cast<GLubyte>(64 + ((now >> 7) & 127)),
+  unsigned now =
+      static_cast<unsigned>(std::time(nullptr)) ^ static_cast<unsigned>(platform::Now() * 1e6);
+  GLubyte colour[3] = {static_cast<GLubyte>(64 + (now & 127)),
+                       static_cast<GLubyte>(64 + ((now >> 7) & 127)),
                        static_cast<GLubyte>(64 + ((now >> 14) & 127))};
   GLubyte reference[4] = {}, after[4] = {};
   int count = 3;
@@ -117,7 +119,9 @@ int ProbeSwapBufferCount() {
   return count;
 }
 
-int SwapBufferCount() { return g_swap_buffer_count; }
+int SwapBufferCount() {
+  return g_swap_buffer_count;
+}
 
 void PreserveBackBuffer() {
   if (g_swap_buffer_count < 2) return;
@@ -143,8 +147,12 @@ void PreserveBackBuffer() {
   glEnable(GL_SCISSOR_TEST);
 }
 
-bool HasNonPowerOfTwoTextures() { return g_non_power_of_two; }
-bool HasAnisotropicFiltering() { return g_anisotropic; }
+bool HasNonPowerOfTwoTextures() {
+  return g_non_power_of_two;
+}
+bool HasAnisotropicFiltering() {
+  return g_anisotropic;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Pump and hooks
@@ -183,12 +191,24 @@ int ConfirmQuit() {
 // ---------------------------------------------------------------------------------------------
 namespace {
 
-void OnKey(int code, int pressed) { QueueKeyEvent(code, pressed); }
-void OnChar(unsigned codepoint) { QueueCharEvent(codepoint); }
-void OnButton(int button, int pressed) { QueueMouseButton(button, pressed); }
-void OnCursor(double x, double y) { QueueMousePosition(x, y); }
-void OnWheel(double dx, double dy) { QueueWheel(dx, dy); }
-void OnClose() { QueueCloseRequest(); }
+void OnKey(int code, int pressed) {
+  QueueKeyEvent(code, pressed);
+}
+void OnChar(unsigned codepoint) {
+  QueueCharEvent(codepoint);
+}
+void OnButton(int button, int pressed) {
+  QueueMouseButton(button, pressed);
+}
+void OnCursor(double x, double y) {
+  QueueMousePosition(x, y);
+}
+void OnWheel(double dx, double dy) {
+  QueueWheel(dx, dy);
+}
+void OnClose() {
+  QueueCloseRequest();
+}
 void OnSize(int width, int height) {
   SetPrefInt("OsWindowSizeX", width);
   SetPrefInt("OsWindowSizeY", height);
@@ -204,8 +224,10 @@ void RunHook(const std::function<void()>& hook) {
 int RunBrae(const BraeOptions& options) {
   g_options = options;
   // Step 2: the program's folder is the current folder; every relative path starts there.
-  if (options.folder.empty()) platform::ChangeToProgramFolder();
-  else if (chdir(options.folder.c_str()) != 0) return 0;
+  if (options.folder.empty())
+    platform::ChangeToProgramFolder();
+  else if (chdir(options.folder.c_str()) != 0)
+    return 0;
 
   // Steps 3 and 4: preferences.
   StorePreferenceDefaults();

@@ -10,10 +10,10 @@ namespace brae {
 // Steps that later parts of the program fill in. Each runs at its place in the start-up order
 // when set.
 struct StartupHooks {
-  std::function<void()> create_root_menu;       // after the window tree exists
-  std::function<void()> load_definitions;       // structure definitions from "res"
-  std::function<void()> register_editors;       // editor factories of the tag groups
-  std::function<void()> open_archive_browser;   // after the tag index is loaded
+  std::function<void()> create_root_menu;      // after the window tree exists
+  std::function<void()> load_definitions;      // structure definitions from "res"
+  std::function<void()> register_editors;      // editor factories of the tag groups
+  std::function<void()> open_archive_browser;  // after the tag index is loaded
 };
 StartupHooks& TheStartupHooks();
 

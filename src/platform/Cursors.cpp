@@ -93,18 +93,32 @@ GLFWcursor* MakeCursor(const Canvas& canvas, int hot_x, int hot_y) {
 
 GLFWcursor* CreateShape(int shape) {
   switch (shape) {
-    case 1: return glfwCreateStandardCursor(GLFW_HRESIZE_CURSOR);
-    case 2: return glfwCreateStandardCursor(GLFW_VRESIZE_CURSOR);
-    case 3: return MakeCursor(DiagonalArrow(true), 8, 8);
-    case 4: return MakeCursor(DiagonalArrow(false), 8, 8);
-    case 5: return glfwCreateStandardCursor(GLFW_IBEAM_CURSOR);
-    case 6: return glfwCreateStandardCursor(GLFW_CROSSHAIR_CURSOR);
-    case 7: case 10: return MakeCursor(ProgramCursor(101), 0, 0);
-    case 8: case 9: return MakeCursor(NotAllowed(), 8, 8);
-    case 11: return MakeCursor(ProgramCursor(102), 5, 1);
-    case 12: return MakeCursor(ProgramCursor(106), 1, 14);
-    case 13: return MakeCursor(ProgramCursor(107), 2, 13);
-    default: return nullptr;  // the arrow: the window's default cursor
+    case 1:
+      return glfwCreateStandardCursor(GLFW_HRESIZE_CURSOR);
+    case 2:
+      return glfwCreateStandardCursor(GLFW_VRESIZE_CURSOR);
+    case 3:
+      return MakeCursor(DiagonalArrow(true), 8, 8);
+    case 4:
+      return MakeCursor(DiagonalArrow(false), 8, 8);
+    case 5:
+      return glfwCreateStandardCursor(GLFW_IBEAM_CURSOR);
+    case 6:
+      return glfwCreateStandardCursor(GLFW_CROSSHAIR_CURSOR);
+    case 7:
+    case 10:
+      return MakeCursor(ProgramCursor(101), 0, 0);
+    case 8:
+    case 9:
+      return MakeCursor(NotAllowed(), 8, 8);
+    case 11:
+      return MakeCursor(ProgramCursor(102), 5, 1);
+    case 12:
+      return MakeCursor(ProgramCursor(106), 1, 14);
+    case 13:
+      return MakeCursor(ProgramCursor(107), 2, 13);
+    default:
+      return nullptr;  // the arrow: the window's default cursor
   }
 }
 
@@ -127,7 +141,9 @@ void SetCursorShape(int shape) {
   glfwSetCursor(window, g_cursors[shape]);
 }
 
-int CurrentCursorShape() { return g_shape; }
+int CurrentCursorShape() {
+  return g_shape;
+}
 
 void ReleaseCursors() {
   for (int i = 0; i < kShapeCount; ++i) {

@@ -81,7 +81,9 @@ void CloseMainWindow() {
   g_window = nullptr;
 }
 
-GLFWwindow* MainWindow() { return g_window; }
+GLFWwindow* MainWindow() {
+  return g_window;
+}
 
 void FramebufferSize(int* width, int* height) {
   *width = *height = 0;
@@ -158,7 +160,9 @@ void Beep() {
   }
 }
 
-int BeepCount() { return g_beeps; }
+int BeepCount() {
+  return g_beeps;
+}
 
 void InstallCallbacks(const InputCallbacks& callbacks) {
   g_callbacks = callbacks;

@@ -23,19 +23,17 @@ struct Event {
   // Named views of the words.
   int Key() const { return words[0]; }
   int Code() const { return words[0]; }
-  bool Pressed() const {
-    return type == EventType::Key ? words[1] != 0 : words[5] != 0;
+  bool Pressed() const { return type == EventType::Key ? words[1] != 0 : words[5] != 0; }
+  int Modifiers() const {
+    return type == EventType::Key || type == EventType::Char ? words[2] : words[3];
   }
-  int Modifiers() const { return type == EventType::Key || type == EventType::Char ? words[2] : words[3]; }
   int X() const { return words[0]; }
   int Y() const { return words[1]; }
   uint32_t Part() const { return static_cast<uint32_t>(words[2]); }
   int Button() const { return words[4]; }
   int WheelFrom() const { return words[4]; }
   int WheelTo() const { return words[5]; }
-  bool IsMouse() const {
-    return type >= EventType::MouseButton && type <= EventType::Wheel;
-  }
+  bool IsMouse() const { return type >= EventType::MouseButton && type <= EventType::Wheel; }
 };
 
 }  // namespace brae

@@ -171,7 +171,8 @@ Font* LoadFont(const std::string& path, bool upload) {
   std::vector<uint8_t> bytes;
   uint8_t buffer[65536];
   size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
   std::fclose(f);
   return LoadFontFromBytes(bytes, upload);
 }
@@ -187,7 +188,9 @@ void FreeFont(Font* font) {
 // Measuring and layout
 // ---------------------------------------------------------------------------------------------
 
-int LineHeight(const Font* font) { return font ? font->header[2] + 2 : 2; }
+int LineHeight(const Font* font) {
+  return font ? font->header[2] + 2 : 2;
+}
 
 int GlyphAdvance(const Font* font, int style, int x, int code, int next_code) {
   if (!font) return 0;
@@ -207,11 +210,24 @@ bool ApplyMarkup(const Font* font, const char* text, int* style) {
   if (text[0] != '|') return false;
   int wanted;
   switch (text[1]) {
-    case 'b': case 'B': wanted = kStyleBold; break;
-    case 'i': case 'I': wanted = kStyleItalic; break;
-    case 'o': case 'O': wanted = kStyleOutline; break;
-    case 'p': case 'P': wanted = kStylePlain; break;
-    default: return false;
+    case 'b':
+    case 'B':
+      wanted = kStyleBold;
+      break;
+    case 'i':
+    case 'I':
+      wanted = kStyleItalic;
+      break;
+    case 'o':
+    case 'O':
+      wanted = kStyleOutline;
+      break;
+    case 'p':
+    case 'P':
+      wanted = kStylePlain;
+      break;
+    default:
+      return false;
   }
   if (font->styles[wanted].Present()) *style = wanted;
   return true;
@@ -340,8 +356,10 @@ int LayoutText(const Font* font, const char* text, int style, int flags, const R
     int free_width = rect.Width() - line.width;
     int x = rect.x0;
     if (free_width > 0 || wrap) {
-      if (flags & kTextCentre) x += free_width / 2;
-      else if (flags & kTextRight) x += free_width;
+      if (flags & kTextCentre)
+        x += free_width / 2;
+      else if (flags & kTextRight)
+        x += free_width;
     }
     int s = line.style;
     int pen = 0;
@@ -355,8 +373,8 @@ int LayoutText(const Font* font, const char* text, int style, int flags, const R
       if (c >= 0x20) {
         const Glyph& g = font->styles[s].glyphs[c - 0x20];
         if (g.width && g.height && glyphs)
-          glyphs->push_back(PlacedGlyph{x + pen + g.x_offset, baseline + g.y_offset,
-                                        static_cast<uint8_t>(s), c});
+          glyphs->push_back(
+              PlacedGlyph{x + pen + g.x_offset, baseline + g.y_offset, static_cast<uint8_t>(s), c});
       }
       pen += GlyphAdvance(font, s, pen, c, static_cast<unsigned char>(text[i + 1]));
       ++i;
@@ -404,17 +422,25 @@ int DrawText(const Font* font, const char* text, int style, int flags, const Rec
       float u0 = g.atlas_x * sx, v0 = g.atlas_y * sy;
       if (!g.rotated) {
         float u1 = (g.atlas_x + w) * sx, v1 = (g.atlas_y + h) * sy;
-        glTexCoord2f(u0, v0); glVertex2f(x, y);
-        glTexCoord2f(u1, v0); glVertex2f(x + w, y);
-        glTexCoord2f(u1, v1); glVertex2f(x + w, y + h);
-        glTexCoord2f(u0, v1); glVertex2f(x, y + h);
+        glTexCoord2f(u0, v0);
+        glVertex2f(x, y);
+        glTexCoord2f(u1, v0);
+        glVertex2f(x + w, y);
+        glTexCoord2f(u1, v1);
+        glVertex2f(x + w, y + h);
+        glTexCoord2f(u0, v1);
+        glVertex2f(x, y + h);
       } else {
         // Stored transposed: atlas x runs down the glyph, atlas y across it.
         float u1 = (g.atlas_x + h) * sx, v1 = (g.atlas_y + w) * sy;
-        glTexCoord2f(u0, v0); glVertex2f(x, y);
-        glTexCoord2f(u0, v1); glVertex2f(x + w, y);
-        glTexCoord2f(u1, v1); glVertex2f(x + w, y + h);
-        glTexCoord2f(u1, v0); glVertex2f(x, y + h);
+        glTexCoord2f(u0, v0);
+        glVertex2f(x, y);
+        glTexCoord2f(u0, v1);
+        glVertex2f(x + w, y);
+        glTexCoord2f(u1, v1);
+        glVertex2f(x + w, y + h);
+        glTexCoord2f(u1, v0);
+        glVertex2f(x, y + h);
       }
     };
     for (const PlacedGlyph& p : placed) {

@@ -67,7 +67,8 @@ struct Font {
 // Loads and uploads the font; null on a missing or short file. Without a current GL context
 // (upload false) the atlases stay in memory.
 Font* LoadFont(const std::string& path, bool upload = true);
-Font* LoadFontFromBytes(const std::vector<uint8_t>& bytes, bool upload, std::string* error = nullptr);
+Font* LoadFontFromBytes(const std::vector<uint8_t>& bytes, bool upload,
+                        std::string* error = nullptr);
 void FreeFont(Font* font);
 
 // Measuring and layout. A null font or text measures 0.

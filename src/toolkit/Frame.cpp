@@ -28,13 +28,18 @@
 namespace brae {
 
 int DrawDirty();
+int DrawPending() {
+  return DrawDirty();
+}
 void TakeSnapshot(Window* w);
 
 namespace {
 
 constexpr double kOverviewSeconds = 0.25;
 
-Rect ScreenRect() { return Rect(0, 0, Ui().screen_width, Ui().screen_height); }
+Rect ScreenRect() {
+  return Rect(0, 0, Ui().screen_width, Ui().screen_height);
+}
 
 void ClearScreen() {
   if (!Ui().has_gl) return;
@@ -90,6 +95,7 @@ void ShutdownUi() {
   ui.redraw_flags = 0;
   ui.overview_targets.clear();
   ui.modal_ending = ui.unwinding = false;
+  ui.cascade = Point{};
 }
 
 void RunMainLoop() {
@@ -182,7 +188,9 @@ void Invalidate(Window* window, const Rect& rect, bool force) {
   ui.dirty[ui.dirty_count++] = r;
 }
 
-void InvalidateAll(Window* window) { window->Invalidate(); }
+void InvalidateAll(Window* window) {
+  window->Invalidate();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Drawing the tree
@@ -367,7 +375,9 @@ Rect MappedRect(Window* w, const Rect& r, float* scale_x, float* scale_y) {
   double f = ui.overview_fraction;
   // 16.16 fixed point interpolation of the two rectangles.
   int32_t t = static_cast<int32_t>(f * 65536.0);
-  auto lerp = [t](int a, int b) { return a + static_cast<int>((static_cast<int64_t>(b - a) * t) >> 16); };
+  auto lerp = [t](int a, int b) {
+    return a + static_cast<int>((static_cast<int64_t>(b - a) * t) >> 16);
+  };
   Rect now(lerp(from.x0, to.x0), lerp(from.y0, to.y0), lerp(from.x1, to.x1), lerp(from.y1, to.y1));
   float sx = from.Width() > 0 ? float(now.Width()) / from.Width() : 1.0f;
   float sy = from.Height() > 0 ? float(now.Height()) / from.Height() : 1.0f;
@@ -394,7 +404,8 @@ void BeginDraw(Window* w, bool client, bool three_d) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   if (three_d) {
-    glViewport(on_screen.x0, h - on_screen.y1, std::max(1, on_screen.Width()), std::max(1, on_screen.Height()));
+    glViewport(on_screen.x0, h - on_screen.y1, std::max(1, on_screen.Width()),
+               std::max(1, on_screen.Height()));
     double aspect = r.Height() > 0 ? double(r.Width()) / r.Height() : 1.0;
     gluPerspective(ui.fov, aspect, ui.near_plane, ui.far_plane);
     glMatrixMode(GL_MODELVIEW);
@@ -424,11 +435,16 @@ void EndDraw() {
   glViewport(0, 0, ui.screen_width, ui.screen_height);
 }
 
-int TextWidth(const Window* w, const char* text) { return MeasureText(w->GetFont(), text, 0); }
-int LineHeight(const Window* w) { return LineHeight(w->GetFont()); }
+int TextWidth(const Window* w, const char* text) {
+  return MeasureText(w->GetFont(), text, 0);
+}
+int LineHeight(const Window* w) {
+  return LineHeight(w->GetFont());
+}
 
 int DrawText(const Window* w, const char* text, int x, int y, int flags) {
-  return DrawText(w->GetFont(), text, 0, flags, Rect(x, y, x + (1 << 20), y + LineHeight(w->GetFont())));
+  return DrawText(w->GetFont(), text, 0, flags,
+                  Rect(x, y, x + (1 << 20), y + LineHeight(w->GetFont())));
 }
 
 int DrawTextInRect(const Window* w, const char* text, const Rect& rect, int flags) {
@@ -446,7 +462,9 @@ void FillRect(const Rect& r) {
 }
 
 void FrameRect(const Rect& r, int width, bool inside) {
-  Rect o = inside ? r : Rect(r.x0 - width / 2, r.y0 - width / 2, r.x1 + (width - width / 2), r.y1 + (width - width / 2));
+  Rect o = inside ? r
+                  : Rect(r.x0 - width / 2, r.y0 - width / 2, r.x1 + (width - width / 2),
+                         r.y1 + (width - width / 2));
   FillRect(Rect(o.x0, o.y0, o.x1, o.y0 + width));
   FillRect(Rect(o.x0, o.y1 - width, o.x1, o.y1));
   FillRect(Rect(o.x0, o.y0 + width, o.x0 + width, o.y1 - width));
@@ -506,7 +524,8 @@ int OverviewHandler(EventType type, Event* e);
 void LayoutOverview(const std::vector<Window*>& windows, const Rect& area) {
   UiState& ui = Ui();
   int n = static_cast<int>(windows.size());
-  int cols = static_cast<int>(std::ceil(std::sqrt(double(n) * area.Width() / std::max(1, area.Height()))));
+  int cols =
+      static_cast<int>(std::ceil(std::sqrt(double(n) * area.Width() / std::max(1, area.Height()))));
   cols = std::clamp(cols, 1, n);
   int rows = (n + cols - 1) / cols;
   int cell_w = area.Width() / cols, cell_h = area.Height() / rows;
@@ -517,7 +536,8 @@ void LayoutOverview(const std::vector<Window*>& windows, const Rect& area) {
                              double(cell_h - 24) / std::max(1, f.Height())});
     scale = std::max(scale, 0.05);
     int tw = int(f.Width() * scale), th = int(f.Height() * scale);
-    int cx = area.x0 + (i % cols) * cell_w + cell_w / 2, cy = area.y0 + (i / cols) * cell_h + cell_h / 2;
+    int cx = area.x0 + (i % cols) * cell_w + cell_w / 2,
+        cy = area.y0 + (i / cols) * cell_h + cell_h / 2;
     ui.overview_targets[w] = Rect(cx - tw / 2, cy - th / 2, cx - tw / 2 + tw, cy - th / 2 + th);
     w->draw_state |= kDrawOverview;
   }
@@ -580,7 +600,9 @@ int OverviewHandler(EventType type, Event* e) {
 
 }  // namespace
 
-bool IsOverviewRunning() { return Ui().redraw_flags & kRedrawOverview; }
+bool IsOverviewRunning() {
+  return Ui().redraw_flags & kRedrawOverview;
+}
 
 void ToggleOverview() {
   UiState& ui = Ui();
@@ -637,7 +659,8 @@ void TakeSnapshot(Window* w) {
   int width = r.Width(), height = r.Height();
   std::vector<uint8_t> bottom_up(static_cast<size_t>(width) * height * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(r.x0, ui.screen_height - r.y1, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottom_up.data());
+  glReadPixels(r.x0, ui.screen_height - r.y1, width, height, GL_RGB, GL_UNSIGNED_BYTE,
+               bottom_up.data());
   std::vector<uint8_t> top_down(bottom_up.size());
   for (int y = 0; y < height; ++y)
     std::copy_n(&bottom_up[static_cast<size_t>(height - 1 - y) * width * 3], width * 3,

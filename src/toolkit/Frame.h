@@ -17,6 +17,8 @@ void ShutdownUi();
 void RunMainLoop();
 // One frame; returns whether anything was drawn.
 int UiFrame();
+// Draws what is pending (full redraw or dirty rectangles) at once; returns whether it drew.
+int DrawPending();
 void SuspendUi(bool suspend);
 
 void RequestRedraw();
@@ -45,6 +47,7 @@ bool IsOverviewRunning();
 
 // ---- snapshots ----
 // A 24-bit bottom-up BGR device-independent bitmap (40-byte header) of top-down RGB rows.
-std::vector<uint8_t> MakeSnapshotDib(const std::vector<uint8_t>& rgb_top_down, int width, int height);
+std::vector<uint8_t> MakeSnapshotDib(const std::vector<uint8_t>& rgb_top_down, int width,
+                                     int height);
 
 }  // namespace brae

@@ -49,10 +49,14 @@ bool QueueEvent(const Event& event) {
 
 void QueueKeyEvent(int code, int pressed) {
   if (!Ui().running) return;
-  if (code == kKeyLeftShift || code == kKeyRightShift) code = kKeyShift;
-  else if (code == kKeyLeftControl || code == kKeyRightControl) code = kKeyControl;
-  else if (code == kKeyLeftAlt || code == kKeyRightAlt) code = kKeyAlt;
-  else if (code == kKeyPadEnter) code = kKeyEnter;
+  if (code == kKeyLeftShift || code == kKeyRightShift)
+    code = kKeyShift;
+  else if (code == kKeyLeftControl || code == kKeyRightControl)
+    code = kKeyControl;
+  else if (code == kKeyLeftAlt || code == kKeyRightAlt)
+    code = kKeyAlt;
+  else if (code == kKeyPadEnter)
+    code = kKeyEnter;
   if (code < 0 || code >= kKeyCodeLimit) return;
   Event e;
   e.type = EventType::Key;
@@ -140,7 +144,8 @@ void QueueWheel(double dx, double dy) {
 void QueueCloseRequest() {
   UiState& ui = Ui();
   if (!ui.running) return;
-  if (!ui.modal_stack.empty() && (ui.modal_stack.back().flags & kModalEndOnQuit)) ui.unwinding = true;
+  if (!ui.modal_stack.empty() && (ui.modal_stack.back().flags & kModalEndOnQuit))
+    ui.unwinding = true;
   Event e;
   e.type = EventType::CloseRequest;
   QueueEvent(e);
@@ -213,7 +218,8 @@ void HandleCloseRequest() {
   UiState& ui = Ui();
   if (IsOverviewRunning()) {
     ToggleOverview();
-    for (int guard = 0; guard < 600 && IsOverviewRunning() && ui.frame_function; ++guard) ui.frame_function();
+    for (int guard = 0; guard < 600 && IsOverviewRunning() && ui.frame_function; ++guard)
+      ui.frame_function();
   }
   if (!ui.handlers.empty() && ui.handlers.back() != DefaultDispatcher) {
     Beep();
@@ -346,7 +352,8 @@ bool FindHover(Window* parent, int x, int y, Window** found, uint32_t* part) {
   UiState& ui = Ui();
   for (Window* c = parent->first_child; c; c = c->next_sibling) {
     if (!c->IsVisible() || c->IsClosed()) continue;
-    if (c->first_child && c->State() != kStateCollapsed && FindHover(c, x, y, found, part)) return true;
+    if (c->first_child && c->State() != kStateCollapsed && FindHover(c, x, y, found, part))
+      return true;
     if (c == ui.layer1) continue;
     if (uint32_t p = c->HitTest(x, y)) {
       *found = c;
@@ -364,10 +371,17 @@ int CursorFor(Window* w, uint32_t part) {
                    w->State() == kStateNormal;
   if (resizable && part != HitOtherFrame && (part & kHitEdges) && !(part & ~kHitEdges)) {
     switch (part) {
-      case HitLeftEdge: case HitRightEdge: return 1;
-      case HitTopEdge: case HitBottomEdge: return 2;
-      case HitLeftEdge | HitTopEdge: case HitRightEdge | HitBottomEdge: return 3;
-      default: return 4;
+      case HitLeftEdge:
+      case HitRightEdge:
+        return 1;
+      case HitTopEdge:
+      case HitBottomEdge:
+        return 2;
+      case HitLeftEdge | HitTopEdge:
+      case HitRightEdge | HitBottomEdge:
+        return 3;
+      default:
+        return 4;
     }
   }
   if (part == HitClient) return w->ClientCursor();
@@ -398,18 +412,30 @@ void UpdateHover() {
     ui.hover = found;
     ui.hover_part = part;
     if (old && (ui.modal_stack.empty() || IsInsideModal(old))) {
-      if (old_part == HitClient) old->ClientMouseLeft();
-      else old->FrameMouseLeft();
+      if (old_part == HitClient)
+        old->ClientMouseLeft();
+      else
+        old->FrameMouseLeft();
     }
   }
   if (!(ui.tracking && ui.drag_data)) platform::SetCursorShape(CursorFor(found, part));
 }
 
-bool IsHovered(const Window* w) { return w && Ui().hover == w; }
-Point MousePosition() { return Ui().mouse; }
-int ModifierFlags() { return Ui().modifiers; }
-bool IsKeyDown(int key) { return key >= 0 && key < kKeyStateCount && Ui().keys[key]; }
-void Beep() { platform::Beep(); }
+bool IsHovered(const Window* w) {
+  return w && Ui().hover == w;
+}
+Point MousePosition() {
+  return Ui().mouse;
+}
+int ModifierFlags() {
+  return Ui().modifiers;
+}
+bool IsKeyDown(int key) {
+  return key >= 0 && key < kKeyStateCount && Ui().keys[key];
+}
+void Beep() {
+  platform::Beep();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Mouse tracking, drag and drop
@@ -429,8 +455,8 @@ int TrackingHandler(EventType type, Event* e) {
     ui.track_previous = ui.track_current;
     ui.track_current = Point{e->words[0], e->words[1]};
     if (ui.tracking_window)
-      ui.tracking_callback(ui.tracking_window, ui.track_start.x, ui.track_start.y, ui.track_current.x,
-                           ui.track_current.y, 1);
+      ui.tracking_callback(ui.tracking_window, ui.track_start.x, ui.track_start.y,
+                           ui.track_current.x, ui.track_current.y, 1);
     if (ui.drag_data) {
       InvalidateDragImage(ui.track_current);
       Window* target = ui.hover;
@@ -471,10 +497,10 @@ int BeginMouseTracking(Window* window, Window::DragDropData* data, TrackingCallb
   ui.tracking = true;
   ui.tracking_window = window;
   ui.track_start = ui.track_current = ui.track_previous = ui.mouse;
-  ui.tracking_callback = callback ? std::move(callback)
-                                  : [](Window* w, int sx, int sy, int x, int y, int phase) {
-                                      w->TrackMouse(sx, sy, x, y, phase);
-                                    };
+  ui.tracking_callback =
+      callback ? std::move(callback) : [](Window* w, int sx, int sy, int x, int y, int phase) {
+        w->TrackMouse(sx, sy, x, y, phase);
+      };
   ui.drag_data = data;
   ui.drag_accepted = false;
   ui.drag_renderer = nullptr;
@@ -487,11 +513,14 @@ int BeginMouseTracking(Window* window, Window::DragDropData* data, TrackingCallb
     }
   }
   PushEventHandler(TrackingHandler);
-  ui.tracking_callback(window, ui.track_start.x, ui.track_start.y, ui.track_start.x, ui.track_start.y, 0);
+  ui.tracking_callback(window, ui.track_start.x, ui.track_start.y, ui.track_start.x,
+                       ui.track_start.y, 0);
   return 1;
 }
 
-bool IsMouseTracking() { return Ui().tracking; }
+bool IsMouseTracking() {
+  return Ui().tracking;
+}
 
 void RegisterDragRenderer(int drag_type, DragRenderer renderer) {
   Ui().drag_renderers[drag_type] = renderer;

@@ -86,7 +86,8 @@ MessageBoxWindow::MessageBoxWindow(const char* title, const char* message,
   }
   int message_width = std::min(MeasureText(font, message_.c_str(), 0), 512);
   int width = std::max(message_width, total) + 64;
-  int message_height = message_.empty() ? 0 : WrappedTextHeight(font, message_.c_str(), 0, width - 64, 0);
+  int message_height =
+      message_.empty() ? 0 : WrappedTextHeight(font, message_.c_str(), 0, width - 64, 0);
   int button_height = ButtonHeight();
   int height = message_height + (message_.empty() ? 0 : 24) + button_height + 64;
 
@@ -125,10 +126,14 @@ int MessageBoxWindow::KeyDown(Event* e) {
   for (size_t i = 0; i < buttons_.size(); ++i)
     if (buttons_[i]->HasFocus()) focused = static_cast<int>(i);
   int n = static_cast<int>(buttons_.size());
-  if (key == kKeyEnter || key == kKeySpace) Choose(focused);
-  else if (key == kKeyEscape) Choose(n - 1);
-  else if (key == kKeyLeft) buttons_[(focused + n - 1) % n]->SetFocus(2);
-  else if (key == kKeyRight) buttons_[(focused + 1) % n]->SetFocus(2);
+  if (key == kKeyEnter || key == kKeySpace)
+    Choose(focused);
+  else if (key == kKeyEscape)
+    Choose(n - 1);
+  else if (key == kKeyLeft)
+    buttons_[(focused + n - 1) % n]->SetFocus(2);
+  else if (key == kKeyRight)
+    buttons_[(focused + 1) % n]->SetFocus(2);
   return 1;
 }
 

@@ -19,9 +19,7 @@ struct Rect {
   bool Contains(const Rect& r) const {
     return r.x0 >= x0 && r.y0 >= y0 && r.x1 <= x1 && r.y1 <= y1;
   }
-  bool Intersects(const Rect& r) const {
-    return r.x0 < x1 && r.x1 > x0 && r.y0 < y1 && r.y1 > y0;
-  }
+  bool Intersects(const Rect& r) const { return r.x0 < x1 && r.x1 > x0 && r.y0 < y1 && r.y1 > y0; }
   Rect Intersection(const Rect& r) const {
     return Rect(std::max(x0, r.x0), std::max(y0, r.y0), std::min(x1, r.x1), std::min(y1, r.y1));
   }

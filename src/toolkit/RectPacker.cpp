@@ -30,7 +30,8 @@ bool PackRects(const std::vector<PackInput>& rects, int max_size, int padding,
     if (r.width <= 0 || r.height <= 0) continue;
     // Lying down (wider than tall) keeps the shelves low.
     (*placements)[i].rotated = r.height > r.width;
-    if (std::max(r.width, r.height) + padding > max_size || std::min(r.width, r.height) + padding > max_size)
+    if (std::max(r.width, r.height) + padding > max_size ||
+        std::min(r.width, r.height) + padding > max_size)
       return false;
     order.push_back(i);
     area += static_cast<long long>(r.width + padding) * (r.height + padding);
@@ -46,7 +47,8 @@ bool PackRects(const std::vector<PackInput>& rects, int max_size, int padding,
                    [&](size_t a, size_t b) { return placed_h(a) > placed_h(b); });
   int widest = 0;
   for (size_t i : order) widest = std::max(widest, placed_w(i) + padding);
-  int side = NextPowerOfTwo(std::max<int>(widest, static_cast<int>(std::sqrt(double(area) * 1.15)) + 1));
+  int side =
+      NextPowerOfTwo(std::max<int>(widest, static_cast<int>(std::sqrt(double(area) * 1.15)) + 1));
   side = std::min(side, max_size);
 
   std::vector<Shelf> shelves;

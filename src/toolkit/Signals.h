@@ -91,9 +91,10 @@ class Signal : public SignalBase {
 
   void Disconnect(SignalListener* receiver) {
     bool found = false;
-    rest_.erase(std::remove_if(rest_.begin(), rest_.end(),
-                               [&](const Slot& s) { return s.receiver == receiver && (found = true); }),
-                rest_.end());
+    rest_.erase(
+        std::remove_if(rest_.begin(), rest_.end(),
+                       [&](const Slot& s) { return s.receiver == receiver && (found = true); }),
+        rest_.end());
     if (has_first_ && first_.receiver == receiver) {
       found = true;
       if (rest_.empty()) {

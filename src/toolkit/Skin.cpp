@@ -31,7 +31,8 @@ Skin* Skin::Load(const std::string& path, bool upload, std::string* error) {
   std::vector<uint8_t> bytes;
   uint8_t buffer[65536];
   size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
   std::fclose(f);
   return FromBytes(bytes, upload, error);
 }
@@ -159,8 +160,9 @@ void Skin::QueueImage(int slot, int dx, int dy, int dw, int dh, int mode, uint32
 
 void Skin::FlushSprites() {
   if (queue_.empty()) return;
-  std::stable_sort(queue_.begin(), queue_.end(),
-                   [](const Sprite& a, const Sprite& b) { return a.image->atlas < b.image->atlas; });
+  std::stable_sort(queue_.begin(), queue_.end(), [](const Sprite& a, const Sprite& b) {
+    return a.image->atlas < b.image->atlas;
+  });
   GLfloat colour[4];
   glGetFloatv(GL_CURRENT_COLOR, colour);
   glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
@@ -183,17 +185,25 @@ void Skin::FlushSprites() {
     if (!img.rotated) {
       float u0 = (img.atlas_x + s.sx) * ax, v0 = (img.atlas_y + s.sy) * ay;
       float u1 = (img.atlas_x + s.sx + s.sw) * ax, v1 = (img.atlas_y + s.sy + s.sh) * ay;
-      glTexCoord2f(u0, v0); glVertex2f(x0, y0);
-      glTexCoord2f(u1, v0); glVertex2f(x1, y0);
-      glTexCoord2f(u1, v1); glVertex2f(x1, y1);
-      glTexCoord2f(u0, v1); glVertex2f(x0, y1);
+      glTexCoord2f(u0, v0);
+      glVertex2f(x0, y0);
+      glTexCoord2f(u1, v0);
+      glVertex2f(x1, y0);
+      glTexCoord2f(u1, v1);
+      glVertex2f(x1, y1);
+      glTexCoord2f(u0, v1);
+      glVertex2f(x0, y1);
     } else {
       float u0 = (img.atlas_x + s.sy) * ax, v0 = (img.atlas_y + s.sx) * ay;
       float u1 = (img.atlas_x + s.sy + s.sh) * ax, v1 = (img.atlas_y + s.sx + s.sw) * ay;
-      glTexCoord2f(u0, v0); glVertex2f(x0, y0);
-      glTexCoord2f(u0, v1); glVertex2f(x1, y0);
-      glTexCoord2f(u1, v1); glVertex2f(x1, y1);
-      glTexCoord2f(u1, v0); glVertex2f(x0, y1);
+      glTexCoord2f(u0, v0);
+      glVertex2f(x0, y0);
+      glTexCoord2f(u0, v1);
+      glVertex2f(x1, y0);
+      glTexCoord2f(u1, v1);
+      glVertex2f(x1, y1);
+      glTexCoord2f(u1, v0);
+      glVertex2f(x0, y1);
     }
   }
   if (bound >= 0) glEnd();

@@ -30,7 +30,8 @@ class Skin {
 
   // Null (with a reason) when the file is missing or short. Without GL the atlases stay unbuilt.
   static Skin* Load(const std::string& path, bool upload, std::string* error = nullptr);
-  static Skin* FromBytes(const std::vector<uint8_t>& bytes, bool upload, std::string* error = nullptr);
+  static Skin* FromBytes(const std::vector<uint8_t>& bytes, bool upload,
+                         std::string* error = nullptr);
 
   const SkinImage* Image(int slot) const;
   // Size of a slot's image, 0 x 0 when absent.
@@ -67,6 +68,8 @@ class Skin {
 };
 
 // The process-wide helpers under their usual names; the skin in use is the UI state's.
-inline Skin* LoadSkin(const std::string& path) { return Skin::Load(path, true); }
+inline Skin* LoadSkin(const std::string& path) {
+  return Skin::Load(path, true);
+}
 
 }  // namespace brae

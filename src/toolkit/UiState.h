@@ -19,7 +19,8 @@ using EventHandler = int (*)(EventType type, Event* event);
 // Draws the drag image at (x, y) when out is null; otherwise stores its rectangle (relative to
 // the mouse) in out.
 using DragRenderer = void (*)(Rect* out, int x, int y, Window::DragDropData* data);
-using TrackingCallback = std::function<void(Window* window, int start_x, int start_y, int x, int y, int phase)>;
+using TrackingCallback =
+    std::function<void(Window* window, int start_x, int start_y, int x, int y, int phase)>;
 
 struct ModalEntry {
   Window* window = nullptr;

@@ -39,8 +39,12 @@ int UndoStack::Redo() {
   return 1;
 }
 
-bool UndoStack::CanUndo() const { return current_ != actions_.begin(); }
-bool UndoStack::CanRedo() const { return std::next(List::const_iterator(current_)) != actions_.end(); }
+bool UndoStack::CanUndo() const {
+  return current_ != actions_.begin();
+}
+bool UndoStack::CanRedo() const {
+  return std::next(List::const_iterator(current_)) != actions_.end();
+}
 
 void UndoStack::Clear() {
   actions_.erase(std::next(actions_.begin()), actions_.end());

@@ -23,7 +23,9 @@ Window::Window(uint32_t initial_flags, Window* parent_window) {
   flags |= kWindowEnabled;
   edges = 15;
   if (!(flags & kWindowTopLevel)) {
-    Window* target = parent_window ? parent_window : (flags & kWindowOverlay) ? ui.layer1 : ui.layer0;
+    Window* target = parent_window              ? parent_window
+                     : (flags & kWindowOverlay) ? ui.layer1
+                                                : ui.layer0;
     if (target) SetParent(target);
   }
   SetFrame(Rect());
@@ -112,13 +114,15 @@ void Window::FlagsChanged(uint32_t changed) {
     Invalidate();
   }
   if ((changed & kWindowShadow) && IsEffectivelyVisible())
-    brae::Invalidate(this, Rect(frame.x0, frame.y0, frame.x1 + kShadowSize, frame.y1 + kShadowSize), false);
-  const uint32_t geometry = kWindowVisible | kWindowEnabled | kWindowTitleBar | kWindowThinBorder |
-                            kWindowThickBorder;
+    brae::Invalidate(this, Rect(frame.x0, frame.y0, frame.x1 + kShadowSize, frame.y1 + kShadowSize),
+                     false);
+  const uint32_t geometry =
+      kWindowVisible | kWindowEnabled | kWindowTitleBar | kWindowThinBorder | kWindowThickBorder;
   if (changed & geometry) {
     Rect old_client = client;
     SetFrame(ParentRelativeFrame());
-    if ((changed & (kWindowTitleBar | kWindowThinBorder | kWindowThickBorder)) && !frame.IsEmpty()) {
+    if ((changed & (kWindowTitleBar | kWindowThinBorder | kWindowThickBorder)) &&
+        !frame.IsEmpty()) {
       MoveDescendants(client.x0 - old_client.x0, client.y0 - old_client.y0);
       // Keep the client size: the frame grows or shrinks around it.
       Rect f = ParentRelativeFrame();
@@ -127,7 +131,8 @@ void Window::FlagsChanged(uint32_t changed) {
       SetFrame(f);
     }
   }
-  if ((changed & kWindowFocusable) && parent && parent->focus_child == this) parent->focus_child = nullptr;
+  if ((changed & kWindowFocusable) && parent && parent->focus_child == this)
+    parent->focus_child = nullptr;
 }
 
 bool Window::IsEffectivelyVisible() const {
@@ -145,10 +150,14 @@ bool Window::IsEffectivelyVisible() const {
 
 void Window::Unlink() {
   if (!parent) return;
-  if (prev_sibling) prev_sibling->next_sibling = next_sibling;
-  else parent->first_child = next_sibling;
-  if (next_sibling) next_sibling->prev_sibling = prev_sibling;
-  else parent->last_child = prev_sibling;
+  if (prev_sibling)
+    prev_sibling->next_sibling = next_sibling;
+  else
+    parent->first_child = next_sibling;
+  if (next_sibling)
+    next_sibling->prev_sibling = prev_sibling;
+  else
+    parent->last_child = prev_sibling;
   --parent->child_count;
   prev_sibling = next_sibling = nullptr;
   parent = nullptr;
@@ -158,8 +167,10 @@ void Window::LinkAsFirst(Window* p) {
   parent = p;
   prev_sibling = nullptr;
   next_sibling = p->first_child;
-  if (p->first_child) p->first_child->prev_sibling = this;
-  else p->last_child = this;
+  if (p->first_child)
+    p->first_child->prev_sibling = this;
+  else
+    p->last_child = this;
   p->first_child = this;
   ++p->child_count;
 }
@@ -168,8 +179,10 @@ void Window::LinkAsLast(Window* p) {
   parent = p;
   next_sibling = nullptr;
   prev_sibling = p->last_child;
-  if (p->last_child) p->last_child->next_sibling = this;
-  else p->first_child = this;
+  if (p->last_child)
+    p->last_child->next_sibling = this;
+  else
+    p->first_child = this;
   p->last_child = this;
   ++p->child_count;
 }
@@ -308,18 +321,26 @@ void Window::MoveDescendants(int dx, int dy) {
 
 void Window::ConstrainFrame(const Rect& old_frame, const Rect& req, Rect* out) {
   Point min;
-  if (window_state == kStateCollapsed) min = Point{req.Width(), req.Height()};
-  else ClientSizeToFrame(&min, 0, 0);
+  if (window_state == kStateCollapsed)
+    min = Point{req.Width(), req.Height()};
+  else
+    ClientSizeToFrame(&min, 0, 0);
   *out = req;
   if (req.Width() < min.x) {
-    if (req.x0 == old_frame.x0) out->x1 = req.x0 + min.x;
-    else if (req.x1 == old_frame.x1) out->x0 = req.x1 - min.x;
-    else out->x1 = req.x0 + min.x;
+    if (req.x0 == old_frame.x0)
+      out->x1 = req.x0 + min.x;
+    else if (req.x1 == old_frame.x1)
+      out->x0 = req.x1 - min.x;
+    else
+      out->x1 = req.x0 + min.x;
   }
   if (req.Height() < min.y) {
-    if (req.y0 == old_frame.y0) out->y1 = req.y0 + min.y;
-    else if (req.y1 == old_frame.y1) out->y0 = req.y1 - min.y;
-    else out->y1 = req.y0 + min.y;
+    if (req.y0 == old_frame.y0)
+      out->y1 = req.y0 + min.y;
+    else if (req.y1 == old_frame.y1)
+      out->y0 = req.y1 - min.y;
+    else
+      out->y1 = req.y0 + min.y;
   }
 }
 
@@ -503,11 +524,19 @@ void Window::SetTitle(const char* text) {
   if (flags & kWindowTitleBar) brae::Invalidate(this, TitleBarRect(), false);
 }
 
-const Font* Window::GetFont() const { return font ? font : Ui().default_font; }
+const Font* Window::GetFont() const {
+  return font ? font : Ui().default_font;
+}
 
-void Window::Invalidate() { brae::Invalidate(this, FrameWithShadow(frame), false); }
-void Window::InvalidateRect(const Rect& r) { brae::Invalidate(this, r, false); }
-void Window::InvalidateClient() { brae::Invalidate(this, client, false); }
+void Window::Invalidate() {
+  brae::Invalidate(this, FrameWithShadow(frame), false);
+}
+void Window::InvalidateRect(const Rect& r) {
+  brae::Invalidate(this, r, false);
+}
+void Window::InvalidateClient() {
+  brae::Invalidate(this, client, false);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Focus
@@ -611,16 +640,23 @@ int CloseAllWindows() {
   return 1;
 }
 
-const Font* DefaultFont() { return Ui().default_font; }
-void SetDefaultFont(const Font* f) { Ui().default_font = f; }
-Point ScreenSize() { return Point{Ui().screen_width, Ui().screen_height}; }
+const Font* DefaultFont() {
+  return Ui().default_font;
+}
+void SetDefaultFont(const Font* f) {
+  Ui().default_font = f;
+}
+Point ScreenSize() {
+  return Point{Ui().screen_width, Ui().screen_height};
+}
 
 Point NextCascadePosition() {
   UiState& ui = Ui();
   Point result{ui.cascade.x + 64, ui.cascade.y + 64};
   ui.cascade.x += 48;
   ui.cascade.y += 48;
-  if (ui.cascade.x + 560 > ui.screen_width || ui.cascade.y + 560 > ui.screen_height) ui.cascade = Point{};
+  if (ui.cascade.x + 560 > ui.screen_width || ui.cascade.y + 560 > ui.screen_height)
+    ui.cascade = Point{};
   return result;
 }
 

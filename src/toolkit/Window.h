@@ -58,7 +58,12 @@ enum HitPart : uint32_t {
 constexpr uint32_t kHitEdges = HitLeftEdge | HitTopEdge | HitRightEdge | HitBottomEdge;
 constexpr uint32_t kHitBoxes = HitCloseBox | HitZoomBox | HitCollapseBox;
 
-enum WindowState : int { kStateNormal = 0, kStateCollapsed = 1, kStateZoomed = 2, kStateClosed = 3 };
+enum WindowState : int {
+  kStateNormal = 0,
+  kStateCollapsed = 1,
+  kStateZoomed = 2,
+  kStateClosed = 3
+};
 
 enum DrawState : uint32_t {
   kDrawClient = 1,
@@ -133,9 +138,13 @@ class Window : public CleanHeapObject<has_slots<void>>, public PlacementTarget {
   void SetFlags(uint32_t new_flags);
   void AddFlags(uint32_t bits) { SetFlags(flags | bits); }
   void RemoveFlags(uint32_t bits) { SetFlags(flags & ~bits); }
-  void SetVisible(bool visible) { visible ? AddFlags(kWindowVisible) : RemoveFlags(kWindowVisible); }
+  void SetVisible(bool visible) {
+    visible ? AddFlags(kWindowVisible) : RemoveFlags(kWindowVisible);
+  }
   bool IsVisible() const { return flags & kWindowVisible; }
-  void SetEnabled(bool enabled) { enabled ? AddFlags(kWindowEnabled) : RemoveFlags(kWindowEnabled); }
+  void SetEnabled(bool enabled) {
+    enabled ? AddFlags(kWindowEnabled) : RemoveFlags(kWindowEnabled);
+  }
   bool IsEnabled() const { return flags & kWindowEnabled; }
   void SetEdges(uint32_t new_edges);
   // It and every ancestor up to its top-level window are visible and none is collapsed.
@@ -189,7 +198,7 @@ class Window : public CleanHeapObject<has_slots<void>>, public PlacementTarget {
   // ---- font, drawing helpers ------------------------------------------------------------------
   const Font* GetFont() const;
   void SetFont(const Font* f) { font = f; }
-  void Invalidate();              // the frame, with its shadow
+  void Invalidate();  // the frame, with its shadow
   void InvalidateRect(const Rect& screen_rect);
   void InvalidateClient();
   void SetClientCursor(int shape) { client_cursor = shape; }

@@ -32,9 +32,12 @@ void Fill(Skin* skin, int slot, const Rect& r, int mode, uint32_t colour, uint32
 
 void Window::DrawBackground() {
   uint32_t colour;
-  if (flags & kWindowWhiteBackground) colour = kWhite;
-  else if (flags & kWindowGreyBackground) colour = kGrey96;
-  else return;
+  if (flags & kWindowWhiteBackground)
+    colour = kWhite;
+  else if (flags & kWindowGreyBackground)
+    colour = kGrey96;
+  else
+    return;
   Skin* skin = Ui().skin;
   Fill(skin, kSkinBackground, Rect(0, 0, client.Width(), client.Height()), kSpriteTile, colour,
        colour == kWhite ? 0xFFAFA096u : 0xFF3C3A38u);
@@ -50,7 +53,7 @@ void Window::DrawFrame() {
   }
   int bw = BorderWidth();
   if (bw > 0) {
-    int slot = (flags & kWindowDialogFrame) ? kSkinDialogBorder
+    int slot = (flags & kWindowDialogFrame)   ? kSkinDialogBorder
                : (flags & kWindowThickBorder) ? kSkinThickBorder
                                               : kSkinThinBorder;
     uint32_t fallback = (flags & kWindowThickBorder) ? 0xFF707070u : 0xFF202020u;

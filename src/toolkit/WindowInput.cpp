@@ -87,7 +87,8 @@ void Window::FrameMouseButton(Event* e) {
   if (!e->words[5] || e->words[4] == 1) return;
   uint32_t part = e->Part();
   bool edge = part != HitOtherFrame && (part & kHitEdges) && !(part & ~kHitEdges);
-  if ((flags & kWindowThickBorder) && (flags & kWindowResizable) && window_state == kStateNormal && edge)
+  if ((flags & kWindowThickBorder) && (flags & kWindowResizable) && window_state == kStateNormal &&
+      edge)
     StartFrameTracking(part);
   else if ((flags & kWindowTitleBar) && window_state != kStateZoomed && part == HitTitleBar)
     StartFrameTracking(part);
@@ -125,8 +126,10 @@ void Window::StartFrameTracking(uint32_t part) {
     UiState& ui = Ui();
     x = std::clamp(x, 0, std::max(0, ui.screen_width - 1));
     y = std::clamp(y, 0, std::max(0, ui.screen_height - 1));
-    if (part == HitTitleBar || (part & (HitLeftEdge | HitTopEdge))) y = std::max(y, grab_y);
-    else if (part & HitBottomEdge) y = std::max(y, top);
+    if (part == HitTitleBar || (part & (HitLeftEdge | HitTopEdge)))
+      y = std::max(y, grab_y);
+    else if (part & HitBottomEdge)
+      y = std::max(y, top);
     int dx = x - sx, dy = y - sy;
     Rect r = start;
     if (part == HitTitleBar) {
@@ -146,7 +149,8 @@ void Window::FrameDoubleClick(Event* e) {
   if (e->Part() != HitTitleBar) return;
   if (window_state == kStateZoomed || window_state == kStateCollapsed)
     SetWindowState(kStateNormal);
-  else if (window_state == kStateNormal && (flags & kWindowThickBorder) && (flags & kWindowResizable))
+  else if (window_state == kStateNormal && (flags & kWindowThickBorder) &&
+           (flags & kWindowResizable))
     SetWindowState(kStateZoomed);
 }
 

@@ -33,12 +33,15 @@ class Writer {
     bytes.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
   }
   void I32(int32_t v) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF));
+    for (int i = 0; i < 4; ++i)
+      bytes.push_back(static_cast<uint8_t>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF));
   }
   std::vector<uint8_t> bytes;
 };
 
-int Clamp8(int v) { return std::clamp(v, -128, 127); }
+int Clamp8(int v) {
+  return std::clamp(v, -128, 127);
+}
 
 std::vector<GlyphBitmap> RenderStyle(FT_Library library, const std::string& path) {
   FT_Face face;

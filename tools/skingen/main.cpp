@@ -32,7 +32,8 @@ const Colour kWhite{236, 238, 242};
 
 class Image {
  public:
-  Image(int id, int w, int h) : id(id), width(w), height(h), pixels(static_cast<size_t>(w) * h, kClear) {}
+  Image(int id, int w, int h)
+      : id(id), width(w), height(h), pixels(static_cast<size_t>(w) * h, kClear) {}
   void Set(int x, int y, Colour c) {
     if (x >= 0 && y >= 0 && x < width && y < height) pixels[y * width + x] = c;
   }
@@ -42,7 +43,8 @@ class Image {
   }
   void All(Colour c) { Fill(0, 0, width, height, c); }
   void Gradient(Colour top, Colour bottom) {
-    for (int y = 0; y < height; ++y) Fill(0, y, width, y + 1, Mix(top, bottom, height > 1 ? double(y) / (height - 1) : 0));
+    for (int y = 0; y < height; ++y)
+      Fill(0, y, width, y + 1, Mix(top, bottom, height > 1 ? double(y) / (height - 1) : 0));
   }
   void Outline(Colour c) {
     Fill(0, 0, width, 1, c), Fill(0, height - 1, width, height, c);
@@ -50,7 +52,8 @@ class Image {
   }
   void Bevel(Colour light, Colour dark) {
     Fill(1, 1, width - 1, 2, light), Fill(1, 1, 2, height - 1, light);
-    Fill(1, height - 2, width - 1, height - 1, dark), Fill(width - 2, 1, width - 1, height - 1, dark);
+    Fill(1, height - 2, width - 1, height - 1, dark),
+        Fill(width - 2, 1, width - 1, height - 1, dark);
   }
   void Line(double x0, double y0, double x1, double y1, Colour c, double thickness = 1.2) {
     for (int y = 0; y < height; ++y)
@@ -61,7 +64,10 @@ class Image {
         double t = len2 > 0 ? std::clamp(((px - x0) * dx + (py - y0) * dy) / len2, 0.0, 1.0) : 0;
         double d = std::hypot(px - (x0 + t * dx), py - (y0 + t * dy));
         double cover = std::clamp(thickness / 2 + 0.5 - d, 0.0, 1.0);
-        if (cover > 0) Set(x, y, Mix(pixels[y * width + x].a ? pixels[y * width + x] : Colour{c.r, c.g, c.b, 0}, c, cover));
+        if (cover > 0)
+          Set(x, y,
+              Mix(pixels[y * width + x].a ? pixels[y * width + x] : Colour{c.r, c.g, c.b, 0}, c,
+                  cover));
       }
   }
   void Triangle(double cx, double cy, double size, int direction, Colour c) {
@@ -118,13 +124,15 @@ Image Box(int id, int size, Colour face, Colour edge) {
 
 Image TitleBox(int id, int symbol, bool pressed) {
   Image im(id, 16, 16);
-  im.Gradient(pressed ? Colour{70, 74, 84} : Colour{214, 216, 222}, pressed ? Colour{96, 100, 110} : Colour{160, 164, 174});
+  im.Gradient(pressed ? Colour{70, 74, 84} : Colour{214, 216, 222},
+              pressed ? Colour{96, 100, 110} : Colour{160, 164, 174});
   im.Outline(kInk);
   Colour ink = pressed ? kWhite : kInk;
   if (symbol == 0) {
     im.Line(4.5, 4.5, 11.5, 11.5, ink, 1.8), im.Line(11.5, 4.5, 4.5, 11.5, ink, 1.8);
   } else if (symbol == 1) {
-    im.Fill(4, 4, 12, 6, ink), im.Fill(4, 4, 5, 12, ink), im.Fill(11, 4, 12, 12, ink), im.Fill(4, 11, 12, 12, ink);
+    im.Fill(4, 4, 12, 6, ink), im.Fill(4, 4, 5, 12, ink), im.Fill(11, 4, 12, 12, ink),
+        im.Fill(4, 11, 12, 12, ink);
   } else {
     im.Fill(4, 10, 12, 12, ink);
   }
@@ -143,10 +151,15 @@ Image Icon(int id, Colour body, int mark) {
   Image im(id, 16, 16);
   im.Disc(8, 8, 7, body);
   Colour ink = kWhite;
-  if (mark == 0) im.Fill(7, 7, 9, 12, ink), im.Fill(7, 4, 9, 6, ink);        // i
-  else if (mark == 1) im.Fill(7, 4, 9, 9, ink), im.Fill(7, 10, 9, 12, ink);  // !
-  else if (mark == 2) im.Line(5, 5, 11, 11, ink, 1.8), im.Line(11, 5, 5, 11, ink, 1.8);
-  else im.Line(6, 5, 10, 5, ink), im.Line(10, 5, 10, 8, ink), im.Line(10, 8, 8, 9, ink), im.Fill(7, 11, 9, 13, ink);
+  if (mark == 0)
+    im.Fill(7, 7, 9, 12, ink), im.Fill(7, 4, 9, 6, ink);  // i
+  else if (mark == 1)
+    im.Fill(7, 4, 9, 9, ink), im.Fill(7, 10, 9, 12, ink);  // !
+  else if (mark == 2)
+    im.Line(5, 5, 11, 11, ink, 1.8), im.Line(11, 5, 5, 11, ink, 1.8);
+  else
+    im.Line(6, 5, 10, 5, ink), im.Line(10, 5, 10, 8, ink), im.Line(10, 8, 8, 9, ink),
+        im.Fill(7, 11, 9, 13, ink);
   return im;
 }
 
@@ -215,11 +228,13 @@ std::vector<Image> MakeSkin() {
   }
   add(Box(kSkinScrollTrackV, 14, Colour{44, 48, 56}, Colour{30, 32, 38}));
   Image thumb_v(kSkinScrollThumbV, 14, 14);
-  thumb_v.Gradient(kFace, kFaceDark), thumb_v.Outline(kInk), thumb_v.Fill(4, 6, 10, 7, kLight), thumb_v.Fill(4, 8, 10, 9, kLight);
+  thumb_v.Gradient(kFace, kFaceDark), thumb_v.Outline(kInk), thumb_v.Fill(4, 6, 10, 7, kLight),
+      thumb_v.Fill(4, 8, 10, 9, kLight);
   add(thumb_v);
   add(Box(kSkinScrollTrackH, 14, Colour{44, 48, 56}, Colour{30, 32, 38}));
   Image thumb_h(kSkinScrollThumbH, 14, 14);
-  thumb_h.Gradient(kFace, kFaceDark), thumb_h.Outline(kInk), thumb_h.Fill(6, 4, 7, 10, kLight), thumb_h.Fill(8, 4, 9, 10, kLight);
+  thumb_h.Gradient(kFace, kFaceDark), thumb_h.Outline(kInk), thumb_h.Fill(6, 4, 7, 10, kLight),
+      thumb_h.Fill(8, 4, 9, 10, kLight);
   add(thumb_h);
   for (int d = 0; d < 4; ++d) add(Arrow(kSkinArrowUp + d, d, false));
   for (int d = 0; d < 4; ++d) add(Arrow(kSkinArrowUpPressed + d, d, true));
@@ -244,7 +259,8 @@ std::vector<Image> MakeSkin() {
   tab.Gradient(Colour{80, 86, 98}, Colour{58, 62, 72}), tab.Outline(kInk);
   add(tab);
   Image tab_active(kSkinTabActive, 32, 20);
-  tab_active.Gradient(Colour{132, 140, 154}, Colour{96, 102, 116}), tab_active.Outline(kInk), tab_active.Fill(1, 1, 31, 3, kAmber);
+  tab_active.Gradient(Colour{132, 140, 154}, Colour{96, 102, 116}), tab_active.Outline(kInk),
+      tab_active.Fill(1, 1, 31, 3, kAmber);
   add(tab_active);
   add(Box(kSkinTabPage, 16, Colour{96, 102, 116}, kInk));
   Image header(kSkinListHeader, 16, 20);
@@ -289,7 +305,8 @@ std::vector<Image> MakeSkin() {
   radio_off.Disc(7, 7, 6, kLight), radio_off.Disc(7, 7, 5, Colour{40, 44, 52});
   add(radio_off);
   Image radio_on(kSkinRadioOn, 14, 14);
-  radio_on.Disc(7, 7, 6, kLight), radio_on.Disc(7, 7, 5, Colour{40, 44, 52}), radio_on.Disc(7, 7, 3, kAmber);
+  radio_on.Disc(7, 7, 6, kLight), radio_on.Disc(7, 7, 5, Colour{40, 44, 52}),
+      radio_on.Disc(7, 7, 3, kAmber);
   add(radio_on);
   add(Box(kSkinProgressTrack, 16, Colour{36, 40, 46}, kInk));
   Image progress(kSkinProgressBar, 8, 16);
@@ -316,7 +333,8 @@ std::vector<Image> MakeSkin() {
   add(drop);
   Image checker(kSkinCheckerboard, 16, 16);
   for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) checker.Set(x, y, ((x / 8) + (y / 8)) % 2 ? Colour{200, 200, 200} : Colour{150, 150, 150});
+    for (int x = 0; x < 16; ++x)
+      checker.Set(x, y, ((x / 8) + (y / 8)) % 2 ? Colour{200, 200, 200} : Colour{150, 150, 150});
   add(checker);
   Image panel(kSkinPanel, 16, 16);
   panel.All(Colour{64, 68, 78}), panel.Bevel(Colour{96, 102, 116}, Colour{36, 40, 46});
@@ -328,7 +346,8 @@ std::vector<Image> MakeSkin() {
   add(Arrow(kSkinSpinDown, 1, false));
   Image shadow(kSkinShadowCorner, 16, 16);
   for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) shadow.Set(x, y, Colour{0, 0, 0, std::max(0, 80 - 5 * std::max(x, y))});
+    for (int x = 0; x < 16; ++x)
+      shadow.Set(x, y, Colour{0, 0, 0, std::max(0, 80 - 5 * std::max(x, y))});
   add(shadow);
   return images;
 }
@@ -350,7 +369,8 @@ int main(int argc, char** argv) {
   }
   std::vector<Image> images = MakeSkin();
   if (images.size() != brae::kSkinSlotCount) {
-    std::fprintf(stderr, "skingen: %zu images drawn, %d slots\n", images.size(), int(brae::kSkinSlotCount));
+    std::fprintf(stderr, "skingen: %zu images drawn, %d slots\n", images.size(),
+                 int(brae::kSkinSlotCount));
     return 2;
   }
   std::vector<uint8_t> out(4);

@@ -34,7 +34,8 @@ void Paint(Canvas* c) {
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) {
       double t = double(y) / kHeight;
-      c->Blend(x, y, float(0.10 + 0.75 * t * t), float(0.12 + 0.40 * t * t), float(0.28 + 0.10 * t), 1.0f);
+      c->Blend(x, y, float(0.10 + 0.75 * t * t), float(0.12 + 0.40 * t * t), float(0.28 + 0.10 * t),
+               1.0f);
     }
   // A low sun.
   for (int y = 0; y < kHeight; ++y)
@@ -49,14 +50,15 @@ void Paint(Canvas* c) {
       double top = base + Hill(x, layer * 1.7, 1.0 + layer * 0.4);
       for (int y = 0; y < kHeight; ++y) {
         double edge = std::clamp(y - top + 0.5, 0.0, 1.0);
-        if (edge > 0) c->Blend(x, y, layers[layer][0], layers[layer][1], layers[layer][2], float(edge));
+        if (edge > 0)
+          c->Blend(x, y, layers[layer][0], layers[layer][1], layers[layer][2], float(edge));
       }
     }
   }
 }
 
-void Text(Canvas* c, FT_Face face, int pixels, const std::string& text, int x, int baseline, float r,
-          float g, float b) {
+void Text(Canvas* c, FT_Face face, int pixels, const std::string& text, int x, int baseline,
+          float r, float g, float b) {
   FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixels));
   for (unsigned char ch : text) {
     if (FT_Load_Char(face, ch, FT_LOAD_RENDER)) continue;
@@ -66,9 +68,12 @@ void Text(Canvas* c, FT_Face face, int pixels, const std::string& text, int x, i
       for (unsigned row = 0; row < s->bitmap.rows; ++row)
         for (unsigned col = 0; col < s->bitmap.width; ++col) {
           float a = s->bitmap.buffer[row * s->bitmap.pitch + col] / 255.0f;
-          int px = x + s->bitmap_left + int(col) + off, py = baseline - s->bitmap_top + int(row) + off;
-          if (pass == 0) c->Blend(px, py, 0, 0, 0, a * 0.6f);
-          else c->Blend(px, py, r, g, b, a);
+          int px = x + s->bitmap_left + int(col) + off,
+              py = baseline - s->bitmap_top + int(row) + off;
+          if (pass == 0)
+            c->Blend(px, py, 0, 0, 0, a * 0.6f);
+          else
+            c->Blend(px, py, r, g, b, a);
         }
     }
     x += static_cast<int>(s->advance.x >> 6);
@@ -87,7 +92,8 @@ int main(int argc, char** argv) {
   Paint(&canvas);
   FT_Library library;
   FT_Face bold, plain;
-  if (FT_Init_FreeType(&library) || FT_New_Face(library, (dir + "/DejaVuSans-Bold.ttf").c_str(), 0, &bold) ||
+  if (FT_Init_FreeType(&library) ||
+      FT_New_Face(library, (dir + "/DejaVuSans-Bold.ttf").c_str(), 0, &bold) ||
       FT_New_Face(library, (dir + "/DejaVuSans.ttf").c_str(), 0, &plain)) {
     std::fprintf(stderr, "splashgen: cannot load the fonts in %s\n", dir.c_str());
     return 2;
@@ -115,7 +121,8 @@ int main(int argc, char** argv) {
     for (int x = 0; x < kWidth; ++x) {
       const float* p = &canvas.rgb[((kHeight - 1 - y) * kWidth + x) * 3];
       uint8_t* d = &file[54 + static_cast<size_t>(y) * stride + x * 3];
-      for (int i = 0; i < 3; ++i) d[2 - i] = static_cast<uint8_t>(std::clamp(p[i], 0.0f, 1.0f) * 255 + 0.5f);
+      for (int i = 0; i < 3; ++i)
+        d[2 - i] = static_cast<uint8_t>(std::clamp(p[i], 0.0f, 1.0f) * 255 + 0.5f);
     }
   FILE* f = std::fopen(argv[1], "wb");
   if (!f || std::fwrite(file.data(), 1, file.size(), f) != file.size()) {
