@@ -244,6 +244,7 @@ void DrawWindow(Window* w, const Rect& parent_clip) {
     w->clip = client_clip;
     BeginDraw(w, true);
     w->DrawBackground();
+    if (ui.skin) ui.skin->FlushSprites();
     w->DrawContent();
     EndDraw();
   }
@@ -389,6 +390,13 @@ Rect MappedRect(Window* w, const Rect& r, float* scale_x, float* scale_y) {
 
 }  // namespace
 
+namespace {
+// Immediate drawing goes over what was queued before it.
+void FlushQueuedSprites() {
+  if (Skin* skin = Ui().skin) skin->FlushSprites();
+}
+}  // namespace
+
 void BeginDraw(Window* w, bool client, bool three_d) {
   UiState& ui = Ui();
   glMatrixMode(GL_PROJECTION);
@@ -443,11 +451,13 @@ int LineHeight(const Window* w) {
 }
 
 int DrawText(const Window* w, const char* text, int x, int y, int flags) {
+  FlushQueuedSprites();
   return DrawText(w->GetFont(), text, 0, flags,
                   Rect(x, y, x + (1 << 20), y + LineHeight(w->GetFont())));
 }
 
 int DrawTextInRect(const Window* w, const char* text, const Rect& rect, int flags) {
+  FlushQueuedSprites();
   return DrawText(w->GetFont(), text, 0, flags, rect);
 }
 
@@ -457,6 +467,7 @@ void SetColor(uint32_t c) {
 
 void FillRect(const Rect& r) {
   if (r.IsEmpty()) return;
+  FlushQueuedSprites();
   glDisable(GL_TEXTURE_2D);
   glRecti(r.x0, r.y0, r.x1, r.y1);
 }

@@ -59,7 +59,7 @@ class MessageBoxButton : public Window {
     DrawTextInRect(this, Title(), r.Offset(pressed_ ? 1 : 0, pressed_ ? 1 : 0),
                    kTextCentre | kTextCentreVertically | kTextShadow);
     if (HasFocus()) {
-      SetColor(0xFFE0C060u);
+      SetColor(0xFF60C0E0u);  // amber
       FrameRect(r.Inset(2), 1, true);
     }
   }

@@ -73,7 +73,7 @@ void Window::DrawFrame() {
     Window* focus = Ui().focus;
     bool active = focus && (focus == this || IsAncestorOf(focus));
     Fill(skin, active ? kSkinTitleBarActive : kSkinTitleBar, bar, kSpriteStretch, kWhite,
-         active ? 0xFF8A5A2Eu : 0xFF4A4A4Au);
+         active ? 0xFF2E5A8Au : 0xFF4A4A4Au);
     const uint32_t boxes[3] = {HitCloseBox, HitZoomBox, HitCollapseBox};
     const uint32_t present[3] = {kWindowCloseBox, kWindowZoomBox, kWindowCollapseBox};
     const int slots[3] = {kSkinCloseBox, kSkinZoomBox, kSkinCollapseBox};
