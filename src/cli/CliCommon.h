@@ -52,6 +52,9 @@ struct TagDescriber {
 
 std::vector<Command> TagstoreCommands();
 std::vector<TagDescriber> TagstoreDescribers();
+std::vector<Command> TerrainCommands();
+std::vector<TagDescriber> TerrainDescribers();
+std::vector<Command> ModelCommands();
 
 // Every describer of every subsystem (collected in main.cpp).
 const std::vector<TagDescriber>& AllDescribers();

@@ -362,7 +362,10 @@ TagInstance* Codex::CreateLocalInstance(const TagHeader& header, const std::stri
 
 void Codex::AttachInstance(TagRecord* record, TagInstance* instance) {
   record->instances.push_back(instance);
-  if (instance->rank == kLocalRank && !instance->archive) record->local.reset(instance);
+  if (instance->rank == kLocalRank && !instance->archive) {
+    record->local.reset(instance);
+    ++local_count_;
+  }
   instance->record = record;
   dirty_ = true;
 }
@@ -373,12 +376,16 @@ void Codex::DetachInstance(TagInstance* instance) {
   auto& list = record->instances;
   list.erase(std::remove(list.begin(), list.end(), instance), list.end());
   instance->record = nullptr;
-  if (record->local.get() == instance) record->local.reset();
+  if (record->local.get() == instance) {
+    record->local.reset();
+    --local_count_;
+  }
   dirty_ = true;
   DropRecordIfUnused(record);
 }
 
 bool Codex::CloseLocalTags() {
+  if (local_count_ == 0) return true;
   std::vector<TagRecord*> local;
   ListLocalTags(&local);
   for (TagRecord* record : local) {

@@ -197,6 +197,7 @@ class Codex : public TagidRegistry {
   FolderWatch watch_;
   bool dirty_ = false;
   uint64_t next_load_sequence_ = 0;
+  size_t local_count_ = 0;  // records with a local instance
 };
 
 // The process-wide Codex.

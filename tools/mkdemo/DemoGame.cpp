@@ -181,6 +181,7 @@ bool DemoGame::Write(const std::string& root_in) const {
 DemoGame MakeDemoGame() {
   DemoGame game;
   AddTagstoreDemo(game);
+  AddTerrainDemo(game);
   return game;
 }
 

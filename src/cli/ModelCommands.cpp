@@ -1,0 +1,93 @@
+// brae-cli: LightWave objects ("lwo-info").
+#include <cstdio>
+#include <map>
+
+#include "cli/CliCommon.h"
+#include "model/LwoReader.h"
+
+namespace brae::cli {
+
+namespace {
+
+std::string Float(float f) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", double(f));
+  return text;
+}
+
+void AddVec(Node& parent, const std::string& key, const LwoVec3& v) {
+  Node& n = parent.AddGroup(key, true);
+  n.Add("", Float(v.x)).is_number = true;
+  n.Add("", Float(v.y)).is_number = true;
+  n.Add("", Float(v.z)).is_number = true;
+}
+
+void DescribeLayer(const LwoLayer& layer, Node& n) {
+  n.Add("number", layer.number);
+  n.Add("name", layer.name);
+  n.Add("points", int64_t(layer.points.size()));
+  Node& polygons = n.AddGroup("polygons");
+  std::map<uint32_t, int64_t> by_type;
+  for (const LwoPolygon& p : layer.polygons) ++by_type[p.type];
+  for (const auto& [type, count] : by_type) polygons.Add(FourCCToString(type), count);
+  AddVec(n, "bbox_min", layer.bbox_min);
+  AddVec(n, "bbox_max", layer.bbox_max);
+  AddVec(n, "pivot", layer.pivot);
+  Node& vmaps = n.AddGroup("vertex_maps", true);
+  for (const LwoVertexMap& m : layer.vmaps) {
+    Node& v = vmaps.AddGroup("");
+    v.Add("type", FourCCToString(m.type));
+    v.Add("per_polygon", m.per_polygon ? "yes" : "no");
+    v.Add("dimension", m.dimension);
+    v.Add("name", m.name);
+    v.Add("values", int64_t(m.Count()));
+  }
+}
+
+void DescribeSurface(const LwoObject& object, const LwoSurface& s, Node& n) {
+  n.Add("name", s.name);
+  const LwoTextureBlock* block = s.FirstBlock(FourCC("COLR"));
+  if (!block) return;
+  Node& b = n.AddGroup("colour_texture");
+  b.Add("type", FourCCToString(block->type));
+  b.Add("projection", block->projection);
+  const LwoClip* clip = object.FindClip(block->clip);
+  b.Add("clip", clip ? clip->file_name : std::string());
+  b.Add("uv_map", block->vmap_name);
+}
+
+int LwoInfo(const Args& in) {
+  Args args = in;
+  const bool json = TakeFlag(args, "--json");
+  if (args.size() != 1) return Fail("usage: lwo-info FILE [--json]");
+  LwoReadError error;
+  std::unique_ptr<LwoObject> object = ReadLwo(args[0], &error);
+  if (!object) {
+    return Fail("cannot read '%s': %s (chunk '%s' at %llu)", args[0].c_str(), error.message.c_str(),
+                FourCCToString(error.chunk).c_str(),
+                static_cast<unsigned long long>(error.position));
+  }
+  Node root;
+  root.Add("form", FourCCToString(object->form_type));
+  Node& layers = root.AddGroup("layers", true);
+  for (const LwoLayer& layer : object->layers) DescribeLayer(layer, layers.AddGroup(""));
+  Node& surfaces = root.AddGroup("surfaces", true);
+  for (const LwoSurface& s : object->surfaces) DescribeSurface(*object, s, surfaces.AddGroup(""));
+  Node& clips = root.AddGroup("clips", true);
+  for (const LwoClip& c : object->clips) {
+    Node& n = clips.AddGroup("");
+    n.Add("index", c.index);
+    n.Add("type", FourCCToString(c.type));
+    n.Add("file", c.file_name);
+  }
+  std::fputs((json ? RenderJson(root) : RenderText(root)).c_str(), stdout);
+  return kOk;
+}
+
+}  // namespace
+
+std::vector<Command> ModelCommands() {
+  return {{"lwo-info", "FILE [--json]", LwoInfo}};
+}
+
+}  // namespace brae::cli

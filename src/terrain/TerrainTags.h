@@ -1,0 +1,32 @@
+#pragma once
+// Reading terrain tags through the Codex: detail maps, media parameters, and the detail map
+// step of the dtex add-on.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "tagstore/AddonBuilder.h"
+#include "terrain/DetailMap.h"
+#include "terrain/Mesh.h"
+
+namespace brae {
+
+class Codex;
+class TagRecord;
+
+std::optional<Mesh> ReadMeshTag(Codex& codex, TagRecord* record);
+std::optional<DetailMap> ReadDetailMapTag(Codex& codex, TagRecord* record);
+// The media tag's parameters; nothing when the id is 0xFFFFFFFF, not found or unreadable.
+std::optional<MediaParameters> ReadMediaParametersTag(Codex& codex, uint32_t media_id);
+
+// The detail texture ids of the materials (1-127) that a vertex or triangle uses; material 0
+// stands for no material and is never counted.
+std::vector<uint32_t> UsedDetailTextures(const DetailMap& map);
+
+class DtexDetailMapReader : public DetailMapReader {
+ public:
+  bool ReadUsedTextures(Codex& codex, TagRecord* detail_map, std::vector<uint32_t>* ids) override;
+};
+
+}  // namespace brae
