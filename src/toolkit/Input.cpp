@@ -351,7 +351,7 @@ namespace {
 bool FindHover(Window* parent, int x, int y, Window** found, uint32_t* part) {
   UiState& ui = Ui();
   for (Window* c = parent->first_child; c; c = c->next_sibling) {
-    if (!c->IsVisible() || c->IsClosed()) continue;
+    if (!c->IsVisible() || c->IsClosed() || (c->draw_state & kDrawDestroying)) continue;
     if (c->first_child && c->State() != kStateCollapsed && FindHover(c, x, y, found, part))
       return true;
     if (c == ui.layer1) continue;
