@@ -198,3 +198,71 @@ TEST(Program, MissingResFolderIsReportedOnStandardError) {
 
 }  // namespace
 }  // namespace brae
+
+namespace brae {
+namespace {
+
+using QuitQuestion = test::GuiTest;
+
+class Closable : public Window {
+ public:
+  Closable(int allow, int* asked, bool* deleted)
+      : Window(kWindowVisible | kWindowTitleBar | kWindowCloseBox),
+        allow(allow),
+        asked(asked),
+        deleted(deleted) {}
+  ~Closable() override { *deleted = true; }
+  int RequestClose(int reason) override {
+    EXPECT_EQ(reason, 0);
+    ++*asked;
+    return allow;
+  }
+  int allow;
+  int* asked;
+  bool* deleted;
+};
+
+void AnswerQuit(test::GuiTest* test, int pump, int button) {
+  if (pump != 3) return;
+  auto* box = dynamic_cast<MessageBoxWindow*>(TopModal()->window);
+  ASSERT_TRUE(box);
+  ClickButton(box, button);
+  (void)test;
+}
+
+TEST_F(QuitQuestion, FirstRefusalStopsTheQuit) {
+  int asked = 0;
+  bool back_deleted = false, refusing_deleted = false, front_deleted = false;
+  auto* back = new Closable(1, &asked, &back_deleted);
+  auto* refusing = new Closable(0, &asked, &refusing_deleted);
+  auto* front = new Closable(1, &asked, &front_deleted);
+  (void)back;
+  (void)refusing;
+  (void)front;
+  on_pump = [this](int n) { AnswerQuit(this, n, 0); };
+  EXPECT_EQ(ConfirmQuit(), 0);
+  Frame();
+  EXPECT_EQ(asked, 2);  // front to back, stopping at the refusal
+  EXPECT_TRUE(front_deleted);
+  EXPECT_FALSE(refusing_deleted);
+  EXPECT_FALSE(back_deleted);
+}
+
+TEST_F(QuitQuestion, DontQuitAsksNoWindowAndQuitClosesAll) {
+  int asked = 0;
+  bool a_deleted = false, b_deleted = false;
+  new Closable(1, &asked, &a_deleted);
+  new Closable(1, &asked, &b_deleted);
+  on_pump = [this](int n) { AnswerQuit(this, n, 1); };
+  EXPECT_EQ(ConfirmQuit(), 0);
+  EXPECT_EQ(asked, 0);
+  pumps = 0;
+  on_pump = [this](int n) { AnswerQuit(this, n, 0); };
+  EXPECT_EQ(ConfirmQuit(), 1);
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(a_deleted);
+  EXPECT_TRUE(b_deleted);
+}
+
+}  // namespace
+}  // namespace brae

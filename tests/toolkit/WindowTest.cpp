@@ -224,6 +224,25 @@ TEST_F(WindowCore, DeletedWindowReleasesFocusHoverAndItsQueuedChildren) {
   EXPECT_TRUE(Ui().deferred_deletions.empty());
 }
 
+TEST_F(WindowCore, ClosedListenerIsNeverCalledAgain) {
+  struct Listener : Window {
+    Listener() : Window(kWindowVisible) {}
+    void Clicked() { ++calls; }
+    int calls = 0;
+  };
+  Signal<> clicked;
+  auto* listener = new Listener();
+  Connect(clicked, listener, &Listener::Clicked);
+  clicked.Emit();
+  EXPECT_EQ(listener->calls, 1);
+  listener->Close();  // disconnects at once, deleted later
+  clicked.Emit();
+  EXPECT_EQ(listener->calls, 1);
+  ProcessDeferredDeletions();
+  clicked.Emit();
+  EXPECT_EQ(clicked.SlotCount(), 0u);
+}
+
 TEST_F(WindowCore, CascadePositions) {
   HandleScreenResize(1280, 1024);
   EXPECT_EQ(NextCascadePosition().x, 64);
