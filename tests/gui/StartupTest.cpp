@@ -2,10 +2,12 @@
 // quit question, the preferences written at the end.
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -262,6 +264,57 @@ TEST_F(QuitQuestion, DontQuitAsksNoWindowAndQuitClosesAll) {
   EXPECT_EQ(asked, 2);
   EXPECT_TRUE(a_deleted);
   EXPECT_TRUE(b_deleted);
+}
+
+}  // namespace
+}  // namespace brae
+
+namespace brae {
+namespace {
+
+// The whole path of real input: X11 key presses through GLFW, the key translator, the global
+// Alt+F4, the quit question answered with Enter, and the preferences written at shutdown.
+TEST(ProgramProcess, QuitsByRealKeyPresses) {
+  if (!HasDisplay() || std::system("command -v xdotool >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "needs a display and xdotool";
+  ProgramFolder folder("ShowSplash 0\n");
+  std::string program = folder.dir.Path() + "/brae";
+  fs::copy_file(std::string(BRAE_BUILD_DIR) + "/bin/brae", program);
+  fs::permissions(program, fs::perms::owner_all);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Events go to the program's own window, whichever window has the focus (tests run side by
+  // side on one display).
+  std::string id;
+  FILE* search = popen("timeout 20 xdotool search --sync --name '^Brae$' 2>/dev/null", "r");
+  ASSERT_TRUE(search);
+  char line[64] = {};
+  if (std::fgets(line, sizeof line, search)) id = std::string(line, std::strcspn(line, "\n"));
+  pclose(search);
+  EXPECT_FALSE(id.empty());
+  usleep(500000);
+  std::string keys = "xdotool key --window " + id + " alt+F4 >/dev/null 2>&1";
+  EXPECT_EQ(std::system(keys.c_str()), 0);
+  usleep(700000);
+  // The program may be gone before the key's release is sent: no check of xdotool's result.
+  keys = "xdotool key --window " + id + " Return >/dev/null 2>&1";
+  (void)!std::system(keys.c_str());
+  int status = -1;
+  for (int i = 0; i < 100; ++i) {
+    if (waitpid(pid, &status, WNOHANG) == pid) break;
+    usleep(100000);
+  }
+  if (!WIFEXITED(status)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    FAIL() << "the program did not quit";
+  }
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_NE(folder.Prefs().find("OsWindowSizeX "), std::string::npos) << folder.Prefs();
 }
 
 }  // namespace
