@@ -37,6 +37,7 @@ const char* const kMissingResMessage =
 namespace {
 
 int g_swap_buffer_count = 1;
+GlEntryPoints g_gl;
 bool g_non_power_of_two = false;
 bool g_anisotropic = false;
 BraeOptions g_options;
@@ -121,6 +122,10 @@ int ProbeSwapBufferCount() {
 
 int SwapBufferCount() {
   return g_swap_buffer_count;
+}
+
+void SetSwapBufferCount(int count) {
+  g_swap_buffer_count = count;
 }
 
 void PreserveBackBuffer() {
@@ -253,6 +258,10 @@ int RunBrae(const BraeOptions& options) {
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   platform::SwapBuffers();
+  g_gl.multi_tex_coord_2f =
+      reinterpret_cast<void (*)(unsigned, float, float)>(glfwGetProcAddress("glMultiTexCoord2f"));
+  g_gl.active_texture = reinterpret_cast<void (*)(unsigned)>(glfwGetProcAddress("glActiveTexture"));
+  g_gl.add_swap_hint_rect = reinterpret_cast<void*>(glfwGetProcAddress("glAddSwapHintRectWIN"));
   g_non_power_of_two = glfwExtensionSupported("GL_ARB_texture_non_power_of_two");
   g_anisotropic = glfwExtensionSupported("GL_EXT_texture_filter_anisotropic");
   platform::SetProgramIcon();

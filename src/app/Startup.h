@@ -44,9 +44,16 @@ void OnOsRefresh();
 // survives a swap); with 2 or more the front buffer is copied back after every swap.
 int ProbeSwapBufferCount();
 int SwapBufferCount();
+void SetSwapBufferCount(int count);  // the probe's result (tests force the copy-back)
 void PreserveBackBuffer();
 
-// GL capabilities looked up at start-up.
+// GL capabilities looked up at start-up: entry points (null when absent) and extensions.
+struct GlEntryPoints {
+  void (*multi_tex_coord_2f)(unsigned target, float s, float t) = nullptr;  // "glMultiTexCoord2f"
+  void (*active_texture)(unsigned texture) = nullptr;                       // "glActiveTexture"
+  void* add_swap_hint_rect = nullptr;  // "glAddSwapHintRectWIN" (Windows only; null here)
+};
+const GlEntryPoints& GlFunctions();
 bool HasNonPowerOfTwoTextures();
 bool HasAnisotropicFiltering();
 

@@ -319,3 +319,49 @@ TEST(ProgramProcess, QuitsByRealKeyPresses) {
 
 }  // namespace
 }  // namespace brae
+
+namespace brae {
+namespace {
+
+using BackBuffer = test::GuiTest;
+
+// Partial redraws need the back buffer to hold the picture on screen after every swap: the
+// probe finds how the swap treats it, and the copy-back keeps it when it would be lost.
+TEST_F(BackBuffer, PartialRedrawAfterSwapsKeepsThePicture) {
+  int count = ProbeSwapBufferCount();
+  EXPECT_GE(count, 1);
+  EXPECT_LE(count, 3);
+  std::printf("swap buffer count: %d\n", count);
+  HandleScreenResize(Ui().screen_width, Ui().screen_height);  // the probe drew into the corner
+  struct Solid : Window {
+    Solid() : Window(kWindowVisible) {}
+    void DrawContent() override {
+      SetColor(colour);
+      FillRect(Rect(0, 0, client.Width(), client.Height()));
+    }
+    uint32_t colour = 0xFF0000FFu;
+  };
+  auto* w = new Solid();
+  w->SetFrame(Rect(100, 100, 300, 300));
+  Frame();
+  for (int i = 0; i < 3; ++i) {
+    platform::SwapBuffers();
+    PreserveBackBuffer();
+  }
+  w->colour = 0xFF00FF00u;
+  Invalidate(w, Rect(100, 100, 150, 150), false);
+  Frame();
+  EXPECT_EQ(At(120, 120).g, 255);
+  EXPECT_EQ(At(250, 250).r, 255);  // outside the dirty rectangle: the picture survived
+  // The copy-back of the front buffer, as with two or three buffers, keeps it as well.
+  SetSwapBufferCount(2);
+  platform::SwapBuffers();
+  PreserveBackBuffer();
+  SetSwapBufferCount(count);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  EXPECT_EQ(At(120, 120).g, 255);
+  EXPECT_EQ(At(250, 250).r, 255);
+}
+
+}  // namespace
+}  // namespace brae
