@@ -21,16 +21,6 @@
 
 namespace brae {
 
-UiState& Ui() {
-  static UiState state;
-  return state;
-}
-
-double UiNow() {
-  UiState& ui = Ui();
-  return ui.clock ? ui.clock() : platform::Now();
-}
-
 // ---------------------------------------------------------------------------------------------
 // Intake
 // ---------------------------------------------------------------------------------------------
