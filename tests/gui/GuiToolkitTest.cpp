@@ -64,6 +64,54 @@ TEST_F(Gui, DesktopWindowFrameAndShadow) {
   EXPECT_NEAR(At(300, 250).Brightness(), client.Brightness(), 12);
 }
 
+TEST_F(Gui, MovingAndResizingRepaintOnlyWhatChanged) {
+  auto* w = new Painter();
+  w->SetTitle("Drag me");
+  w->colour = 0xFF0000C0u;
+  w->SetFrame(Rect(100, 100, 300, 250));
+  Frame();
+  Pixel desktop = At(700, 500);
+  EXPECT_EQ(At(200, 200).r, 0xC0);
+  // Drag the title bar by (300, 200), as a user does.
+  int y = w->TitleBarRect().y0 + 10;
+  QueueMousePosition(150, y);
+  QueueMouseButton(0, 1);
+  Frame();
+  for (int step = 1; step <= 4; ++step) {
+    QueueMousePosition(150 + 75 * step, y + 50 * step);
+    Frame();
+  }
+  QueueMouseButton(0, 0);
+  Frame();
+  EXPECT_EQ(w->Frame(), Rect(400, 300, 600, 450));
+  EXPECT_EQ(At(500, 380).r, 0xC0);                                   // the window's new place
+  EXPECT_NEAR(At(200, 200).Brightness(), desktop.Brightness(), 20);  // its old place is desktop
+  // Resize by the bottom-right corner; the minimum size holds.
+  QueueMousePosition(599, 449);
+  QueueMouseButton(0, 1);
+  Frame();
+  QueueMousePosition(700, 560);
+  Frame();
+  QueueMouseButton(0, 0);
+  Frame();
+  EXPECT_EQ(w->Frame(), Rect(400, 300, 701, 561));
+  EXPECT_EQ(At(690, 540).r, 0xC0);
+  test::SaveScreenshot("window-moved");
+  now += 1;  // not a double click
+  QueueMousePosition(700, 560);
+  QueueMouseButton(0, 1);
+  Frame();
+  QueueMousePosition(100, 100);
+  Frame();
+  QueueMouseButton(0, 0);
+  Frame();
+  Point min;
+  w->ClientSizeToFrame(&min, 0, 0);
+  EXPECT_EQ(w->Frame().Width(), min.x);
+  EXPECT_EQ(w->Frame().Height(), min.y);
+  EXPECT_EQ(w->Frame().x0, 400);
+}
+
 TEST_F(Gui, TextStylesWrappingAndAlignment) {
   auto* w = new Painter();
   w->SetTitle("Text");
