@@ -290,7 +290,10 @@ TEST(ProgramProcess, QuitsByRealKeyPresses) {
   // Events go to the program's own window, whichever window has the focus (tests run side by
   // side on one display).
   std::string id;
-  FILE* search = popen("timeout 20 xdotool search --sync --name '^Brae$' 2>/dev/null", "r");
+  // Found by its process id: other tests may have windows titled "Brae" open meanwhile.
+  std::string find =
+      "timeout 20 xdotool search --sync --pid " + std::to_string(pid) + " 2>/dev/null";
+  FILE* search = popen(find.c_str(), "r");
   ASSERT_TRUE(search);
   char line[64] = {};
   if (std::fgets(line, sizeof line, search)) id = std::string(line, std::strcspn(line, "\n"));

@@ -445,6 +445,19 @@ TEST_F(Input, ClosingTheModalWindowEndsItsLoop) {
   EXPECT_EQ(ended, 0);
 }
 
+TEST_F(Input, DeletingTheModalWindowEndsItsLoop) {
+  auto* dialog = new Window(kWindowVisible);
+  Script script;
+  script.Add([&] { dialog->Close(); });  // no RequestClose: only the deletion tells the loop
+  script.Install();
+  int ended = -1;
+  EXPECT_EQ(RunModal(dialog, kModalDim, &ended), 0);
+  EXPECT_EQ(ended, 0);
+  EXPECT_LT(script.frames_, 10);
+  EXPECT_TRUE(Ui().modal_stack.empty());
+  EXPECT_TRUE(Ui().handlers.empty());
+}
+
 TEST_F(Input, MouseLockReportsMovementAndRestoresThePosition) {
   struct Mover : Window {
     Mover() : Window(kWindowVisible) {}
