@@ -55,6 +55,8 @@ std::vector<TagDescriber> TagstoreDescribers();
 std::vector<Command> TerrainCommands();
 std::vector<TagDescriber> TerrainDescribers();
 std::vector<Command> ModelCommands();
+std::vector<Command> MediaCommands();
+std::vector<TagDescriber> MediaDescribers();
 
 // Every describer of every subsystem (collected in main.cpp).
 const std::vector<TagDescriber>& AllDescribers();

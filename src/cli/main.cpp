@@ -9,7 +9,8 @@ namespace brae::cli {
 const std::vector<TagDescriber>& AllDescribers() {
   static const std::vector<TagDescriber> all = [] {
     std::vector<TagDescriber> list;
-    for (auto& part : {TagstoreDescribers(), TerrainDescribers()}) list.insert(list.end(), part.begin(), part.end());
+    for (auto& part : {TagstoreDescribers(), TerrainDescribers(), MediaDescribers()})
+      list.insert(list.end(), part.begin(), part.end());
     return list;
   }();
   return all;
@@ -22,7 +23,7 @@ namespace {
 std::vector<brae::cli::Command> AllCommands() {
   std::vector<brae::cli::Command> all;
   for (auto& list : {brae::cli::TagstoreCommands(), brae::cli::TerrainCommands(),
-                     brae::cli::ModelCommands()}) {
+                     brae::cli::ModelCommands(), brae::cli::MediaCommands()}) {
     all.insert(all.end(), list.begin(), list.end());
   }
   return all;

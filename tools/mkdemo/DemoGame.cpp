@@ -182,6 +182,7 @@ DemoGame MakeDemoGame() {
   DemoGame game;
   AddTagstoreDemo(game);
   AddTerrainDemo(game);
+  AddMediaDemo(game);
   return game;
 }
 

@@ -67,6 +67,7 @@ std::string GroupFolder(uint32_t group);
 // Contributions of each subsystem to the demo game (one function per content file).
 void AddTagstoreDemo(DemoGame& game);
 void AddTerrainDemo(DemoGame& game);
+void AddMediaDemo(DemoGame& game);
 
 // The whole demo game, as mkdemo writes it.
 DemoGame MakeDemoGame();

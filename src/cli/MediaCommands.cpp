@@ -1,0 +1,137 @@
+// brae-cli commands over the media code: bulk image conversion, sound lists and WAV export.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/core/MessageLog.h"
+#include "cli/CliCommon.h"
+#include "media/ImageConversion.h"
+#include "media/Sound.h"
+#include "tagstore/Codex.h"
+#include "tagstore/FileSystem.h"
+
+namespace brae::cli {
+
+namespace {
+
+int ConvertImages(const Args& in) {
+  Args args = in;
+  std::string to;
+  const bool alpha_only = TakeFlag(args, "--alpha-only");
+  if (!TakeOption(args, "--to", &to) || args.size() != 1) {
+    return Fail("expected DIR --to bmp|png|tiff [--alpha-only]");
+  }
+  MediaType target = MediaType::kUnknown;
+  if (to == "bmp") target = MediaType::kBmp;
+  if (to == "png") target = MediaType::kPng;
+  if (to == "tiff") target = MediaType::kTiff;
+  if (target == MediaType::kUnknown) return Fail("unknown target type '%s'", to.c_str());
+  if (!FolderExists(args[0])) return Fail("cannot read the folder '%s'", args[0].c_str());
+  const int count = ConvertImagesInFolder(
+      args[0], target, alpha_only ? ConversionMode::kAlphaOnly : ConversionMode::kFull,
+      [](const std::string& path) {
+        std::printf("%s%s\n", kConversionProgressPrefix, path.c_str());
+      });
+  std::printf(kConversionDoneText, count);
+  std::printf("\n");
+  return kOk;
+}
+
+// Loads the game folder and reads the sound tag with the given tagid.
+int LoadSound(const std::string& game, const std::string& tagid, Sound* sound) {
+  uint32_t id = 0;
+  if (!ParseCode(tagid, &id)) return Fail("bad tagid '%s'", tagid.c_str());
+  if (!FolderExists(game)) return Fail("cannot read the game folder '%s'", game.c_str());
+  TheMessageLog().SetEcho(true);
+  TheCodex().LoadCodex(game);
+  TagRecord* record = TheCodex().FindTag(kSoundGroup, id);
+  if (!record) return Fail("no sound '%s' in '%s'", tagid.c_str(), game.c_str());
+  TagHeader header;
+  FileStream* stream = TheCodex().BeginTagRead(record, &header);
+  if (!stream) return Fail("cannot open the sound '%s'", tagid.c_str());
+  std::string error;
+  const bool ok = ReadSound(*stream, header, sound, &error);
+  TheCodex().EndTagRead(record);
+  if (!ok) return Fail("cannot read the sound '%s': %s", tagid.c_str(), error.c_str());
+  return kOk;
+}
+
+int Sounds(const Args& args) {
+  if (args.size() != 2) return Fail("expected GAMEDIR TAGID");
+  Sound sound;
+  if (int rc = LoadSound(args[0], args[1], &sound)) return rc;
+  std::printf("%-26s %-9s %-9s %-10s %s\n", "Name", "Duration", "Bit Depth", "Channels",
+              "Sample Rate");
+  for (size_t i = 0; i < sound.records.size(); ++i) {
+    const SoundRecord& r = sound.records[i];
+    std::printf("%-26s %-9s %-9s %-10s %s\n", PermutationName(sound.permutations[i]).c_str(),
+                FormatDuration(DurationSeconds(r)).c_str(), FormatBitDepth(r.bits).c_str(),
+                FormatChannels(r.channels).c_str(), FormatSampleRate(SampleRateHz(r)).c_str());
+  }
+  return kOk;
+}
+
+int ExportSounds(const Args& in) {
+  Args args = in;
+  std::vector<std::string> only;
+  std::string name;
+  while (TakeOption(args, "--only", &name)) only.push_back(name);
+  if (args.size() != 3) return Fail("expected GAMEDIR TAGID OUTDIR [--only NAME...]");
+  Sound sound;
+  if (int rc = LoadSound(args[0], args[1], &sound)) return rc;
+  for (const std::string& wanted : only) {
+    bool found = false;
+    for (const SoundPermutation& p : sound.permutations)
+      found = found || PermutationName(p) == wanted;
+    if (!found) return Fail("no permutation named '%s'", wanted.c_str());
+  }
+  if (!MakeFolder(args[2])) return Fail("cannot create the folder '%s'", args[2].c_str());
+  int written = 0;
+  for (size_t i = 0; i < sound.permutations.size(); ++i) {
+    const std::string perm = PermutationName(sound.permutations[i]);
+    if (!only.empty() && std::find(only.begin(), only.end(), perm) == only.end()) continue;
+    // A file that cannot be written is skipped; the others are still written.
+    if (ExportPermutation(sound, i, args[2])) {
+      std::printf("%s\n", WavPathFor(args[2], sound.permutations[i]).c_str());
+      ++written;
+    } else {
+      std::printf("skipped '%s' (no samples or the file cannot be created)\n", perm.c_str());
+    }
+  }
+  std::printf("%d files written\n", written);
+  return kOk;
+}
+
+bool DescribeSound(const std::vector<uint8_t>& data, Node* out, std::string* error) {
+  Sound sound;
+  if (!ReadSound(data.data(), data.size(), &sound, error)) return false;
+  Node& list = out->AddGroup("permutations", true);
+  for (size_t i = 0; i < sound.records.size(); ++i) {
+    const SoundRecord& r = sound.records[i];
+    Node& p = list.AddGroup("");
+    p.Add("name", PermutationName(sound.permutations[i]));
+    p.Add("duration", FormatDuration(DurationSeconds(r)));
+    p.Add("bits", r.bits);
+    p.Add("channels", r.channels);
+    p.Add("sample_rate", int64_t(SampleRateHz(r)));
+    p.Add("packets", int64_t(r.packet_count));
+    p.Add("samples", int64_t(sound.samples[i].size()));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<Command> MediaCommands() {
+  return {
+      {"convert-images", "DIR --to bmp|png|tiff [--alpha-only]", ConvertImages},
+      {"sounds", "GAMEDIR TAGID", Sounds},
+      {"export-sounds", "GAMEDIR TAGID OUTDIR [--only NAME...]", ExportSounds},
+  };
+}
+
+std::vector<TagDescriber> MediaDescribers() {
+  return {{kSoundGroup, DescribeSound}};
+}
+
+}  // namespace brae::cli

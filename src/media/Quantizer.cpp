@@ -1,0 +1,482 @@
+// Index
+//   colour list ................ BuildColorList
+//   Wu's quantiser ............. WuQuantize (moments, boxes, cuts)
+//   nearest entry search ....... NearestColor
+//   k-means .................... RefinePalette
+//   error diffusion ............ MapWithDiffusion
+#include "media/Quantizer.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace brae {
+
+// ---------------------------------------------------------------------------------------------
+// Colour list
+
+std::vector<WeightedColor> BuildColorList(const uint8_t* rgba, size_t pixel_count) {
+  std::vector<uint32_t> keys;
+  keys.reserve(pixel_count);
+  for (size_t i = 0; i < pixel_count; ++i) {
+    const uint8_t* p = rgba + 4 * i;
+    if (p[3] != 0) keys.push_back((uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2]);
+  }
+  std::sort(keys.begin(), keys.end());
+  std::vector<WeightedColor> list;
+  for (size_t i = 0; i < keys.size();) {
+    size_t j = i + 1;
+    while (j < keys.size() && keys[j] == keys[i]) ++j;
+    WeightedColor c;
+    c.color = Rgb{uint8_t(keys[i] >> 16), uint8_t(keys[i] >> 8), uint8_t(keys[i])};
+    c.weight = uint32_t(j - i);
+    list.push_back(c);
+    i = j;
+  }
+  // Fewest pixels first; equal counts keep colour order, so the result is deterministic.
+  std::stable_sort(list.begin(), list.end(), [](const WeightedColor& a, const WeightedColor& b) {
+    return a.weight < b.weight;
+  });
+  for (size_t i = 1; i < list.size(); ++i) {
+    const uint64_t cap = (uint64_t(list[i - 1].weight) * 3) / 2 + 1;
+    if (list[i].weight > cap) list[i].weight = uint32_t(cap);
+  }
+  return list;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wu's quantiser
+
+namespace {
+
+constexpr int kLevels = 33;  // 32 levels per channel plus the zero plane of the running sums
+
+struct Moments {
+  std::vector<int64_t> w, r, g, b, sq;
+  Moments() : w(Size()), r(Size()), g(Size()), b(Size()), sq(Size()) {}
+  static size_t Size() { return size_t(kLevels) * kLevels * kLevels; }
+  static size_t At(int ri, int gi, int bi) {
+    return (size_t(ri) * kLevels + size_t(gi)) * kLevels + size_t(bi);
+  }
+};
+
+struct Box {
+  int r0, r1, g0, g1, b0, b1;  // lower bounds exclusive, upper bounds inclusive
+  int64_t volume;
+};
+
+enum Axis { kRed, kGreen, kBlue };
+
+void Accumulate(std::vector<int64_t>& m) {
+  for (int r = 1; r < kLevels; ++r) {
+    int64_t area[kLevels] = {};
+    for (int g = 1; g < kLevels; ++g) {
+      int64_t line = 0;
+      for (int b = 1; b < kLevels; ++b) {
+        line += m[Moments::At(r, g, b)];
+        area[b] += line;
+        m[Moments::At(r, g, b)] = m[Moments::At(r - 1, g, b)] + area[b];
+      }
+    }
+  }
+}
+
+int64_t Volume(const Box& c, const std::vector<int64_t>& m) {
+  return m[Moments::At(c.r1, c.g1, c.b1)] - m[Moments::At(c.r1, c.g1, c.b0)] -
+         m[Moments::At(c.r1, c.g0, c.b1)] + m[Moments::At(c.r1, c.g0, c.b0)] -
+         m[Moments::At(c.r0, c.g1, c.b1)] + m[Moments::At(c.r0, c.g1, c.b0)] +
+         m[Moments::At(c.r0, c.g0, c.b1)] - m[Moments::At(c.r0, c.g0, c.b0)];
+}
+
+// The part of a box's sum that does not depend on the cut position.
+int64_t Bottom(const Box& c, Axis axis, const std::vector<int64_t>& m) {
+  switch (axis) {
+    case kRed:
+      return -m[Moments::At(c.r0, c.g1, c.b1)] + m[Moments::At(c.r0, c.g1, c.b0)] +
+             m[Moments::At(c.r0, c.g0, c.b1)] - m[Moments::At(c.r0, c.g0, c.b0)];
+    case kGreen:
+      return -m[Moments::At(c.r1, c.g0, c.b1)] + m[Moments::At(c.r1, c.g0, c.b0)] +
+             m[Moments::At(c.r0, c.g0, c.b1)] - m[Moments::At(c.r0, c.g0, c.b0)];
+    case kBlue:
+      return -m[Moments::At(c.r1, c.g1, c.b0)] + m[Moments::At(c.r1, c.g0, c.b0)] +
+             m[Moments::At(c.r0, c.g1, c.b0)] - m[Moments::At(c.r0, c.g0, c.b0)];
+  }
+  return 0;
+}
+
+// The part of a box's sum below the plane at pos.
+int64_t Top(const Box& c, Axis axis, int pos, const std::vector<int64_t>& m) {
+  switch (axis) {
+    case kRed:
+      return m[Moments::At(pos, c.g1, c.b1)] - m[Moments::At(pos, c.g1, c.b0)] -
+             m[Moments::At(pos, c.g0, c.b1)] + m[Moments::At(pos, c.g0, c.b0)];
+    case kGreen:
+      return m[Moments::At(c.r1, pos, c.b1)] - m[Moments::At(c.r1, pos, c.b0)] -
+             m[Moments::At(c.r0, pos, c.b1)] + m[Moments::At(c.r0, pos, c.b0)];
+    case kBlue:
+      return m[Moments::At(c.r1, c.g1, pos)] - m[Moments::At(c.r1, c.g0, pos)] -
+             m[Moments::At(c.r0, c.g1, pos)] + m[Moments::At(c.r0, c.g0, pos)];
+  }
+  return 0;
+}
+
+double Variance(const Box& c, const Moments& m) {
+  const double dr = double(Volume(c, m.r));
+  const double dg = double(Volume(c, m.g));
+  const double db = double(Volume(c, m.b));
+  const double w = double(Volume(c, m.w));
+  if (w <= 0) return 0;
+  return double(Volume(c, m.sq)) - (dr * dr + dg * dg + db * db) / w;
+}
+
+struct Sums {
+  int64_t r, g, b, w;
+};
+
+double SplitScore(const Sums& s) {
+  return (double(s.r) * double(s.r) + double(s.g) * double(s.g) + double(s.b) * double(s.b)) /
+         double(s.w);
+}
+
+// The best plane along one axis: the greatest sum of the two halves' squared-mean terms.
+double Maximize(const Box& c, Axis axis, int first, int last, int* cut, const Sums& whole,
+                const Moments& m) {
+  const Sums base{Bottom(c, axis, m.r), Bottom(c, axis, m.g), Bottom(c, axis, m.b),
+                  Bottom(c, axis, m.w)};
+  double best = 0;
+  *cut = -1;
+  for (int i = first; i < last; ++i) {
+    Sums half{base.r + Top(c, axis, i, m.r), base.g + Top(c, axis, i, m.g),
+              base.b + Top(c, axis, i, m.b), base.w + Top(c, axis, i, m.w)};
+    if (half.w == 0) continue;
+    double score = SplitScore(half);
+    Sums rest{whole.r - half.r, whole.g - half.g, whole.b - half.b, whole.w - half.w};
+    if (rest.w == 0) continue;
+    score += SplitScore(rest);
+    if (score > best) {
+      best = score;
+      *cut = i;
+    }
+  }
+  return best;
+}
+
+int64_t BoxVolume(const Box& c) {
+  return int64_t(c.r1 - c.r0) * (c.g1 - c.g0) * (c.b1 - c.b0);
+}
+
+bool CutBox(Box* a, Box* b, const Moments& m) {
+  const Sums whole{Volume(*a, m.r), Volume(*a, m.g), Volume(*a, m.b), Volume(*a, m.w)};
+  int cut_r, cut_g, cut_b;
+  const double max_r = Maximize(*a, kRed, a->r0 + 1, a->r1, &cut_r, whole, m);
+  const double max_g = Maximize(*a, kGreen, a->g0 + 1, a->g1, &cut_g, whole, m);
+  const double max_b = Maximize(*a, kBlue, a->b0 + 1, a->b1, &cut_b, whole, m);
+  Axis axis;
+  if (max_r >= max_g && max_r >= max_b) {
+    axis = kRed;
+    if (cut_r < 0) return false;  // no plane separates any weight
+  } else if (max_g >= max_r && max_g >= max_b) {
+    axis = kGreen;
+  } else {
+    axis = kBlue;
+  }
+  *b = *a;
+  switch (axis) {
+    case kRed:
+      b->r0 = a->r1 = cut_r;
+      break;
+    case kGreen:
+      b->g0 = a->g1 = cut_g;
+      break;
+    case kBlue:
+      b->b0 = a->b1 = cut_b;
+      break;
+  }
+  a->volume = BoxVolume(*a);
+  b->volume = BoxVolume(*b);
+  return true;
+}
+
+}  // namespace
+
+std::vector<Rgb> WuQuantize(const std::vector<WeightedColor>& colors, int max_colors) {
+  if (colors.empty() || max_colors < 1) return {};
+  Moments m;
+  for (const WeightedColor& c : colors) {
+    const size_t at = Moments::At((c.color.r >> 3) + 1, (c.color.g >> 3) + 1, (c.color.b >> 3) + 1);
+    const int64_t w = c.weight;
+    m.w[at] += w;
+    m.r[at] += w * c.color.r;
+    m.g[at] += w * c.color.g;
+    m.b[at] += w * c.color.b;
+    m.sq[at] += w * (int64_t(c.color.r) * c.color.r + int64_t(c.color.g) * c.color.g +
+                     int64_t(c.color.b) * c.color.b);
+  }
+  for (auto* moment : {&m.w, &m.r, &m.g, &m.b, &m.sq}) Accumulate(*moment);
+
+  std::vector<Box> boxes(static_cast<size_t>(max_colors));
+  std::vector<double> variance(size_t(max_colors), 0.0);
+  boxes[0] = Box{0, kLevels - 1, 0, kLevels - 1, 0, kLevels - 1, 0};
+  boxes[0].volume = BoxVolume(boxes[0]);
+  int count = max_colors;
+  int next = 0;
+  for (int i = 1; i < max_colors; ++i) {
+    if (CutBox(&boxes[size_t(next)], &boxes[size_t(i)], m)) {
+      variance[size_t(next)] =
+          boxes[size_t(next)].volume > 1 ? Variance(boxes[size_t(next)], m) : 0;
+      variance[size_t(i)] = boxes[size_t(i)].volume > 1 ? Variance(boxes[size_t(i)], m) : 0;
+    } else {
+      variance[size_t(next)] = 0;  // this box cannot be cut; try the next best one
+      --i;
+    }
+    next = 0;
+    double best = variance[0];
+    for (int k = 1; k <= i; ++k) {
+      if (variance[size_t(k)] > best) {
+        best = variance[size_t(k)];
+        next = k;
+      }
+    }
+    if (best <= 0) {
+      count = i + 1;
+      break;
+    }
+  }
+
+  std::vector<Rgb> palette;
+  for (int k = 0; k < count; ++k) {
+    const Box& c = boxes[size_t(k)];
+    const int64_t w = Volume(c, m.w);
+    if (w <= 0) {
+      palette.push_back(Rgb{});
+      continue;
+    }
+    palette.push_back(
+        Rgb{uint8_t(Volume(c, m.r) / w), uint8_t(Volume(c, m.g) / w), uint8_t(Volume(c, m.b) / w)});
+  }
+  return palette;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Nearest entry search
+
+namespace {
+
+// Least and greatest squared distance along one channel from v to the span [lo, hi].
+inline void SpanDistances(int v, int lo, int hi, int* least, int* greatest) {
+  const int below = v < lo ? lo - v : v > hi ? v - hi : 0;
+  const int far = std::max(std::abs(v - lo), std::abs(v - hi));
+  *least = below * below;
+  *greatest = far * far;
+}
+
+}  // namespace
+
+NearestColor::NearestColor(const std::vector<Rgb>& palette)
+    : palette_(palette),
+      cells_(size_t(kCellsPerSide) * kCellsPerSide * kCellsPerSide),
+      built_(cells_.size(), false) {}
+
+const std::vector<uint16_t>& NearestColor::Candidates(int r, int g, int b) const {
+  const int cr = r >> kCellBits, cg = g >> kCellBits, cb = b >> kCellBits;
+  const size_t at = (size_t(cr) * kCellsPerSide + size_t(cg)) * kCellsPerSide + size_t(cb);
+  std::vector<uint16_t>& cell = cells_[at];
+  if (built_[at]) return cell;
+  built_[at] = true;
+  const int span = (1 << kCellBits) - 1;
+  const int lo[3] = {cr << kCellBits, cg << kCellBits, cb << kCellBits};
+  std::vector<int> least(palette_.size());
+  int bound = 1 << 30;
+  for (size_t i = 0; i < palette_.size(); ++i) {
+    const int v[3] = {palette_[i].r, palette_[i].g, palette_[i].b};
+    int sum_least = 0, sum_greatest = 0;
+    for (int c = 0; c < 3; ++c) {
+      int l, g2;
+      SpanDistances(v[c], lo[c], lo[c] + span, &l, &g2);
+      sum_least += l;
+      sum_greatest += g2;
+    }
+    least[i] = sum_least;
+    bound = std::min(bound, sum_greatest);
+  }
+  for (size_t i = 0; i < palette_.size(); ++i) {
+    if (least[i] <= bound) cell.push_back(uint16_t(i));
+  }
+  return cell;
+}
+
+int NearestColor::Find(int r, int g, int b, int* distance) const {
+  if (palette_.empty()) return 0;
+  int best = 1 << 30, best_index = 0;
+  // Candidates are in entry order, so the first of equal distances is kept.
+  for (uint16_t i : Candidates(r, g, b)) {
+    const Rgb& e = palette_[i];
+    const int dr = r - e.r, dg = g - e.g, db = b - e.b;
+    const int d = dr * dr + dg * dg + db * db;
+    if (d < best) {
+      best = d;
+      best_index = i;
+    }
+  }
+  if (distance) *distance = best;
+  return best_index;
+}
+
+// ---------------------------------------------------------------------------------------------
+// k-means
+
+namespace {
+
+int SquaredDistance(const Rgb& a, const Rgb& b) {
+  const int dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
+  return dr * dr + dg * dg + db * db;
+}
+
+// Gives every entry without colours one colour of the entry holding the most colours (never
+// its last one): the colour lying farthest from that entry. Returns the colours moved.
+size_t FillEmptyEntries(const std::vector<WeightedColor>& colors,
+                        const std::vector<Rgb>& old_palette, std::vector<int>* assignment,
+                        std::vector<size_t>* members, std::vector<Rgb>* palette) {
+  const size_t k = palette->size();
+  size_t moved = 0;
+  for (size_t e = 0; e < k; ++e) {
+    if ((*members)[e] != 0) continue;
+    size_t donor = 0;
+    for (size_t d = 1; d < k; ++d) {
+      if ((*members)[d] > (*members)[donor]) donor = d;
+    }
+    if ((*members)[donor] <= 1) break;  // nobody can give a colour away
+    size_t farthest = colors.size();
+    int farthest_distance = -1;
+    for (size_t c = 0; c < colors.size(); ++c) {
+      if ((*assignment)[c] != int(donor)) continue;
+      const int d = SquaredDistance(colors[c].color, old_palette[donor]);
+      if (d > farthest_distance) {
+        farthest_distance = d;
+        farthest = c;
+      }
+    }
+    (*assignment)[farthest] = int(e);
+    --(*members)[donor];
+    (*members)[e] = 1;
+    (*palette)[e] = colors[farthest].color;
+    ++moved;
+  }
+  return moved;
+}
+
+}  // namespace
+
+int RefinePalette(const std::vector<WeightedColor>& colors, std::vector<Rgb>* palette,
+                  int max_passes) {
+  const size_t k = palette->size();
+  if (k == 0 || colors.empty()) return 0;
+  std::vector<int> assignment(colors.size(), -1);
+  int passes = 0;
+  while (passes < max_passes) {
+    ++passes;
+    const NearestColor nearest(*palette);
+    size_t changed = 0;
+    for (size_t c = 0; c < colors.size(); ++c) {
+      const Rgb& col = colors[c].color;
+      const int entry = nearest.Find(col.r, col.g, col.b);
+      if (entry != assignment[c]) {
+        assignment[c] = entry;
+        ++changed;
+      }
+    }
+
+    std::vector<int64_t> sum_r(k), sum_g(k), sum_b(k), weight(k);
+    std::vector<size_t> members(k);
+    for (size_t c = 0; c < colors.size(); ++c) {
+      const size_t e = size_t(assignment[c]);
+      const int64_t w = colors[c].weight;
+      sum_r[e] += w * colors[c].color.r;
+      sum_g[e] += w * colors[c].color.g;
+      sum_b[e] += w * colors[c].color.b;
+      weight[e] += w;
+      ++members[e];
+    }
+    const std::vector<Rgb> old_palette = *palette;
+    for (size_t e = 0; e < k; ++e) {
+      const int64_t w = weight[e];
+      if (w == 0) continue;
+      (*palette)[e] = Rgb{uint8_t((sum_r[e] + w / 2) / w), uint8_t((sum_g[e] + w / 2) / w),
+                          uint8_t((sum_b[e] + w / 2) / w)};
+    }
+    // Entries are means of their current colours; a pass that moved nothing is the last.
+    changed += FillEmptyEntries(colors, old_palette, &assignment, &members, palette);
+    if (changed == 0) break;
+  }
+  return passes;
+}
+
+std::vector<Rgb> ChoosePalette(const std::vector<WeightedColor>& colors, int max_colors) {
+  std::vector<Rgb> palette;
+  if (colors.empty()) return {Rgb{}};
+  if (int(colors.size()) <= max_colors) {
+    for (const WeightedColor& c : colors) palette.push_back(c.color);
+    return palette;
+  }
+  palette = WuQuantize(colors, max_colors);
+  RefinePalette(colors, &palette);
+  return palette;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Error diffusion
+
+namespace {
+
+// Adds part of an error to one channel of a neighbour, keeping it within 0..255.
+inline void Spread(int* channel, int error, int weight) {
+  const int v = *channel + error * weight / 64;
+  *channel = v < 0 ? 0 : v > 255 ? 255 : v;
+}
+
+void LoadRow(const uint8_t* rgba, int width, int y, int* row) {
+  const uint8_t* p = rgba + size_t(y) * size_t(width) * 4;
+  for (int x = 0; x < width; ++x) {
+    row[3 * x] = p[4 * x];
+    row[3 * x + 1] = p[4 * x + 1];
+    row[3 * x + 2] = p[4 * x + 2];
+  }
+}
+
+}  // namespace
+
+void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vector<Rgb>& palette,
+                      int bytes_per_pixel, uint8_t* out) {
+  if (width <= 0 || height <= 0 || palette.empty()) return;
+  const NearestColor nearest(palette);
+  std::vector<int> current(size_t(width) * 3), below(size_t(width) * 3);
+  LoadRow(rgba, width, 0, current.data());
+  for (int y = 0; y < height; ++y) {
+    const bool has_below = y + 1 < height;
+    if (has_below) LoadRow(rgba, width, y + 1, below.data());
+    for (int x = 0; x < width; ++x) {
+      int* px = &current[size_t(3 * x)];
+      const int index = nearest.Find(px[0], px[1], px[2]);
+      const Rgb& e = palette[size_t(index)];
+      const int error[3] = {px[0] - e.r, px[1] - e.g, px[2] - e.b};
+      for (int ch = 0; ch < 3; ++ch) {
+        if (x + 1 < width) Spread(&current[size_t(3 * (x + 1) + ch)], error[ch], 21);
+        if (has_below) {
+          if (x > 0) Spread(&below[size_t(3 * (x - 1) + ch)], error[ch], 9);
+          Spread(&below[size_t(3 * x + ch)], error[ch], 15);
+          if (x + 1 < width) Spread(&below[size_t(3 * (x + 1) + ch)], error[ch], 3);
+        }
+      }
+      const size_t at = size_t(y) * size_t(width) + size_t(x);
+      if (bytes_per_pixel == 2) {
+        out[2 * at] = rgba[4 * at + 3];
+        out[2 * at + 1] = uint8_t(index);
+      } else {
+        out[at] = uint8_t(index);
+      }
+    }
+    std::swap(current, below);
+  }
+}
+
+}  // namespace brae

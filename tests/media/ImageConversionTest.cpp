@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "MediaTestUtil.h"
+#include "TempDir.h"
+#include "media/ImageConversion.h"
+#include "media/MediaFile.h"
+
+namespace brae {
+namespace {
+
+using test::MakeTestImage;
+using test::TempDir;
+
+void Put(const std::string& path, PixelFormat format) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  MediaFile file(path);
+  file.image = MakeTestImage(format, 6, 4);
+  ASSERT_TRUE(file.Write()) << file.Error();
+}
+
+TEST(ReplaceExtensionTest, Forms) {
+  EXPECT_EQ(ReplaceExtension("a/b.c/pic.bmp", "", ".png"), "a/b.c/pic.png");
+  EXPECT_EQ(ReplaceExtension("a/b.c/pic", ".alpha", ".png"), "a/b.c/pic.alpha.png");
+  EXPECT_EQ(ReplaceExtension("pic.x.tiff", ".alpha", ".bmp"), "pic.x.alpha.bmp");
+}
+
+class ImageConversionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Put(root() + "/a.bmp", PixelFormat::kRgb);
+    Put(root() + "/b.png", PixelFormat::kRgba);
+    Put(root() + "/sub/c.tiff", PixelFormat::kGrey);
+    Put(root() + "/sub/deeper/d.png", PixelFormat::kIndexed);
+    test::WriteFile(root() + "/sub/notes.txt", "not an image");
+  }
+  std::string root() const { return dir_.Path(); }
+  bool Exists(const std::string& relative) const {
+    return std::filesystem::exists(root() + "/" + relative);
+  }
+  TempDir dir_;
+};
+
+TEST_F(ImageConversionTest, FullModeConvertsEveryImageOfAnotherType) {
+  std::vector<std::string> seen;
+  const int count = ConvertImagesInFolder(root(), MediaType::kPng, ConversionMode::kFull,
+                                          [&](const std::string& path) { seen.push_back(path); });
+  EXPECT_EQ(count, 2);  // a.bmp and c.tiff; the PNG files already have the type
+  EXPECT_TRUE(Exists("a.png"));
+  EXPECT_TRUE(Exists("sub/c.png"));
+  EXPECT_EQ(seen.size(), 5u);  // every file is reported, images or not
+  EXPECT_TRUE(std::find(seen.begin(), seen.end(), root() + "/sub/notes.txt") != seen.end());
+
+  MediaFile converted(root() + "/a.png");
+  ASSERT_TRUE(converted.ReadPixels());
+  MediaFile original(root() + "/a.bmp");
+  ASSERT_TRUE(original.ReadPixels());
+  EXPECT_EQ(converted.image.pixels, original.image.pixels);
+  EXPECT_EQ(converted.type, MediaType::kPng);
+
+  // A second run finds nothing new to do for the originals and skips the written files.
+  EXPECT_EQ(ConvertImagesInFolder(root(), MediaType::kPng, ConversionMode::kFull), 2);
+}
+
+TEST_F(ImageConversionTest, AlphaOnlyWritesGreyAlphaImages) {
+  const int count = ConvertImagesInFolder(root(), MediaType::kTiff, ConversionMode::kAlphaOnly);
+  EXPECT_EQ(count, 1);  // only b.png has alpha
+  ASSERT_TRUE(Exists("b.alpha.tiff"));
+  MediaFile alpha(root() + "/b.alpha.tiff");
+  ASSERT_TRUE(alpha.ReadPixels());
+  EXPECT_EQ(alpha.image.format, PixelFormat::kGrey);
+  const Image source = MakeTestImage(PixelFormat::kRgba, 6, 4);
+  for (size_t i = 0; i < 24; ++i) EXPECT_EQ(alpha.image.pixels[i], source.pixels[4 * i + 3]);
+
+  // The PNG of the target type is not skipped in this mode.
+  EXPECT_EQ(ConvertImagesInFolder(root(), MediaType::kPng, ConversionMode::kAlphaOnly), 1);
+  EXPECT_TRUE(Exists("b.alpha.png"));
+}
+
+TEST(ImageConversionEdgeTest, MissingFolderAndNonImageTarget) {
+  EXPECT_EQ(ConvertImagesInFolder("/nonexistent/folder", MediaType::kPng, ConversionMode::kFull),
+            0);
+  TempDir dir;
+  Put(dir.Path() + "/a.bmp", PixelFormat::kRgb);
+  EXPECT_EQ(ConvertImagesInFolder(dir.Path(), MediaType::kWav, ConversionMode::kFull), 0);
+}
+
+}  // namespace
+}  // namespace brae
