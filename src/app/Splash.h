@@ -9,8 +9,8 @@
 
 namespace brae {
 
-// An uncompressed 24- or 32-bit BMP as RGBA rows top to bottom; false on anything else.
-bool ReadBmpRgba(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgba);
+// The splash picture (a BMP, read by the media library) as RGBA rows top to bottom.
+bool ReadPictureRgba(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgba);
 
 class BraeSplashScreen : public Window {
  public:
