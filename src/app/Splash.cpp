@@ -1,0 +1,110 @@
+#include "app/Splash.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "media/BmpFormat.h"
+#include "media/PixelConvert.h"
+#include "toolkit/Frame.h"
+#include "toolkit/Input.h"
+
+namespace brae {
+namespace {
+
+constexpr int kSplashModalFlags = kModalKeysToWindow | kModalDim | kModalEndOnQuit;
+
+}  // namespace
+
+bool ReadPictureRgba(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgba) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  std::fclose(f);
+  Image image;
+  if (!ReadBmp(bytes.data(), bytes.size(), &image, false)) return false;
+  *width = image.width;
+  *height = image.height;
+  *rgba = ExpandToRgba(image);
+  return !rgba->empty();
+}
+
+BraeSplashScreen::BraeSplashScreen() : Window(kWindowOverlay) {
+  std::vector<uint8_t> rgba;
+  if (!ReadPictureRgba("res/brae.bmp", &width_, &height_, &rgba)) return;
+  glGenTextures(1, &texture_);
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width_, height_, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               rgba.data());
+}
+
+BraeSplashScreen::~BraeSplashScreen() {
+  if (texture_) glDeleteTextures(1, &texture_);
+}
+
+void BraeSplashScreen::Run() {
+  SetFlags(kWindowCentred);
+  SetFrame(Rect(0, 0, width_, height_));
+  CentreInParent();
+  SetVisible(true);
+  start_ = UiNow();
+  fading_ = false;
+  RunModal(this, kSplashModalFlags);
+  SetVisible(false);
+}
+
+void BraeSplashScreen::Idle() {
+  const ModalEntry* top = TopModal();
+  if (!top || top->window != this) return;
+  double now = UiNow();
+  if (!fading_ && now - start_ >= hold_) {
+    fading_ = true;
+    start_ = now;
+  }
+  if (!fading_) return;
+  Invalidate();
+  if (now - start_ >= fade_) {
+    SetVisible(false);
+    EndModal(0);
+  }
+}
+
+void BraeSplashScreen::DrawContent() {
+  if (!texture_) return;
+  double alpha = 1.0;
+  if (fading_) {
+    double t = std::clamp((UiNow() - start_) / fade_, 0.0, 1.0);
+    alpha = 1.0 - (3.0 - 2.0 * t) * t * t;
+  }
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glColor4f(1, 1, 1, static_cast<float>(alpha));
+  int w = client.Width(), h = client.Height();
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0), glVertex2i(0, 0);
+  glTexCoord2f(1, 0), glVertex2i(w, 0);
+  glTexCoord2f(1, 1), glVertex2i(w, h);
+  glTexCoord2f(0, 1), glVertex2i(0, h);
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+}
+
+void RunSplash() {
+  auto* splash = new BraeSplashScreen();
+  if (splash->HasPicture()) splash->Run();
+  splash->Close();
+  ProcessDeferredDeletions();
+}
+
+}  // namespace brae

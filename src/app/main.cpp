@@ -1,0 +1,6 @@
+// brae: the windowed program.
+#include "app/Startup.h"
+
+int main() {
+  return brae::RunBrae(brae::BraeOptions{});
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The frame: start-up of the window tree, one toolkit frame (input, idle, redraw of the dirty
+// rectangles), invalidation, the drawing set-up that windows use, screen resizing, the overview
+// mode, snapshots and the suspension around native dialogs.
+
+#include <cstdint>
+#include <vector>
+
+#include "toolkit/UiState.h"
+
+namespace brae {
+
+// Creates root, layer 0 and layer 1 and requests a full redraw. has_gl: a GL context is current.
+void InitUi(bool has_gl = true);
+// Deletes the whole window tree (every window) and resets the state.
+void ShutdownUi();
+void RunMainLoop();
+// One frame; returns whether anything was drawn.
+int UiFrame();
+// Draws what is pending (full redraw or dirty rectangles) at once; returns whether it drew.
+int DrawPending();
+void SuspendUi(bool suspend);
+
+void RequestRedraw();
+void Invalidate(Window* window, const Rect& rect, bool force);
+void InvalidateAll(Window* window);
+
+// The GLFW size callback.
+void HandleScreenResize(int width, int height);
+
+// ---- drawing set-up (between BeginDraw and EndDraw coordinates are local to the rectangle) ----
+void BeginDraw(Window* window, bool client, bool three_d = false);
+void EndDraw();
+int TextWidth(const Window* window, const char* text);
+int LineHeight(const Window* window);
+// Draws one line with its top-left corner at (x, y).
+int DrawText(const Window* window, const char* text, int x, int y, int flags = 0);
+int DrawTextInRect(const Window* window, const char* text, const Rect& rect, int flags);
+// Packed colour: red in the low byte, then green, blue, alpha.
+void SetColor(uint32_t colour);
+void FillRect(const Rect& rect);
+void FrameRect(const Rect& rect, int line_width, bool inside);
+
+// ---- overview mode ----
+void ToggleOverview();
+bool IsOverviewRunning();
+
+// ---- snapshots ----
+// A 24-bit bottom-up BGR device-independent bitmap (40-byte header) of top-down RGB rows.
+std::vector<uint8_t> MakeSnapshotDib(const std::vector<uint8_t>& rgb_top_down, int width,
+                                     int height);
+
+}  // namespace brae

@@ -1,0 +1,75 @@
+#pragma once
+// The window skin ("res/texturepack"): RGBA images by slot, packed into atlases, drawn as
+// batched sprites.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "toolkit/SkinSlots.h"
+
+namespace brae {
+
+struct SkinImage {
+  int id = 0;
+  int width = 0, height = 0;
+  int atlas = -1;
+  int atlas_x = 0, atlas_y = 0;
+  bool rotated = false;
+  std::vector<uint8_t> pixels;  // RGBA; kept only when loaded without GL
+};
+
+enum SpriteMode : int {
+  kSpriteStretch = 0,  // the source rectangle is scaled to the destination
+  kSpriteTile = 1,     // the source rectangle repeats over the destination
+};
+
+class Skin {
+ public:
+  ~Skin();
+
+  // Null (with a reason) when the file is missing or short. Without GL the atlases stay unbuilt.
+  static Skin* Load(const std::string& path, bool upload, std::string* error = nullptr);
+  static Skin* FromBytes(const std::vector<uint8_t>& bytes, bool upload,
+                         std::string* error = nullptr);
+
+  const SkinImage* Image(int slot) const;
+  // Size of a slot's image, 0 x 0 when absent.
+  void ImageSize(int slot, int* width, int* height) const;
+  int ThickBorderWidth() const;
+  int ThinBorderWidth() const;
+
+  // Queues a piece of an image; colour tints it (red in the low byte, alpha in the high byte).
+  void QueueSprite(int slot, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh,
+                   int mode = kSpriteStretch, uint32_t colour = 0xFFFFFFFFu);
+  // Queues the whole image, stretched or tiled over the destination.
+  void QueueImage(int slot, int dx, int dy, int dw, int dh, int mode = kSpriteStretch,
+                  uint32_t colour = 0xFFFFFFFFu);
+  // Draws everything queued, one batch per atlas texture.
+  void FlushSprites();
+  size_t QueuedSprites() const { return queue_.size(); }
+  int AtlasCount() const { return static_cast<int>(atlases_.size()); }
+
+ private:
+  struct Atlas {
+    int width, height;
+    unsigned texture;
+  };
+  struct Sprite {
+    const SkinImage* image;
+    float sx, sy, sw, sh;
+    float dx, dy, dw, dh;
+    uint32_t colour;
+  };
+  std::vector<SkinImage> images_;
+  const SkinImage* slots_[kSkinSlotCount] = {};
+  std::vector<Atlas> atlases_;
+  std::vector<Sprite> queue_;
+};
+
+// The process-wide helpers under their usual names; the skin in use is the UI state's.
+inline Skin* LoadSkin(const std::string& path) {
+  return Skin::Load(path, true);
+}
+
+}  // namespace brae
