@@ -57,6 +57,8 @@ std::vector<TagDescriber> TerrainDescribers();
 std::vector<Command> ModelCommands();
 std::vector<Command> MediaCommands();
 std::vector<TagDescriber> MediaDescribers();
+std::vector<Command> CollectionCommands();
+std::vector<TagDescriber> CollectionDescribers();
 
 // Every describer of every subsystem (collected in main.cpp).
 const std::vector<TagDescriber>& AllDescribers();

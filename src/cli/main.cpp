@@ -9,7 +9,13 @@ namespace brae::cli {
 const std::vector<TagDescriber>& AllDescribers() {
   static const std::vector<TagDescriber> all = [] {
     std::vector<TagDescriber> list;
-    for (auto& part : {TagstoreDescribers(), TerrainDescribers(), MediaDescribers()})
+    const std::vector<TagDescriber> parts[] = {
+        TagstoreDescribers(),
+        TerrainDescribers(),
+        MediaDescribers(),
+        CollectionDescribers(),
+    };
+    for (auto& part : parts)
       list.insert(list.end(), part.begin(), part.end());
     return list;
   }();
@@ -22,8 +28,15 @@ namespace {
 
 std::vector<brae::cli::Command> AllCommands() {
   std::vector<brae::cli::Command> all;
-  for (auto& list : {brae::cli::TagstoreCommands(), brae::cli::TerrainCommands(),
-                     brae::cli::ModelCommands(), brae::cli::MediaCommands()}) {
+  using namespace brae::cli;
+  const std::vector<Command> lists[] = {
+      TagstoreCommands(),
+      TerrainCommands(),
+      ModelCommands(),
+      MediaCommands(),
+      CollectionCommands(),
+  };
+  for (auto& list : lists) {
     all.insert(all.end(), list.begin(), list.end());
   }
   return all;

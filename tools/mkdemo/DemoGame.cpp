@@ -183,6 +183,8 @@ DemoGame MakeDemoGame() {
   AddTagstoreDemo(game);
   AddTerrainDemo(game);
   AddMediaDemo(game);
+  AddCollectionsDemo(game);
+  AddStructsDemo(game);
   return game;
 }
 

@@ -68,6 +68,14 @@ std::string GroupFolder(uint32_t group);
 void AddTagstoreDemo(DemoGame& game);
 void AddTerrainDemo(DemoGame& game);
 void AddMediaDemo(DemoGame& game);
+void AddCollectionsDemo(DemoGame& game);
+// Structure-defined groups with their definition file (shipped in the game's definitions/).
+void AddStructsDemo(DemoGame& game);
+
+// The demo collection tags (also used by the round-trip tests).
+std::vector<DemoTag> DemoCollectionTags();
+std::vector<DemoTag> DemoStructTags();
+std::string DemoDefinitionText();
 
 // The whole demo game, as mkdemo writes it.
 DemoGame MakeDemoGame();
