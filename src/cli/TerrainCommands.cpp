@@ -1,9 +1,17 @@
-// brae-cli: describers of terrain tags for "show" (meshes, detail maps, detail textures).
+// brae-cli: describers of terrain tags for "show" (meshes, detail maps, detail textures), and
+// the import and export of detail textures as image files.
+#include <cstdio>
+
 #include "cli/CliCommon.h"
+#include "media/FileTypes.h"
+#include "tagstore/Codex.h"
+#include "tagstore/FileSystem.h"
 #include "tagstore/FourCC.h"
 #include "terrain/ByteSource.h"
 #include "terrain/DetailMap.h"
+#include "terrain/DtexFiles.h"
 #include "terrain/DtexImage.h"
+#include "terrain/DtexTag.h"
 #include "terrain/Mesh.h"
 
 namespace brae::cli {
@@ -57,10 +65,67 @@ bool DescribeDetailTexture(const std::vector<uint8_t>& data, Node* out, std::str
   return true;
 }
 
+const uint32_t kDtexGroup = FourCC("dtex");
+
+// Reads the image first, so that nothing is created for a file that cannot be imported; the
+// new tag is written only when it is complete (the Codex saves through a scratch file).
+int DtexImport(const Args& args) {
+  if (args.size() != 3) return Fail("expected GAMEDIR NAME IMAGE");
+  const std::string& game = args[0];
+  const std::string& name = args[1];
+  if (name.empty()) return Fail("You must specify a name to create a detail texture tag.");
+  std::string error;
+  std::optional<DtexImage> image = ReadDtexImageFile(args[2], &error);
+  if (!image) return Fail("cannot import '%s': %s", args[2].c_str(), error.c_str());
+  if (!FolderExists(game)) return Fail("cannot read the game folder '%s'", game.c_str());
+  TheCodex().LoadCodex(game);
+
+  DtexTag* tag = TheDtexManager().CreateNew(kDtexGroup, name, kNoSubgroup);
+  if (!tag) {
+    return Fail("Detail texture could not be created: a local tag file named '%s' exists",
+                name.c_str());
+  }
+  const bool ok = tag->SetPixels(image->pixels.data(), image->width, image->height) && tag->Save();
+  const TagHeader header = tag->header;
+  const uint32_t id = tag->record()->subgroup;
+  TheDtexManager().Release(tag);
+  if (!ok) return Fail("Detail texture could not be created: the tag could not be saved");
+  std::printf("%s %s %s\n", FourCCToString(kDtexGroup).c_str(), FourCCToString(id).c_str(),
+              header.Name().c_str());
+  return kOk;
+}
+
+int DtexExport(const Args& args) {
+  if (args.size() != 3) return Fail("expected GAMEDIR TAGID OUTFILE");
+  uint32_t id = 0;
+  if (!ParseCode(args[1], &id)) return Fail("bad tagid '%s'", args[1].c_str());
+  const MediaType type = MediaTypeFromPath(args[2]);
+  if (type != MediaType::kBmp && type != MediaType::kPng && type != MediaType::kTiff) {
+    return Fail("'%s' does not end in .bmp, .png, .tif or .tiff", args[2].c_str());
+  }
+  if (!FolderExists(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
+  TheCodex().LoadCodex(args[0]);
+  if (!TheCodex().FindTag(kDtexGroup, id)) {
+    return Fail("no detail texture '%s' in '%s'", args[1].c_str(), args[0].c_str());
+  }
+  DtexTag* tag = TheDtexManager().AcquireByTag(kDtexGroup, id);
+  if (!tag) return Fail("cannot read the detail texture '%s'", args[1].c_str());
+  std::string error;
+  const bool ok = WriteDtexImageFile(tag->Image(), args[2], &error);
+  const int width = tag->Width(), height = tag->Height();
+  TheDtexManager().Release(tag);
+  if (!ok) return Fail("cannot write '%s': %s", args[2].c_str(), error.c_str());
+  std::printf("%s %d x %d\n", args[2].c_str(), width, height);
+  return kOk;
+}
+
 }  // namespace
 
 std::vector<Command> TerrainCommands() {
-  return {};
+  return {
+      {"dtex-import", "GAMEDIR NAME IMAGE", DtexImport},
+      {"dtex-export", "GAMEDIR TAGID OUTFILE", DtexExport},
+  };
 }
 
 std::vector<TagDescriber> TerrainDescribers() {

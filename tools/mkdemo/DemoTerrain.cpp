@@ -1,9 +1,15 @@
 // The demo terrain: a mesh of 3 x 2 chunks whose colour map is the collection '.256' 'cmap'
 // (made by the collection demo), its detail map (version 2, local), an older version-1 detail
-// map, two detail textures, a media tag, and a LightWave object for the model import.
-#include <cmath>
-#include <cstring>
+// map, two detail textures, a media tag, and a LightWave object with its PNG texture for the
+// model import.
+#include <stdlib.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "media/MediaFile.h"
 #include "mkdemo/DemoGame.h"
 #include "model/LwoWriter.h"
 #include "tagstore/ByteOrder.h"
@@ -140,6 +146,32 @@ DemoTag Tag(const char (&group)[5], const char (&id)[5], const std::string& name
   return t;
 }
 
+// The crate's texture, "crate.png": 64 x 64 colour-indexed planks (eight shades of wood, a
+// dark seam every 16 rows and a darker frame).
+ModelMaterial CrateTexture() {
+  ModelMaterial m;
+  m.image_file = "crate.png";
+  m.image_loaded = true;
+  m.paletted = true;
+  m.width = m.height = 64;
+  m.palette.assign(256 * 3, 0);
+  for (int i = 0; i < 8; ++i) {
+    m.palette[3 * i] = uint8_t(70 + 18 * i);
+    m.palette[3 * i + 1] = uint8_t(45 + 12 * i);
+    m.palette[3 * i + 2] = uint8_t(20 + 6 * i);
+  }
+  m.indices.resize(64 * 64);
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      int shade = 3 + ((x * 7 + (y / 16) * 5 + (x * x) / 9) % 5);
+      if (y % 16 == 0) shade = 1;
+      if (x < 4 || x >= 60 || y < 4 || y >= 60) shade = 0;
+      m.indices[size_t(y) * 64 + size_t(x)] = uint8_t(shade);
+    }
+  }
+  return m;
+}
+
 // A small textured crate (two triangles per face on four faces) for the model import.
 IntermediateModel DemoCrate() {
   IntermediateModel model;
@@ -167,14 +199,59 @@ IntermediateModel DemoCrate() {
       model.triangles.push_back(t);
     }
   }
-  ModelMaterial wood;
+  ModelMaterial wood = CrateTexture();
   wood.name = "CrateSides";
-  wood.image_file = "crate.png";
-  ModelMaterial lid;
+  ModelMaterial lid = CrateTexture();
   lid.name = "CrateLid";
-  lid.image_file = "crate.png";
   model.materials = {wood, lid};
   return model;
+}
+
+// The image saver of the LightWave writer: the material's colour-indexed texture as a PNG.
+bool SaveMaterialPng(const std::string& path, const ModelMaterial& m) {
+  if (!m.paletted || m.indices.size() != size_t(m.width) * size_t(m.height) ||
+      m.palette.size() != 256 * 3) {
+    return false;
+  }
+  MediaFile file(path);
+  file.image.format = PixelFormat::kIndexed;
+  file.image.width = m.width;
+  file.image.height = m.height;
+  file.image.palette.count = 256;
+  for (int i = 0; i < 256; ++i) {
+    file.image.palette.entries[i] = {m.palette[3 * size_t(i)], m.palette[3 * size_t(i) + 1],
+                                     m.palette[3 * size_t(i) + 2]};
+  }
+  file.image.pixels = m.indices;
+  return file.Write();
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    uint8_t buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+      bytes.insert(bytes.end(), buffer, buffer + got);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+// Writes the crate with the LightWave writer and its image saver into a scratch folder and adds
+// both files under models/.
+void AddCrate(DemoGame& game) {
+  std::string scratch =
+      (std::filesystem::temp_directory_path() / "brae-mkdemo-crate-XXXXXX").string();
+  if (!::mkdtemp(scratch.data())) return;
+  const IntermediateModel crate = DemoCrate();
+  if (WriteLwo2(crate, scratch, "crate", SaveMaterialPng)) {
+    game.AddFile("models/crate.lwo", FileBytes(scratch + "/crate.lwo"));
+    game.AddFile("models/" + LwoClipFileName(crate.materials[0]),
+                 FileBytes(scratch + "/" + LwoClipFileName(crate.materials[0])));
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(scratch, ec);
 }
 
 }  // namespace
@@ -192,7 +269,7 @@ void AddTerrainDemo(DemoGame& game) {
   game.AddLocal(Tag("dmap", "cmap", "Demo Valley Colors", SerializeDetailMap(DemoDetailMap()), 2));
   game.AddLocal(Tag("dtex", "gras", "Grass", SerializeDtexData(Texture(128, 0)), 1));
 
-  game.AddFile("models/crate.lwo", SerializeLwo2(DemoCrate()));
+  AddCrate(game);
 }
 
 }  // namespace brae::demo

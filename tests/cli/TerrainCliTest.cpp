@@ -1,0 +1,129 @@
+// brae-cli's detail texture import and export over the demo game folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iterator>
+
+#include "CliTest.h"
+#include "TempDir.h"
+#include "media/MediaFile.h"
+#include "mkdemo/DemoGame.h"
+
+namespace brae {
+namespace {
+
+using test::RunCli;
+using test::ShellQuote;
+
+class TerrainCliDemo : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(demo::MakeDemoGame().Write(dir_.Path())); }
+  std::string Game() const { return ShellQuote(dir_.Path()); }
+  std::string In(const std::string& name) const { return ShellQuote(dir_.Path() + "/" + name); }
+  std::string TexturesFolder() const { return dir_.Path() + "/local/detail textures"; }
+  size_t LocalTextureCount() const {
+    const std::filesystem::directory_iterator entries(TexturesFolder());
+    return size_t(std::distance(begin(entries), end(entries)));
+  }
+  // Writes a generated picture of the given format and size into the game folder.
+  void WritePicture(const std::string& name, PixelFormat format, int w, int h) {
+    MediaFile file(dir_.Path() + "/" + name);
+    file.image.format = format;
+    file.image.width = w;
+    file.image.height = h;
+    file.image.pixels.resize(file.image.PixelBytes());
+    for (size_t i = 0; i < file.image.pixels.size(); ++i)
+      file.image.pixels[i] = uint8_t((i * 37) ^ (i >> 5));
+    if (format == PixelFormat::kIndexed) MakeGreyRamp(&file.image.palette);
+    ASSERT_TRUE(file.Write()) << file.Error();
+  }
+  test::TempDir dir_;
+};
+
+// One line on standard error and status 2.
+void ExpectRefusal(const test::CliResult& r, const std::string& text) {
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+}
+
+TEST_F(TerrainCliDemo, ImportThenExportKeepsEveryPixel) {
+  WritePicture("noise.bmp", PixelFormat::kRgb, 32, 64);
+  test::CliResult import = RunCli("dtex-import " + Game() + " 'Noise Texture' " + In("noise.bmp"));
+  ASSERT_EQ(import.status, 0) << import.out;
+  EXPECT_EQ(import.out, "dtex NoTe Noise Texture\n");
+  EXPECT_TRUE(std::filesystem::exists(TexturesFolder() + "/Noise Texture"));
+
+  test::CliResult show = RunCli("show " + Game() + " dtex NoTe");
+  ASSERT_EQ(show.status, 0) << show.out;
+  EXPECT_NE(show.out.find("width: 32"), std::string::npos) << show.out;
+  EXPECT_NE(show.out.find("height: 64"), std::string::npos) << show.out;
+
+  for (const char* name : {"out.png", "out.bmp", "out.tif", "out.tiff"}) {
+    test::CliResult exported = RunCli("dtex-export " + Game() + " NoTe " + In(name));
+    ASSERT_EQ(exported.status, 0) << exported.out;
+    MediaFile back(dir_.Path() + "/" + name);
+    ASSERT_TRUE(back.ReadPixels()) << back.Error();
+    MediaFile source(dir_.Path() + "/noise.bmp");
+    ASSERT_TRUE(source.ReadPixels());
+    EXPECT_EQ(back.image.format, PixelFormat::kRgb) << name;
+    EXPECT_EQ(back.image.pixels, source.image.pixels) << name;
+  }
+}
+
+TEST_F(TerrainCliDemo, ExportReadsTheEffectiveCopy) {
+  // 'ston' lies in an archive, 'gras' in the local folder.
+  for (const char* id : {"ston", "gras"}) {
+    test::CliResult r =
+        RunCli("dtex-export " + Game() + " " + id + " " + In(std::string(id) + ".png"));
+    ASSERT_EQ(r.status, 0) << r.out;
+  }
+  MediaFile stone(dir_.Path() + "/ston.png");
+  ASSERT_TRUE(stone.ReadHeader());
+  EXPECT_EQ(stone.image.width, 64);
+  MediaFile grass(dir_.Path() + "/gras.png");
+  ASSERT_TRUE(grass.ReadHeader());
+  EXPECT_EQ(grass.image.width, 128);
+}
+
+TEST_F(TerrainCliDemo, ImportRefusalsCreateNothing) {
+  WritePicture("odd.png", PixelFormat::kRgb, 48, 32);
+  WritePicture("big.png", PixelFormat::kRgb, 4096, 1);
+  WritePicture("grey.png", PixelFormat::kGrey, 16, 16);
+  WritePicture("good.png", PixelFormat::kRgb, 16, 16);
+  test::WriteFile(dir_.Path() + "/fake.png", "\x89PNG not really");
+  const size_t before = LocalTextureCount();
+
+  ExpectRefusal(RunCli("dtex-import " + Game() + " Odd " + In("odd.png")),
+                "The texture must have dimensions that are powers of two.");
+  ExpectRefusal(RunCli("dtex-import " + Game() + " Big " + In("big.png")), "2048");
+  ExpectRefusal(RunCli("dtex-import " + Game() + " Grey " + In("grey.png")), "not an RGB image");
+  ExpectRefusal(RunCli("dtex-import " + Game() + " Fake " + In("fake.png")), "fake.png");
+  ExpectRefusal(RunCli("dtex-import " + Game() + " Gone " + In("gone.png")), "gone.png");
+  ExpectRefusal(RunCli("dtex-import " + Game() + " '' " + In("good.png")),
+                "You must specify a name to create a detail texture tag.");
+  ExpectRefusal(RunCli("dtex-import " + Game() + " Grass " + In("good.png")),
+                "Detail texture could not be created");
+  ExpectRefusal(RunCli("dtex-import " + In("no-game") + " Good " + In("good.png")), "no-game");
+  ExpectRefusal(RunCli("dtex-import " + Game() + " Good"), "expected GAMEDIR NAME IMAGE");
+  EXPECT_EQ(LocalTextureCount(), before);
+  // The refused name is still free afterwards.
+  EXPECT_EQ(RunCli("dtex-import " + Game() + " Good " + In("good.png")).status, 0);
+  EXPECT_EQ(LocalTextureCount(), before + 1);
+}
+
+TEST_F(TerrainCliDemo, ExportRefusalsWriteNothing) {
+  ExpectRefusal(RunCli("dtex-export " + Game() + " gras " + In("out.gif")), "out.gif");
+  ExpectRefusal(RunCli("dtex-export " + Game() + " none " + In("out.png")), "no detail texture");
+  ExpectRefusal(RunCli("dtex-export " + Game() + " gras " + In("missing/out.png")),
+                "The file could not be written.");
+  ExpectRefusal(RunCli("dtex-export " + Game() + " toolongid " + In("out.png")), "bad tagid");
+  ExpectRefusal(RunCli("dtex-export " + Game() + " gras"), "expected GAMEDIR TAGID OUTFILE");
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path() + "/out.gif"));
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path() + "/out.png"));
+  for (const auto& e : std::filesystem::directory_iterator(dir_.Path()))
+    EXPECT_EQ(e.path().filename().string().find(".brae-export"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace brae
