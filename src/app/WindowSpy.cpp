@@ -1,5 +1,8 @@
 #include "app/WindowSpy.h"
 
+#include "app/RootMenu.h"
+#include "toolkit/MessageBox.h"
+
 namespace brae {
 namespace {
 
@@ -25,6 +28,11 @@ std::vector<WindowSpyRow> CollectWindowTree(const Window* root) {
   std::vector<WindowSpyRow> rows;
   if (root) AddWindow(root, 0, -1, &rows);
   return rows;
+}
+
+// The spy's window needs the list control; until it exists the command says so.
+void ShowWindowSpy() {
+  ShowMessageBox(kNotAvailableTitle, kNotAvailableText, {"OK"});
 }
 
 }  // namespace brae
