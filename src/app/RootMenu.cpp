@@ -97,6 +97,11 @@ RootMenu::RootMenu() : Window(0) {
   SetTitle("BraeRootMenu");
 }
 
+RootMenu::~RootMenu() {
+  // The quit closes every layer-0 window, this invisible one included.
+  if (g_root_menu == this) g_root_menu = nullptr;
+}
+
 int RootMenu::HandleEvent(Window* target, EventType type, Event* event) {
   if (type == EventType::ScreenResized) {
     SetPrefInt("OsWindowSizeX", event->words[0]);

@@ -90,6 +90,7 @@ class Menu;
 class RootMenu : public Window {
  public:
   RootMenu();
+  ~RootMenu() override;
   const char* ClassName() const override { return "RootMenu"; }
   int HandleEvent(Window* target, EventType type, Event* event) override;
 
