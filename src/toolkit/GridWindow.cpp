@@ -307,7 +307,7 @@ void GridWindow::DrawCell(int index, const Rect& r) {
   const GridCell& c = cells_[static_cast<size_t>(index)];
   int pic_h = static_cast<int>(cell_h_ * zoom_);
   if (c.selected) {
-    SetColor(HasFocus() ? 0xFF8A5A2Eu : 0xFF505050u);
+    SetColor(HasFocus() ? 0xFF2E6AA8u : 0xFF505050u);
     FillRect(r.Inset(-3));
   }
   SetColor(c.colour);

@@ -30,7 +30,7 @@ constexpr int kIndent = 12;
 constexpr int kExpanderWidth = 12;
 constexpr int kDragThreshold = 4;
 constexpr uint32_t kListBackground = 0xFF1E1E1Eu;
-constexpr uint32_t kSelectionFocused = 0xFF8A5A2Eu;
+constexpr uint32_t kSelectionFocused = 0xFF2E6AA8u;
 constexpr uint32_t kSelectionUnfocused = 0xFF505050u;
 
 void Piece(int slot, const Rect& r, uint32_t fallback) {
