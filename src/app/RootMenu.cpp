@@ -20,6 +20,7 @@
 #include "tagstore/Codex.h"
 #include "tagstore/TagGroups.h"
 #include "toolkit/Input.h"
+#include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/UiState.h"
 
@@ -115,6 +116,52 @@ void RootMenu::OnMenuOpening(int item_id) {
   window_list_ = VisibleLayerWindows();
   if (window_list_.size() > static_cast<size_t>(kCmdLastWindow - kCmdFirstWindow + 1))
     window_list_.resize(kCmdLastWindow - kCmdFirstWindow + 1);
+  RebuildWindowMenu();
+}
+
+void RootMenu::InstallMenuBar() {
+  if (menu_bar_) return;
+  menu_bar_ = new Menu(true);
+  for (const TopMenu& top : TopMenus()) {
+    MenuItem* item = AddMenuItem(menu_bar_, top.label, nullptr, top.id);
+    if (top.id == kCmdWindowMenu) {
+      window_item_ = item;
+      // A placeholder so the item opens a submenu; it is rebuilt on every opening.
+      AddMenuItem(menu_bar_, "Close All Windows", item, kCmdCloseAllWindows);
+      continue;
+    }
+    for (const RootMenuItem& entry : RootMenuItems()) {
+      if (std::string(entry.menu) != top.label) continue;
+      if (entry.id == kCmdSeparator)
+        AddSeparator(menu_bar_, item);
+      else
+        AddMenuItem(menu_bar_, entry.label, item, entry.id);
+    }
+  }
+  menu_bar_->item_opening.Connect(this, &RootMenu::ItemOpening);
+  menu_bar_->item_chosen.Connect(this, &RootMenu::ItemChosen);
+  SetMenuBar(menu_bar_);
+  menu_bar_->SetVisible(true);
+}
+
+void RootMenu::RebuildWindowMenu() {
+  if (!window_item_) return;
+  std::vector<MenuItem*> old = window_item_->Items();
+  for (MenuItem* item : old) RemoveMenuItem(item);
+  AddMenuItem(menu_bar_, "Close All Windows", window_item_, kCmdCloseAllWindows);
+  int id = kCmdFirstWindow;
+  for (Window* window : window_list_) {
+    const char* title = window->Title();
+    AddMenuItem(menu_bar_, title ? title : "(unnamed)", window_item_, id++);
+  }
+}
+
+void RootMenu::ItemOpening(MenuItem* item) {
+  if (item) OnMenuOpening(item->Command());
+}
+
+void RootMenu::ItemChosen(MenuItem* item) {
+  if (item) OnMenuCommand(item->Command());
 }
 
 void RootMenu::OnMenuCommand(int id) {
@@ -139,7 +186,10 @@ void RootMenu::OnMenuCommand(int id) {
 }
 
 RootMenu* CreateRootMenu() {
-  if (!g_root_menu) g_root_menu = new RootMenu();
+  if (!g_root_menu) {
+    g_root_menu = new RootMenu();
+    g_root_menu->InstallMenuBar();
+  }
   return g_root_menu;
 }
 

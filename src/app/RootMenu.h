@@ -86,6 +86,7 @@ extern const char* const kNotAvailableTitle;
 extern const char* const kNotAvailableText;
 
 class Menu;
+class MenuItem;
 
 class RootMenu : public Window {
  public:
@@ -100,12 +101,18 @@ class RootMenu : public Window {
 
   // The windows of the "Window" menu in menu order (valid until it is rebuilt).
   const std::vector<Window*>& WindowList() const { return window_list_; }
-  Window* MenuBar() const { return menu_bar_; }
-  void SetMenuBarWindow(Window* bar) { menu_bar_ = bar; }
+  Menu* MenuBar() const { return menu_bar_; }
+  // Builds the menu bar with the fixed items and installs it with the toolkit.
+  void InstallMenuBar();
 
  private:
+  void ItemOpening(MenuItem* item);
+  void ItemChosen(MenuItem* item);
+  void RebuildWindowMenu();
+
   std::vector<Window*> window_list_;
-  Window* menu_bar_ = nullptr;
+  Menu* menu_bar_ = nullptr;
+  MenuItem* window_item_ = nullptr;
 };
 
 // Creates the root menu once and installs its menu bar.

@@ -16,7 +16,10 @@
 #include "app/core/Prefs.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/Codex.h"
+#include "toolkit/ListWindow.h"
+#include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
+#include "toolkit/TextBox.h"
 
 namespace brae {
 namespace {
@@ -444,6 +447,105 @@ TEST_F(ShellTest, WindowSpyRowsFollowTheTree) {
   EXPECT_EQ(rows[child_row].class_name, "Window");
   EXPECT_EQ(rows[child_row].parent, named_row);
   EXPECT_FALSE(rows[child_row].has_children);
+}
+
+TEST_F(ShellTest, WindowSpyListsTheTreeAndRefreshesWithF5) {
+  auto* named = new TestWindow("Named");
+  named->SetFrame(Rect(600, 300, 780, 400));
+  RunRootCommand(kCmdWindowSpy);
+  Frame();
+  WindowView* spy = nullptr;
+  for (Window* w : VisibleLayerWindows())
+    if (std::string(w->ClassName()) == "WindowView") spy = static_cast<WindowView*>(w);
+  ASSERT_TRUE(spy);
+  EXPECT_STREQ(spy->Title(), "Window Spy");
+  ASSERT_EQ(spy->List()->ColumnCount(), 3);
+  EXPECT_EQ(spy->List()->Column(0).title, "Text");
+  EXPECT_EQ(spy->List()->Column(2).width, 96);
+  size_t before = spy->List()->RowCount();
+  EXPECT_GT(before, 3u);
+  test::SaveScreenshot("shell-window-spy");
+  RunRootCommand(kCmdWindowSpy);  // the same spy comes to the front
+  int spies = 0;
+  for (Window* w : VisibleLayerWindows()) spies += std::string(w->ClassName()) == "WindowView";
+  EXPECT_EQ(spies, 1);
+  new TestWindow("Another");
+  spy->BringToFront();
+  spy->List()->SetFocus();
+  Frame();
+  EXPECT_EQ(spy->List()->RowCount(), before);
+  Tap(kKeyF5);
+  EXPECT_EQ(spy->List()->RowCount(), before + 1);
+  spy->Close();
+  ProcessDeferredDeletions();
+  EXPECT_NE(ThePrefs().FormatText().find("WindowSpyPlacement"), std::string::npos);
+}
+
+// ---- log viewer -----------------------------------------------------------------------------
+
+TEST_F(ShellTest, LogViewerPagesShowOnLevelOneAndSurviveClosing) {
+  TheMessageLog().Clear();
+  AttachLogViewer();
+  Log(0, "Quiet", "recorded only\n");
+  MessageLogWindow* viewer = TheLogViewer();
+  ASSERT_TRUE(viewer);
+  EXPECT_FALSE(viewer->IsVisible());
+  ASSERT_TRUE(viewer->PageText("Quiet"));
+  EXPECT_EQ(viewer->PageText("Quiet")->Text(), "recorded only\n");
+  Log(1, "Codex", "first %d\n", 1);
+  Log(0, "Quiet", "more\n");
+  EXPECT_TRUE(viewer->IsVisible());
+  EXPECT_EQ(viewer->SelectedCategory(), "Codex");
+  Log(2, "Quiet", "now shown\n");
+  EXPECT_EQ(viewer->SelectedCategory(), "Quiet");
+  EXPECT_EQ(viewer->PageText("Quiet")->Text(), "recorded only\nmore\nnow shown\n");
+  EXPECT_EQ(viewer->Categories()->RowCount(), 2u);
+  Frame();
+  test::SaveScreenshot("shell-log-viewer");
+  // The close box only hides it.
+  EXPECT_EQ(viewer->RequestClose(1), 0);
+  EXPECT_FALSE(viewer->IsVisible());
+  Log(1, "Codex", "again\n");
+  EXPECT_EQ(TheLogViewer(), viewer);
+  EXPECT_EQ(viewer->SelectedCategory(), "Codex");
+  EXPECT_TRUE(viewer->IsVisible());
+  EXPECT_EQ(viewer->PageText("Codex")->Text(), "first 1\nagain\n");
+  // Choosing a row shows its page.
+  viewer->Categories()->Select(viewer->Categories()->Roots()[0], false);  // "Quiet"
+  EXPECT_EQ(viewer->SelectedCategory(), "Quiet");
+  TheMessageLog().SetListener(nullptr);
+}
+
+// ---- the menu bar ---------------------------------------------------------------------------
+
+TEST_F(ShellTest, MenuBarHoldsTheItemsAndRunsTheChosenCommand) {
+  RootMenu* root = CreateRootMenu();
+  ASSERT_TRUE(root->MenuBar());
+  Menu* bar = root->MenuBar();
+  EXPECT_EQ(Ui().menu_bar, bar);
+  ASSERT_EQ(bar->Items().size(), 5u);
+  EXPECT_STREQ(bar->Items()[1]->Title(), "Tools");
+  EXPECT_EQ(bar->Items()[2]->Command(), kCmdWindowMenu);
+  ASSERT_EQ(bar->Items()[0]->Items().size(), 8u);
+  EXPECT_TRUE(bar->Items()[0]->Items()[6]->IsSeparator());
+  EXPECT_STREQ(bar->Items()[4]->Items()[0]->Title(), "About Brae...");
+  new TestWindow("Editor");
+  Frame();
+  root->OnMenuOpening(kCmdWindowMenu);
+  const auto& window_items = bar->Items()[2]->Items();
+  ASSERT_EQ(window_items.size(), 2u);
+  EXPECT_STREQ(window_items[0]->Title(), "Close All Windows");
+  EXPECT_STREQ(window_items[1]->Title(), "Editor");
+  EXPECT_EQ(window_items[1]->Command(), kCmdFirstWindow);
+  Frame();
+  test::SaveScreenshot("shell-menu-bar");
+  AnswerMessageBoxes(0);
+  bar->item_chosen.Emit(bar->Items()[3]->Items()[0]);  // "Window Spy"
+  bool spy = false;
+  for (Window* w : VisibleLayerWindows()) spy |= std::string(w->ClassName()) == "WindowView";
+  EXPECT_TRUE(spy);
+  DestroyRootMenu();
+  EXPECT_EQ(TheRootMenu(), nullptr);
 }
 
 }  // namespace
