@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kAddonClientWidth = 448;
 constexpr int kLabelWidth = 72;
-constexpr int kRowGap = 4;
 
 // Draws the row labels left of their controls.
 class AddonLabels : public Window {
@@ -39,13 +38,13 @@ class AddonLabels : public Window {
 AddonPopup::AddonPopup() {
   SetTitle("Build Add-on plugin");
   int line = LineHeight(this);
-  SetContentSize(kAddonClientWidth - 2 * kDialogMargin, 11 * line + 20);
+  // Three one-line rows and the eight-line help: eleven lines and the boxes' borders.
+  SetContentSize(kAddonClientWidth - 2 * kDialogMargin, 11 * line + 22);
   Rect content = ContentRect();
   auto* labels = new AddonLabels(this);
   labels->SetFrame(Rect(content.x0, content.y0, content.x0 + kLabelWidth, content.y1));
-  int row_height = line + 6;
   const char* texts[] = {"Name:", "URL:", "Priority:", "Help:"};
-  for (int i = 0; i < 4; ++i) labels->Add(texts[i], i * (row_height + kRowGap) + 3);
+  for (int i = 0; i < 4; ++i) labels->Add(texts[i], i * (line + 6) + 2);
 
   name_ = AddRow("Name:", kTextSingleLine, 0, 1);
   name_->SetMaxLength(31);
@@ -57,6 +56,7 @@ AddonPopup::AddonPopup() {
   priority_->SetInt(100);
   help_ = AddRow("Help:", kTextSelectable, 3, 8);
   help_->SetText(kAddonHelpText);
+  help_->SetSelection(0, 0);
 
   Window* ring[5] = {name_, url_, priority_, ok_, cancel_};
   Window::SetTabOrder(ring, 5);
@@ -66,10 +66,9 @@ AddonPopup::AddonPopup() {
 TextBox* AddonPopup::AddRow(const char* /*label*/, int kind, int row, int lines) {
   Rect content = ContentRect();
   int line = LineHeight(this);
-  int row_height = line + 6;
-  int y = content.y0 + row * (row_height + kRowGap);
+  int y = content.y0 + row * (line + 6);
   auto* box = new TextBox(kind, this);
-  box->SetFrame(Rect(content.x0 + kLabelWidth, y, content.x1, y + lines * line + 6));
+  box->SetFrame(Rect(content.x0 + kLabelWidth, y, content.x1, y + lines * line + 4));
   return box;
 }
 

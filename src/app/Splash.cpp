@@ -29,7 +29,7 @@ const char* const kAboutText =
     "Testing: the plugin makers of the forums\n"
     "Art: the community's map makers\n"
     "\n"
-    "|bDedicated to every Vorn II player who still builds maps, plugins and stories.";
+    "|bDedicated to the Vorn II community.";
 
 bool ReadPictureRgba(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgba) {
   FILE* f = std::fopen(path.c_str(), "rb");
