@@ -18,6 +18,7 @@
 #include <ctime>
 
 #include "app/LogViewer.h"
+#include "app/PathQuestions.h"
 #include "app/RootMenu.h"
 #include "app/Splash.h"
 #include "app/core/MessageLog.h"
@@ -321,6 +322,7 @@ int RunBrae(const BraeOptions& options) {
 
   // Step 16: the root menu. Step 17: structure definitions and editor factories.
   CreateRootMenu();
+  InstallPathQuestions();
   RunHook(TheStartupHooks().create_root_menu);
   RunHook(TheStartupHooks().load_definitions);
   RunHook(TheStartupHooks().register_editors);

@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "app/AddonCommands.h"
 #include "app/LogViewer.h"
+#include "app/PathQuestions.h"
 #include "app/RootMenu.h"
 #include "app/Splash.h"
 #include "app/WindowSpy.h"
@@ -261,6 +262,64 @@ TEST_F(ShellTest, NewScriptAsksForAName) {
   ASSERT_EQ(created.size(), 1u);
   EXPECT_EQ(created[0].first, FourCC("scri"));
   EXPECT_EQ(created[0].second, "Intro");
+}
+
+TEST_F(ShellTest, RecursiveImageConversionAsksFolderFormatAndMode) {
+  InstallPathQuestions();
+  test::TempDir dir;
+  fs::create_directories(dir.Path() + "/pictures/sub");
+  fs::copy_file(std::string(BRAE_BUILD_DIR) + "/bin/res/brae.bmp",
+                dir.Path() + "/pictures/sub/splash.bmp");
+  on_pump = [&](int) {
+    MessageBoxWindow* box = OpenMessageBox();
+    if (!box) return;
+    titles.push_back(box->Title() ? box->Title() : "");
+    if (box->InputField()) {
+      box->InputField()->SetText((dir.Path() + "/pictures").c_str());
+      box->Choose(0);
+    } else if (titles.back() == "Target Format:") {
+      box->Choose(1);  // PNG
+    } else if (titles.back() == "Mode:") {
+      EXPECT_STREQ(box->ButtonAt(1)->Title(), "Alpha Only");
+      box->Choose(0);  // Full
+    } else {
+      texts.push_back(box->MessageBox() ? box->MessageBox()->Text() : "");
+      box->Choose(0);
+    }
+  };
+  RunRootCommand(kCmdImageConversion);
+  ASSERT_EQ(titles.size(), 4u);
+  EXPECT_EQ(titles[0], "Choose a folder");
+  EXPECT_EQ(titles[3], "Operation complete");
+  EXPECT_EQ(texts[0], "1 files processed");
+  EXPECT_TRUE(fs::exists(dir.Path() + "/pictures/sub/splash.png"));
+}
+
+TEST_F(ShellTest, AddArchivesTakesTheTypedPaths) {
+  InstallPathQuestions();
+  test::TempDir dir;
+  demo::DemoGame game = demo::MakeDemoGame();
+  ASSERT_TRUE(game.Write(dir.Path() + "/game"));
+  Codex& codex = TheCodex();
+  codex.LoadCodex(dir.Path() + "/game");
+  size_t before = codex.ArchiveCount();
+  // An archive from a second copy of the game, outside the game folder.
+  ASSERT_TRUE(game.Write(dir.Path() + "/other"));
+  const demo::DemoArchive& first = game.Archives().front();
+  std::string path = dir.Path() + "/other/" + first.folder + "/" + first.file_name;
+  fs::rename(path, dir.Path() + "/extra.arc");
+  on_pump = [&](int) {
+    MessageBoxWindow* box = OpenMessageBox();
+    if (!box) return;
+    titles.push_back(box->Title() ? box->Title() : "");
+    if (box->InputField()) box->InputField()->SetText((dir.Path() + "/extra.arc").c_str());
+    box->Choose(0);
+  };
+  RunRootCommand(kCmdAddArchives);
+  ASSERT_GE(titles.size(), 1u);
+  EXPECT_EQ(titles[0], "Select Archives");
+  EXPECT_EQ(codex.ArchiveCount(), before + 1);
+  codex.ShutdownCodex();
 }
 
 // ---- About ----------------------------------------------------------------------------------
