@@ -342,7 +342,15 @@ void ReloadTagIndex(const std::string& game_folder) {
 }
 
 void ReloadPluginsFolder() {
-  TheCodex().ReloadArchives();
+  // The working set survives the reload: archives found again keep their active state.
+  Codex& codex = TheCodex();
+  std::vector<std::string> active;
+  for (ArchiveRecord* archive : codex.ActiveArchives()) active.push_back(archive->path);
+  codex.ReloadArchives();
+  std::vector<ArchiveRecord*> set;
+  for (const std::string& path : active)
+    if (ArchiveRecord* archive = codex.FindArchiveByPath(path)) set.push_back(archive);
+  codex.SetActiveArchives(set);
   OpenArchiveBrowser();
 }
 

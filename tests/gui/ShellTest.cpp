@@ -322,6 +322,25 @@ TEST_F(ShellTest, AddArchivesTakesTheTypedPaths) {
   codex.ShutdownCodex();
 }
 
+TEST_F(ShellTest, ReloadPluginsFolderKeepsTheWorkingSet) {
+  test::TempDir dir;
+  ASSERT_TRUE(demo::MakeDemoGame().Write(dir.Path() + "/game"));
+  Codex& codex = TheCodex();
+  codex.LoadCodex(dir.Path() + "/game");
+  ASSERT_GE(codex.ArchiveCount(), 2u);
+  std::vector<ArchiveRecord*> set = {codex.ArchiveAt(codex.ArchiveCount() - 1)};
+  std::string kept = set[0]->path;
+  codex.SetActiveArchives(set);
+  int browser_opened = 0;
+  TheAppServices().open_archive_browser = [&] { ++browser_opened; };
+  RunRootCommand(kCmdReloadPluginsFolder);
+  EXPECT_EQ(browser_opened, 1);
+  std::vector<ArchiveRecord*> active = codex.ActiveArchives();
+  ASSERT_EQ(active.size(), 1u);
+  EXPECT_EQ(active[0]->path, kept);
+  codex.ShutdownCodex();
+}
+
 // ---- About ----------------------------------------------------------------------------------
 
 TEST_F(ShellTest, AboutShowsPictureAndCreditsUntilClicked) {
