@@ -16,7 +16,8 @@ MessageLogWindow* g_viewer = nullptr;
 
 // The viewer lives in layer 0, which exists only while the toolkit runs.
 MessageLogWindow* ViewerIfPossible() {
-  if (!g_viewer && Ui().layer0) g_viewer = new MessageLogWindow();
+  // A viewer closed by the quit is waiting for its deletion: a new one takes its place.
+  if ((!g_viewer || g_viewer->IsClosed()) && Ui().layer0) g_viewer = new MessageLogWindow();
   return g_viewer;
 }
 
