@@ -38,6 +38,12 @@ class EditingTest : public GuiTest {
     mesh.name = "Hill";
     mesh.data.assign(16, 0);
     game.Archive("tags", "texts", 2).tags.push_back(mesh);
+    demo::DemoTag note;
+    note.group = FourCC("text");
+    note.subgroup = FourCC("note");
+    note.name = "Local Notes";
+    note.data = {'W', 'r', 'i', 't', 't', 'e', 'n', '\r'};
+    game.AddLocal(note);
     ASSERT_TRUE(game.Write(game_));
     TheCodex().LoadCodex(game_);
     RegisterEditorFactories();

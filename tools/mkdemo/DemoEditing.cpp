@@ -1,4 +1,4 @@
-// Demo content of the tag editing framework: text tags of every text group, archived and local.
+// Demo content of the tag editing framework: a text tag of every group the text editor edits.
 #include "mkdemo/DemoGame.h"
 
 namespace brae::demo {
@@ -31,7 +31,6 @@ std::vector<DemoTag> DemoTextTags() {
 void AddEditingDemo(DemoGame& game) {
   DemoArchive& texts = game.Archive("tags", "texts", 2);
   for (const DemoTag& tag : DemoTextTags()) texts.tags.push_back(tag);
-  game.AddLocal(TextTag(Code("text"), Code("note"), "Local Notes", "Written by a modder.\r"));
 }
 
 }  // namespace brae::demo
