@@ -79,9 +79,11 @@ TagInfoWindow::TagInfoWindow(TagRecord* record) : Window(kTagInfoFlags) {
   name_box_->changed.Connect(this, &TagInfoWindow::OnFieldChanged);
   subgroup_box_->changed.Connect(this, &TagInfoWindow::OnFieldChanged);
   Refresh();
+  TheCodex().SetCodexListener(&TagInfoWindow::OnCodexEvent, this, true);
 }
 
 TagInfoWindow::~TagInfoWindow() {
+  TheCodex().SetCodexListener(&TagInfoWindow::OnCodexEvent, this, false);
   if (record_) TheCodex().RemoveTagUser(record_, kUserInfo, this);
 }
 
@@ -127,6 +129,13 @@ void TagInfoWindow::RefreshTitle() {
 
 void TagInfoWindow::OnFieldChanged() {
   RefreshTitle();
+}
+
+void TagInfoWindow::OnCodexEvent(void* context, ArchiveRecord*, TagRecord* record, int event) {
+  auto* window = static_cast<TagInfoWindow*>(context);
+  bool archives = event >= kActiveSetChanged;
+  if (window->IsClosed() || (!archives && record != window->record_)) return;
+  if (TheCodex().HasEffectiveInstance(window->record_)) window->Refresh();
 }
 
 void TagInfoWindow::DrawContent() {

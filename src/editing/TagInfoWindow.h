@@ -10,6 +10,7 @@
 
 namespace brae {
 
+class ArchiveRecord;
 class Codex;
 class TagRecord;
 class TextBox;
@@ -47,6 +48,8 @@ class TagInfoWindow : public Window {
   void Refresh();
   void RefreshTitle();
   void OnFieldChanged();
+  // Keeps the read-only rows and the copies current while the tag changes elsewhere.
+  static void OnCodexEvent(void* context, ArchiveRecord* archive, TagRecord* record, int event);
 
   TagRecord* record_ = nullptr;  // registered as its 'info' user
   TagHeader header_;

@@ -183,6 +183,22 @@ TEST_F(EditingTest, TruncatedTagDataFailsToLoad) {
   TheCodex().EndTagRead(record);
 }
 
+TEST_F(EditingTest, LongTextsStayEditable) {
+  demo::DemoTag tag;
+  tag.group = FourCC("scri");
+  tag.subgroup = FourCC("long");
+  tag.name = "Long Script";
+  tag.data.assign(20000, 'a');
+  test::WriteBytes(game_ + "/local/scripts/Long Script", demo::LooseTagBytes(tag));
+  TheCodex().PollLocalFolder(true);
+  auto* editor = dynamic_cast<TextEdit*>(OpenTag(Find("scri", "long")));
+  ASSERT_TRUE(editor);
+  EXPECT_EQ(editor->Box()->Text().size(), 20000u);
+  Type("b");
+  EXPECT_TRUE(editor->IsDirty());
+  EXPECT_EQ(editor->Box()->Text().size(), 20001u);
+}
+
 TEST_F(EditingTest, GroupWithoutEditorOpensNothing) {
   TagRecord* mesh = Find("mesh", "hill");
   ASSERT_TRUE(mesh);

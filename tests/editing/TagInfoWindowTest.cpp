@@ -6,6 +6,7 @@
 #include "editing/CodexGroupBox.h"
 #include "editing/TagEdit.h"
 #include "editing/TagInfoWindow.h"
+#include "editing/TextEdit.h"
 
 namespace brae {
 namespace {
@@ -166,6 +167,18 @@ TEST_F(EditingTest, OverrideChainShowsEveryCopyAndTheOneInForce) {
             (std::vector<std::string>{"local folder (in force)", "texts (inactive)"}));
   Frame();
   test::SaveScreenshot("editing_tag_info_chain");
+}
+
+TEST_F(EditingTest, InfoRowsFollowASaveInTheEditor) {
+  TagRecord* record = Find("text", "welc");
+  TagInfoWindow* info = TagInfoWindow::Open(record);
+  auto* editor = dynamic_cast<TextEdit*>(OpenTag(record));
+  ASSERT_TRUE(info && editor);
+  editor->Box()->SetText("short");
+  ASSERT_TRUE(editor->SaveWithMessages());
+  TheCodex().PollLocalFolder(false);  // the pump's poll tells the listeners
+  EXPECT_EQ(info->ChainLines(), (std::vector<std::string>{"local folder (in force)", "texts"}));
+  EXPECT_FALSE(info->FieldsDiffer());
 }
 
 TEST_F(EditingTest, CodexGroupBoxListsTheTagsOfOneGroup) {
