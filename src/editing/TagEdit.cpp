@@ -46,6 +46,7 @@ int TagEdit::ReadTagData(FileStream&, TagHeader&) {
 }
 
 int TagEdit::SaveTag() {
+  if (!record_) return 0;
   Codex& codex = TheCodex();
   FileStream* stream = codex.BeginTagWrite(record_, &header_);
   if (!stream) return 0;
@@ -55,6 +56,7 @@ int TagEdit::SaveTag() {
 }
 
 int TagEdit::LoadTag() {
+  if (!record_) return 0;
   Codex& codex = TheCodex();
   FileStream* stream = codex.BeginTagRead(record_, &header_);
   if (!stream) return 0;

@@ -199,6 +199,14 @@ TEST_F(EditingTest, LongTextsStayEditable) {
   EXPECT_EQ(editor->Box()->Text().size(), 20001u);
 }
 
+TEST_F(EditingTest, EditorWithoutATagNeitherLoadsNorSaves) {
+  TextEdit editor(nullptr);
+  EXPECT_EQ(editor.LoadTag(), 0);
+  EXPECT_EQ(editor.SaveWithMessages(), 0);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].message, "The save operation could not be completed.");
+}
+
 TEST_F(EditingTest, GroupWithoutEditorOpensNothing) {
   TagRecord* mesh = Find("mesh", "hill");
   ASSERT_TRUE(mesh);
