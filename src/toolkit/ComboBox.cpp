@@ -311,6 +311,11 @@ void ComboBox::MoveSelection(int delta) {
 }
 
 int ComboBox::HandleEvent(Window* target, EventType type, Event* e) {
+  if (type == EventType::MouseButton && target == this && open_) {
+    // Outside presses arrive here as client events while the combo runs modal.
+    ClientMouseButton(e);
+    if (!open_) return 1;
+  }
   if (type == EventType::Key && (target == this || target == field_)) {
     int key = e->Key();
     bool pressed = e->words[1] != 0;
@@ -358,6 +363,11 @@ void ComboBox::ClientMouseButton(Event* e) {
   again.words[5] = 1;
   Close();
   QueueEvent(again);
+}
+
+Window* ComboBox::FocusGained(Window*, int) {
+  // An editable combo types into its field.
+  return IsEditable() ? field_ : nullptr;
 }
 
 void ComboBox::DrawContent() {}

@@ -85,6 +85,7 @@ class ComboBox : public Window {
 
   int HandleEvent(Window* target, EventType type, Event* event) override;
   void ClientMouseButton(Event* event) override;
+  Window* FocusGained(Window* old_focus, int reason) override;
   void Layout() override;
   void DrawContent() override;
 

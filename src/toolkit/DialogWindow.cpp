@@ -40,9 +40,8 @@ Rect DialogWindow::ContentRect() const {
 }
 
 void DialogWindow::SetContentSize(int width, int height) {
-  Point size;
-  ClientSizeToFrame(&size, width + 2 * kDialogMargin,
-                    height + StandardButtonHeight(this) + 2 * kDialogMargin);
+  Point size = FrameSizeForClient(width + 2 * kDialogMargin,
+                                  height + StandardButtonHeight(this) + 2 * kDialogMargin);
   Rect r = ParentRelativeFrame();
   SetFrame(Rect(r.x0, r.y0, r.x0 + size.x, r.y0 + size.y));
 }
@@ -56,8 +55,7 @@ void DialogWindow::SetTabOrder(Window* first_control) {
 }
 
 void DialogWindow::ConstrainFrame(const Rect& old_frame, const Rect& requested, Rect* out) {
-  Point min;
-  ClientSizeToFrame(&min, kMinClientWidth, StandardButtonHeight(this) + 2 * kDialogMargin);
+  Point min = FrameSizeForClient(kMinClientWidth, StandardButtonHeight(this) + 2 * kDialogMargin);
   Rect r = requested;
   if (r.Width() < min.x) {
     if (r.x1 == old_frame.x1 && r.x0 != old_frame.x0)

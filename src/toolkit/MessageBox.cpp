@@ -43,8 +43,7 @@ MessageBoxWindow::MessageBoxWindow(const char* title, const char* message,
   int height = message_height + (text.empty() ? 0 : 24) + (with_input ? input_height + 24 : 0) +
                button_height + 64;
 
-  Point frame_size;
-  ClientSizeToFrame(&frame_size, width, height);
+  Point frame_size = FrameSizeForClient(width, height);
   SetFrame(Rect(0, 0, frame_size.x, frame_size.y));
   CentreInParent();
 

@@ -361,6 +361,7 @@ int TextBox::IndexAtX(int line_index, int x) const {
   for (int i = line.start; i < line.end; ++i) {
     int next = i + 1 < static_cast<int>(text_.size()) ? static_cast<uint8_t>(text_[i + 1]) : ' ';
     int advance = GlyphAdvance(font, 0, pen, static_cast<uint8_t>(text_[i]), next);
+    if (x <= pen) return i;
     if (x < pen + advance) return x > pen + advance / 2 ? i + 1 : i;
     pen += advance;
   }
