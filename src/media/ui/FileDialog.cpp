@@ -36,6 +36,26 @@ bool EndsWithNoCase(const std::string& text, const std::string& tail) {
          strcasecmp(text.c_str() + text.size() - tail.size(), tail.c_str()) == 0;
 }
 
+// A header click sorts through the dialog, so that folders stay above the files.
+class FileEntryList : public ListWindow {
+ public:
+  FileEntryList(uint32_t style, FileDialogWindow* dialog)
+      : ListWindow(style, kWindowVisible | kWindowEnabled | kWindowFocusable, dialog),
+        dialog_(dialog) {}
+  void ClientMouseButton(Event* e) override {
+    if (e->Button() == 0 && e->Pressed() && e->Y() < client.y0 + HeaderHeight()) {
+      int column = ColumnAt(e->X());
+      if (column >= 0)
+        dialog_->SortEntries(column, column == dialog_->SortColumn() && !dialog_->SortDescending());
+      return;
+    }
+    ListWindow::ClientMouseButton(e);
+  }
+
+ private:
+  FileDialogWindow* dialog_;
+};
+
 }  // namespace
 
 std::string PatternExtension(const std::string& pattern) {
@@ -67,7 +87,7 @@ FileDialogWindow::FileDialogWindow(FileDialogKind kind, const char* title,
 
   uint32_t style = kListColumnHeader;
   if (kind_ == FileDialogKind::kOpenMultiple) style |= kListMultipleSelection;
-  entries_ = new ListWindow(style, kWindowVisible | kWindowEnabled | kWindowFocusable, this);
+  entries_ = new FileEntryList(style, this);
   entries_->SetFrame(Rect(c.x0, y, c.x1, y + kListH));
   entries_->AddColumn("Name", 270);
   entries_->AddColumn("Size", 90);
@@ -198,7 +218,8 @@ void FileDialogWindow::Refill() {
   for (const Entry* e : shown) {
     int index = static_cast<int>(e - entries_data_.data());
     std::string label = e->folder ? "[" + e->name + "]" : e->name;
-    ListRow* row = entries_->AddRow(nullptr, label.c_str(), 0, index | (e->folder ? kFolderBit : 0));
+    ListRow* row =
+        entries_->AddRow(nullptr, label.c_str(), 0, index | (e->folder ? kFolderBit : 0));
     entries_->SetCell(row, kFileColumnSize, e->folder ? "" : std::to_string(e->size).c_str());
     entries_->SetCell(row, kFileColumnDate, e->date.c_str());
   }
@@ -265,7 +286,8 @@ bool FileDialogWindow::AcceptTyped(const std::string& text) {
   std::string path = p.lexically_normal().string();
   if (kind_ == FileDialogKind::kSave) {
     std::string ext = PatternExtension(filters_[static_cast<size_t>(filter_)].pattern);
-    if (!ext.empty() && MediaTypeFromPath(path) == MediaType::kUnknown && !EndsWithNoCase(path, ext))
+    if (!ext.empty() && MediaTypeFromPath(path) == MediaType::kUnknown &&
+        !EndsWithNoCase(path, ext))
       path += ext;
     if (!fs::is_directory(fs::path(path).parent_path(), ec)) return false;
   } else if (!fs::is_regular_file(path, ec)) {
@@ -320,7 +342,7 @@ int FileDialogWindow::OnOk() {
 void FileDialogWindow::DrawContent() {
   DialogWindow::DrawContent();
   auto label = [this](const char* text, const Rect& r) {
-    if (r.Width() > 0) DrawText(DefaultFont(), text, 0, kTextCentreVertically, r.Offset(client.x0, client.y0));
+    if (r.Width() > 0) DrawText(DefaultFont(), text, 0, kTextCentreVertically, r);
   };
   label(kind_ == FileDialogKind::kFolder ? kFolderNameLabel : "File Name:", name_label_);
   if (filter_combo_) label("Files of Type:", filter_label_);

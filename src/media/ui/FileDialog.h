@@ -44,6 +44,8 @@ class FileDialogWindow : public DialogWindow {
   void SetFilter(int index);
   int Filter() const { return filter_; }
   void SortEntries(int column, bool descending);
+  int SortColumn() const { return sort_column_; }
+  bool SortDescending() const { return sort_descending_; }
   // Enters the folder of a row, or accepts the file of a row.
   void ActivateRow(ListRow* row);
 

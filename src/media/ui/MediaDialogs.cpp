@@ -74,8 +74,8 @@ bool SaveFileDialog(const char* title, MediaFile* file, MediaGroup group) {
   auto* dialog = new FileDialogWindow(FileDialogKind::kSave, title ? title : row.save_title,
                                       FiltersOf(row), PrefIntOr(row.save_format_key, 0));
   dialog->NameField()->SetText(fs::path(file->path).filename().string().c_str());
-  std::vector<std::string> chosen = RunFileDialog(dialog, StartFolder(row.save_path_key, file->path),
-                                                  row.save_path_key, row.save_format_key);
+  std::vector<std::string> chosen = RunFileDialog(
+      dialog, StartFolder(row.save_path_key, file->path), row.save_path_key, row.save_format_key);
   if (chosen.empty()) return false;
   file->path = chosen.front();
   file->type = MediaTypeFromPath(file->path);
@@ -88,8 +88,8 @@ bool OpenFileDialog(const char* title, MediaFile* file, MediaGroup group) {
   const FileTypeGroup& row = FindFileTypeGroup(group);
   auto* dialog = new FileDialogWindow(FileDialogKind::kOpen, title ? title : row.open_title,
                                       FiltersOf(row), PrefIntOr(row.open_format_key, 0));
-  std::vector<std::string> chosen = RunFileDialog(dialog, StartFolder(row.open_path_key, file->path),
-                                                  row.open_path_key, row.open_format_key);
+  std::vector<std::string> chosen = RunFileDialog(
+      dialog, StartFolder(row.open_path_key, file->path), row.open_path_key, row.open_format_key);
   if (chosen.empty()) return false;
   MediaFile picked(chosen.front(), group, file->type);
   if (!picked.ReadHeader()) {
@@ -103,12 +103,11 @@ bool OpenFileDialog(const char* title, MediaFile* file, MediaGroup group) {
 bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaGroup group) {
   CurrentFolderKeeper keep;
   const FileTypeGroup& row = FindFileTypeGroup(group);
-  auto* dialog = new FileDialogWindow(FileDialogKind::kOpenMultiple,
-                                      title ? title : row.open_multiple_title, FiltersOf(row),
-                                      PrefIntOr(row.open_format_key, 0));
-  std::vector<std::string> chosen =
-      RunFileDialog(dialog, StartFolder(row.open_path_key, ""), row.open_path_key,
-                    row.open_format_key);
+  auto* dialog =
+      new FileDialogWindow(FileDialogKind::kOpenMultiple, title ? title : row.open_multiple_title,
+                           FiltersOf(row), PrefIntOr(row.open_format_key, 0));
+  std::vector<std::string> chosen = RunFileDialog(dialog, StartFolder(row.open_path_key, ""),
+                                                  row.open_path_key, row.open_format_key);
   files->clear();
   if (chosen.empty()) return false;
   bool all_read = true;
@@ -178,7 +177,8 @@ std::string WithActExtension(const std::string& name) {
 std::vector<std::string> RunColorTableDialog(FileDialogKind kind, const char* title,
                                              const std::string& proposed) {
   CurrentFolderKeeper keep;
-  auto* dialog = new FileDialogWindow(kind, title, {{kColorTableFormatName, kColorTablePattern}}, 0);
+  auto* dialog =
+      new FileDialogWindow(kind, title, {{kColorTableFormatName, kColorTablePattern}}, 0);
   std::string name = WithActExtension(proposed);
   dialog->NameField()->SetText(fs::path(name).filename().string().c_str());
   return RunFileDialog(dialog, StartFolder(nullptr, name), nullptr, nullptr);
