@@ -316,5 +316,65 @@ TEST_F(GuiFileDialogs, ColorTableExportThenImport) {
   EXPECT_EQ(back[15].g, 30);
 }
 
+TEST_F(GuiFileDialogs, OpenMultipleReportsFilesThatCannotBeRead) {
+  SetPrefInt("LastImageOpenFormat", 1);  // PNG
+  bool reported = false;
+  on_pump = [&](int n) {
+    if (auto* box = dynamic_cast<MessageBoxWindow*>(TopModal() ? TopModal()->window : nullptr)) {
+      EXPECT_STREQ(box->Title(), "Error");
+      EXPECT_NE(box->MessageBox()->Text().find("Some of the selected files"), std::string::npos);
+      reported = true;
+      box->Choose(0);
+      return;
+    }
+    FileDialogWindow* d = Dialog();
+    if (!d || n != 3) return;
+    // Enter on a selected folder enters it; Up comes back.
+    d->Entries()->Select(RowNamed(d, "[alpha]"), false);
+    d->Entries()->SetFocus(0);
+    QueueKeyEvent(kKeyEnter, 1);
+    QueueKeyEvent(kKeyEnter, 0);
+  };
+  on_pump = [&, first = on_pump](int n) {
+    FileDialogWindow* d = Dialog();
+    if (d && n == 5) {
+      EXPECT_EQ(d->Folder(), root + "/alpha");
+      d->GoUp();
+      d->Entries()->Select(RowNamed(d, "broken.png"), false);
+      d->Entries()->Select(RowNamed(d, "one.png"), true);
+      ClickAt(Centre(d->OkButton()));
+      return;
+    }
+    first(n);
+  };
+  std::vector<MediaFile> files;
+  EXPECT_TRUE(OpenMultipleDialog(nullptr, &files, MediaGroup::kImage));
+  EXPECT_TRUE(reported);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].path, root + "/one.png");
+}
+
+TEST_F(GuiFileDialogs, ImportReportsATooShortColorTable) {
+  test::WriteFile(root + "/short.act", std::string(700, '\x10'));
+  bool reported = false;
+  on_pump = [&](int n) {
+    if (auto* box = dynamic_cast<MessageBoxWindow*>(TopModal() ? TopModal()->window : nullptr)) {
+      EXPECT_EQ(box->MessageBox()->Text(), "The color table could not be opened.");
+      reported = true;
+      box->Choose(0);
+      return;
+    }
+    FileDialogWindow* d = Dialog();
+    if (!d || n != 3) return;
+    EXPECT_EQ(Names(d), (std::vector<std::string>{"[alpha]", "[beta]", "short.act"}));
+    EXPECT_EQ(d->NameField()->Text(), "short.act");
+    ClickAt(Centre(d->OkButton()));
+  };
+  Rgb table[kMaxPaletteSize] = {};
+  int count = 0;
+  EXPECT_FALSE(ImportColorTableDialog(root + "/short", table, &count));
+  EXPECT_TRUE(reported);
+}
+
 }  // namespace
 }  // namespace brae

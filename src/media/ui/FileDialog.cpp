@@ -323,6 +323,11 @@ int FileDialogWindow::OnOk() {
     chosen_ = {folder_};
   } else {
     std::vector<ListRow*> rows = entries_->SelectedRows();
+    // Enter on a selected folder opens it rather than accepting.
+    if (rows.size() == 1 && (rows[0]->value & kFolderBit)) {
+      ActivateRow(rows[0]);
+      return 0;
+    }
     std::vector<std::string> files;
     for (ListRow* row : rows)
       if (!(row->value & kFolderBit))
