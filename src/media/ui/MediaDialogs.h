@@ -1,0 +1,29 @@
+#pragma once
+// The open, open-multiple, save and folder dialogs of the file-type groups, which remember the
+// last folder and format under each group's preference keys, and the colour table dialogs.
+
+#include <string>
+#include <vector>
+
+#include "media/ColorTable.h"
+#include "media/MediaFile.h"
+#include "media/ui/FileDialog.h"
+
+namespace brae {
+
+// Each returns false when the user cancels (or, for the open dialogs, after reporting a file
+// that cannot be read). A null title takes the group's own title.
+bool SaveFileDialog(const char* title, MediaFile* file, MediaGroup group);
+bool OpenFileDialog(const char* title, MediaFile* file, MediaGroup group);
+bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaGroup group);
+// With a format out, "Target Format:" listing the group's formats comes first, then the
+// caller's choices (their chosen items are updated).
+bool FolderDialog(const char* title, std::string* folder, int* format, MediaGroup group,
+                  std::vector<DialogChoice>* choices = nullptr);
+
+bool ExportColorTableDialog(const std::string& proposed_name, const Rgb table[kMaxPaletteSize],
+                            int count);
+bool ImportColorTableDialog(const std::string& proposed_name, Rgb table[kMaxPaletteSize],
+                            int* count);
+
+}  // namespace brae
