@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "tagstore/Codex.h"
@@ -174,17 +175,20 @@ class ArchiveBrowserModel {
   void EnsureSelectionInActive();
   void SortListsByArchiveOrder();
   void TreeChanged();
+  void SortItems();
 
   Codex& codex_;
   Prefs& prefs_;
   BrowserUi& ui_;
   std::vector<ArchiveItem> active_;
   std::vector<ArchiveItem> inactive_;
-  std::map<const TagRecord*, TagItem> items_;
+  std::unordered_map<const TagRecord*, TagItem> items_;
   bool show_hidden_groups_ = false;
   bool adding_archives_ = false;
   std::string filter_;
   std::vector<GroupView> groups_;
+  std::map<uint32_t, std::vector<TagItem*>> sorted_;  // by group, in row order
+  bool order_dirty_ = true;
   bool groups_dirty_ = true;
   uint64_t tree_version_ = 0;
   uint64_t lists_version_ = 0;
