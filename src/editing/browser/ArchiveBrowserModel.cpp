@@ -557,7 +557,7 @@ void ArchiveBrowserModel::GetInfo() {
   for (TagItem* item : SelectedTags()) {
     for (const TagUser& user : item->record->users) {
       if (user.kind == kUserInfo) {
-        ui_.BringToFront(user.pointer);
+        ui_.BringInfoToFront(user.pointer);
         return;
       }
     }

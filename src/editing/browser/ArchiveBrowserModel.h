@@ -94,7 +94,7 @@ class BrowserUi {
   virtual ~BrowserUi() = default;
   virtual void OpenTag(TagRecord* record) = 0;
   // Brings an existing information window (the 'info' user's pointer) to the front.
-  virtual void BringToFront(const void* info_window) = 0;
+  virtual void BringInfoToFront(const void* info_window) = 0;
   virtual void OpenTagInfo(TagRecord* record) = 0;
   // False on Cancel.
   virtual bool AskText(const std::string& title, std::string* text) = 0;

@@ -1,0 +1,183 @@
+// The archive browser in a real window on a generated game folder, driven with the mouse and
+// the keyboard as a user drives it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "GuiHarness.h"
+#include "TempDir.h"
+#include "app/core/Prefs.h"
+#include "editing/browser/ArchiveBrowser.h"
+#include "mkdemo/DemoGame.h"
+#include "tagstore/Codex.h"
+#include "tagstore/TagGroups.h"
+#include "toolkit/Menu.h"
+#include "toolkit/MessageBox.h"
+
+namespace brae {
+namespace {
+
+namespace fs = std::filesystem;
+
+TagEdit* NoEditor(TagRecord*) {
+  return nullptr;
+}
+
+demo::DemoTag Tag(const char (&group)[5], const char (&id)[5], const std::string& name,
+                  uint16_t version = 1) {
+  demo::DemoTag t;
+  t.group = demo::Code(group);
+  t.subgroup = demo::Code(id);
+  t.name = name;
+  t.data.assign(8, 'x');
+  t.version = version;
+  return t;
+}
+
+class BrowserWindow : public test::GuiTest {
+ protected:
+  void SetUp() override {
+    test::GuiTest::SetUp();
+    if (!platform::MainWindow()) return;
+    for (const char* g : {"text", "mesh", "unit"})
+      SetGroupEditorFactory(MakeFourCC(g[0], g[1], g[2], g[3]), &NoEditor);
+    game_.Archive("tags", "base", 3).tags = {
+        Tag("text", "aaaa", "Alpha"), Tag("text", "bbbb", "Beta"),
+        Tag("mesh", "mold", "Old Mesh", 10), Tag("mesh", "mnew", "New Mesh", 11)};
+    game_.Archive("plugins", "addon", 6, 5).tags = {Tag("unit", "warr", "Warrior")};
+    game_.Archive("plugins", "spare", 1).tags = {Tag("unit", "spar", "Spare")};
+    game_.AddLocal(Tag("text", "loca", "Local Text"));
+    ASSERT_TRUE(game_.Write(dir_.Path()));
+    ThePrefs().Clear();
+    TheCodex().LoadCodex(dir_.Path());
+    TheArchiveBrowserHooks().open_tag = [this](TagRecord* r) {
+      opened_.push_back(FourCCToString(r->subgroup));
+    };
+    browser_ = ShowArchiveBrowser();
+    browser_->SetFrame(Rect(20, 20, 780, 580));
+    Frame();
+  }
+  void TearDown() override {
+    if (platform::MainWindow()) {
+      CloseArchiveBrowser();
+      Frame();
+      TheArchiveBrowserHooks() = ArchiveBrowserHooks();
+      for (int i = 0; i < kTagGroupCount; ++i) TagGroupTable()[i].editor_factory = nullptr;
+      TheCodex().ShutdownCodex();
+      ThePrefs().Clear();
+    }
+    test::GuiTest::TearDown();
+  }
+  ListRow* TagRow(const char (&id)[5]) { return browser_->RowOf(FindAny(id)); }
+  TagRecord* FindAny(const char (&id)[5]) {
+    std::vector<TagRecord*> all;
+    TheCodex().ListTags(&all);
+    for (TagRecord* r : all)
+      if (r->subgroup == FourCC(id)) return r;
+    return nullptr;
+  }
+  void ClickRow(ListWindow* list, ListRow* row) {
+    ASSERT_TRUE(row);
+    list->ScrollToRow(row);
+    Frame();
+    for (size_t i = 0; i < list->ShownCount(); ++i) {
+      if (list->ShownRow(i) != row) continue;
+      Rect r = list->RowRect(i);
+      Click(r.x0 + 40, (r.y0 + r.y1) / 2);
+      return;
+    }
+    FAIL() << "row not shown";
+  }
+  void Control(int key) {
+    Key(kKeyLeftControl, true);
+    Tap(key);
+    Key(kKeyLeftControl, false);
+  }
+
+  test::TempDir dir_;
+  demo::DemoGame game_;
+  ArchiveBrowser* browser_ = nullptr;
+  std::vector<std::string> opened_;
+};
+
+TEST_F(BrowserWindow, ShowsArchivesAndTagsAndOpensWithEnter) {
+  ListWindow* active = browser_->ActiveList();
+  ASSERT_EQ(active->RowCount(), 5u);  // base, addon, local, foundation, combined
+  EXPECT_EQ(active->ShownRow(0)->text, "base");
+  EXPECT_EQ(active->ShownRow(4)->text, "combined");
+  EXPECT_TRUE(active->ShownRow(4)->IsSelected());
+  EXPECT_EQ(browser_->InactiveList()->RowCount(), 1u);
+  ListWindow* tree = browser_->TagTree();
+  EXPECT_EQ(tree->Roots().size(), 3u);  // Meshes, Text, Units
+  EXPECT_EQ(tree->Roots()[1]->Cell(3), "Text (3)");
+  ListRow* local = TagRow("loca");
+  ASSERT_TRUE(local);
+  EXPECT_EQ(local->colour, 0xFF0090FFu);  // orange, red in the low byte
+  EXPECT_EQ(local->Cell(13), "local folder");
+  EXPECT_EQ(TagRow("mold")->colour, 0xFF7F7F7Fu);
+  test::SaveScreenshot("archive-browser");
+
+  tree->SetFocus();
+  ClickRow(tree, TagRow("aaaa"));
+  Tap(kKeyEnter);
+  EXPECT_EQ(opened_, (std::vector<std::string>{"aaaa"}));
+  // The old mesh is dimmed: neither Enter nor Control+O opens it.
+  ClickRow(tree, TagRow("mold"));
+  Tap(kKeyEnter);
+  Control('O');
+  EXPECT_EQ(opened_.size(), 1u);
+  ClickRow(tree, TagRow("mnew"));
+  Control('O');
+  EXPECT_EQ(opened_.back(), "mnew");
+}
+
+TEST_F(BrowserWindow, SelectingAnArchiveNarrowsTheTree) {
+  ListWindow* active = browser_->ActiveList();
+  ClickRow(active, active->ShownRow(1));  // addon
+  Frame();
+  ListWindow* tree = browser_->TagTree();
+  ASSERT_EQ(tree->Roots().size(), 1u);
+  EXPECT_EQ(tree->Roots()[0]->Cell(3), "Units (1)");
+  test::SaveScreenshot("archive-browser-addon");
+}
+
+TEST_F(BrowserWindow, DeleteKeyAsksAndRemovesTheLocalTag) {
+  ListWindow* tree = browser_->TagTree();
+  tree->SetFocus();
+  ClickRow(tree, TagRow("loca"));
+  std::string question;
+  on_pump = [&](int) {
+    const ModalEntry* top = TopModal();
+    auto* box = top ? dynamic_cast<MessageBoxWindow*>(top->window) : nullptr;
+    if (!box || !question.empty()) return;
+    question = std::string(box->Title());
+    test::SaveScreenshot("archive-browser-delete");
+    box->Choose(0);  // "Delete"
+  };
+  Tap(kKeyDelete);
+  on_pump = nullptr;
+  EXPECT_EQ(question, "Confirm Deletion");
+  TheCodex().PollLocalFolder(true);
+  Frame();
+  EXPECT_FALSE(fs::exists(dir_.Path() + "/local/text/Local Text"));
+  EXPECT_EQ(TagRow("loca"), nullptr);
+}
+
+TEST_F(BrowserWindow, PlacementIsSavedOnCloseAndRestored) {
+  browser_->SetFrame(Rect(60, 70, 700, 500));
+  Frame();
+  CloseArchiveBrowser();
+  Frame();
+  EXPECT_EQ(TheArchiveBrowser(), nullptr);
+  browser_ = ShowArchiveBrowser();
+  Frame();
+  EXPECT_EQ(browser_->ParentRelativeFrame().x0, 60);
+  EXPECT_EQ(browser_->ParentRelativeFrame().y0, 70);
+  std::vector<std::string> set;
+  EXPECT_TRUE(ThePrefs().GetStringList("CodexWorkingSet", &set));
+  EXPECT_EQ(set, (std::vector<std::string>{"base", "addon"}));
+}
+
+}  // namespace
+}  // namespace brae
