@@ -89,6 +89,37 @@ class BrowserWindow : public test::GuiTest {
     }
     FAIL() << "row not shown";
   }
+  // Right-clicks the row and chooses the context menu item with this text.
+  std::vector<std::string> RightClickChoose(ListWindow* list, ListRow* row,
+                                            const std::string& choice) {
+    std::vector<std::string> items;
+    int menu_pumps = 0;
+    list->ScrollToRow(row);
+    Frame();
+    Rect r;
+    for (size_t i = 0; i < list->ShownCount(); ++i)
+      if (list->ShownRow(i) == row) r = list->RowRect(i);
+    on_pump = [&](int) {
+      const ModalEntry* top = TopModal();
+      auto* menu = top ? dynamic_cast<Menu*>(top->window) : nullptr;
+      if (!menu || !items.empty() || ++menu_pumps < 3) return;  // drawn first
+      for (MenuItem* item : menu->Shown()) {
+        std::string text = item->IsSeparator() ? "-" : item->Title() ? item->Title() : "";
+        if (!item->IsEnabled()) text += " (disabled)";
+        items.push_back(text);
+      }
+      test::SaveScreenshot("archive-browser-menu");
+      for (MenuItem* item : menu->Shown())
+        if (item->Title() && choice == item->Title()) menu->Choose(item);
+    };
+    QueueMousePosition(r.x0 + 30, (r.y0 + r.y1) / 2);
+    QueueMouseButton(1, 1);
+    QueueMouseButton(1, 0);
+    Frame();
+    on_pump = nullptr;
+    Frame();
+    return items;
+  }
   void Control(int key) {
     Key(kKeyLeftControl, true);
     Tap(key);
@@ -162,6 +193,35 @@ TEST_F(BrowserWindow, DeleteKeyAsksAndRemovesTheLocalTag) {
   Frame();
   EXPECT_FALSE(fs::exists(dir_.Path() + "/local/text/Local Text"));
   EXPECT_EQ(TagRow("loca"), nullptr);
+}
+
+TEST_F(BrowserWindow, TagTreeMenuCopiesToLocal) {
+  ListWindow* tree = browser_->TagTree();
+  std::vector<std::string> items = RightClickChoose(tree, TagRow("aaaa"), "Copy To Local (cmd-K)");
+  EXPECT_EQ(items, (std::vector<std::string>{"Open (enter)", "Get Info (cmd-I)",
+                                             "Copy To Local (cmd-K)", "Duplicate (cmd-D)",
+                                             "Delete (del)", "-", "Toggle Hidden Groups (cmd-T)"}));
+  EXPECT_TRUE(fs::exists(dir_.Path() + "/local/text/Alpha"));
+  TheCodex().PollLocalFolder(true);
+  Frame();
+  ASSERT_TRUE(TagRow("aaaa"));
+  EXPECT_EQ(TagRow("aaaa")->Cell(13), "local folder");
+}
+
+TEST_F(BrowserWindow, ArchiveMenuDeactivatesTheSelection) {
+  ListWindow* active = browser_->ActiveList();
+  ClickRow(active, active->ShownRow(1));  // addon
+  std::vector<std::string> items =
+      RightClickChoose(active, active->ShownRow(1), "Deactivate Selection");
+  EXPECT_EQ(items, (std::vector<std::string>{"Default Working Set", "Deactivate Selection",
+                                             "Disassemble Archive"}));
+  EXPECT_EQ(browser_->InactiveList()->RowCount(), 2u);
+  EXPECT_EQ(active->RowCount(), 4u);
+  EXPECT_TRUE(active->ShownRow(3)->IsSelected());  // "combined"
+  EXPECT_EQ(TagRow("warr"), nullptr);
+  std::vector<std::string> set;
+  ThePrefs().GetStringList("CodexWorkingSet", &set);
+  EXPECT_EQ(set, (std::vector<std::string>{"base"}));
 }
 
 TEST_F(BrowserWindow, PlacementIsSavedOnCloseAndRestored) {
