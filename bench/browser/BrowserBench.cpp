@@ -48,7 +48,7 @@ const std::string& Installation() {
 
 struct NoUi : BrowserUi {
   void OpenTag(TagRecord*) override {}
-  void BringToFront(const void*) override {}
+  void BringInfoToFront(const void*) override {}
   void OpenTagInfo(TagRecord*) override {}
   bool AskText(const std::string&, std::string*) override { return false; }
   bool AskQuestion(const std::string&, const std::string&, const std::string&,

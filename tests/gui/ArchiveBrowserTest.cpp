@@ -44,7 +44,8 @@ class BrowserWindow : public test::GuiTest {
       SetGroupEditorFactory(MakeFourCC(g[0], g[1], g[2], g[3]), &NoEditor);
     game_.Archive("tags", "base", 3).tags = {
         Tag("text", "aaaa", "Alpha"), Tag("text", "bbbb", "Beta"),
-        Tag("mesh", "mold", "Old Mesh", 10), Tag("mesh", "mnew", "New Mesh", 11)};
+        Tag("mesh", "mold", "Old Mesh", 10), Tag("mesh", "mnew", "New Mesh", 11),
+        Tag("scen", "tree", "Tree")};
     game_.Archive("plugins", "addon", 6, 5).tags = {Tag("unit", "warr", "Warrior")};
     game_.Archive("plugins", "spare", 1).tags = {Tag("unit", "spar", "Spare")};
     game_.AddLocal(Tag("text", "loca", "Local Text"));
@@ -137,6 +138,7 @@ TEST_F(BrowserWindow, ShowsArchivesAndTagsAndOpensWithEnter) {
   ASSERT_EQ(active->RowCount(), 5u);  // base, addon, local, foundation, combined
   EXPECT_EQ(active->ShownRow(0)->text, "base");
   EXPECT_EQ(active->ShownRow(4)->text, "combined");
+  EXPECT_EQ(active->SelectedCount(), 1u);
   EXPECT_TRUE(active->ShownRow(4)->IsSelected());
   EXPECT_EQ(browser_->InactiveList()->RowCount(), 1u);
   ListWindow* tree = browser_->TagTree();
@@ -160,7 +162,13 @@ TEST_F(BrowserWindow, ShowsArchivesAndTagsAndOpensWithEnter) {
   EXPECT_EQ(opened_.size(), 1u);
   ClickRow(tree, TagRow("mnew"));
   Control('O');
-  EXPECT_EQ(opened_.back(), "mnew");
+  EXPECT_EQ(opened_, (std::vector<std::string>{"aaaa", "mnew"}));
+  // Control+T shows the groups without editors; the selection survives the rebuild.
+  Control('T');
+  EXPECT_TRUE(browser_->Model().ShowHiddenGroups());
+  EXPECT_EQ(tree->Roots().size(), 4u);
+  EXPECT_EQ(tree->SelectedCount(), 1u);
+  EXPECT_TRUE(TagRow("mnew")->IsSelected());
 }
 
 TEST_F(BrowserWindow, SelectingAnArchiveNarrowsTheTree) {

@@ -177,7 +177,7 @@ void ArchiveBrowser::FillArchiveList(ListWindow* list, const std::vector<Archive
   list->Clear();
   for (size_t i = 0; i < items.size(); ++i) {
     ListRow* row = list->AddRow(nullptr, items[i].Label().c_str(), 0, int(i) + 1);
-    if (items[i].selected) list->Select(row, true);
+    if (items[i].selected) list->ToggleSelected(row);
   }
 }
 
@@ -199,7 +199,7 @@ void ArchiveBrowser::FillTagTree() {
         tag_tree_->SetCell(row, c, FormatTagColumn(item->row, c).c_str());
       row->colour = PackColour(item->TextColour());
       if (item->selected) {
-        tag_tree_->Select(row, true);
+        tag_tree_->ToggleSelected(row);
         if (!first_selected) first_selected = row;
       }
     }
@@ -338,7 +338,8 @@ void ArchiveBrowser::ArchiveListMenu(bool active, int x, int y) {
 }
 
 int ArchiveBrowser::KeyDown(Event* event) {
-  if (!(event->Modifiers() & kModControl)) return 0;
+  // Key events come for presses and releases; a command runs once, on the press.
+  if (!event->Pressed() || !(event->Modifiers() & kModControl)) return 0;
   switch (event->Key()) {
     case 'O':
       RunTagCommand(kBrowserOpen);

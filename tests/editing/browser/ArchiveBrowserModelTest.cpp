@@ -26,7 +26,7 @@ struct FakeUi : BrowserUi {
   const void* front = nullptr;
 
   void OpenTag(TagRecord* r) override { calls.push_back("open " + FourCCToString(r->subgroup)); }
-  void BringToFront(const void* window) override {
+  void BringInfoToFront(const void* window) override {
     front = window;
     calls.push_back("front");
   }
