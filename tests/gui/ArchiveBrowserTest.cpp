@@ -232,6 +232,23 @@ TEST_F(BrowserWindow, ArchiveMenuDeactivatesTheSelection) {
   EXPECT_EQ(set, (std::vector<std::string>{"base"}));
 }
 
+TEST_F(BrowserWindow, AddArchivesJoinTheWorkingSet) {
+  demo::DemoArchive more;
+  more.file_name = "more";
+  more.kind = 1;
+  more.tags = {Tag("text", "more", "More Text")};
+  std::string path = dir_.Path() + "/elsewhere/more";
+  test::WriteBytes(path, demo::ArchiveBytes(more));
+  AddArchivesToBrowser({path});
+  Frame();
+  ListWindow* active = browser_->ActiveList();
+  ASSERT_EQ(active->RowCount(), 6u);
+  EXPECT_TRUE(TagRow("more"));
+  std::vector<std::string> set;
+  ThePrefs().GetStringList("CodexWorkingSet", &set);
+  EXPECT_EQ(set, (std::vector<std::string>{"base", "addon", "more"}));
+}
+
 TEST_F(BrowserWindow, PlacementIsSavedOnCloseAndRestored) {
   browser_->SetFrame(Rect(60, 70, 700, 500));
   Frame();

@@ -89,6 +89,12 @@ void CloseArchiveBrowser() {
   browser->Close();
 }
 
+void AddArchivesToBrowser(const std::vector<std::string>& paths) {
+  ArchiveBrowser* browser = ShowArchiveBrowser();
+  browser->Model().AddArchives(paths);
+  browser->Sync();
+}
+
 // ---- Construction and layout
 
 ArchiveBrowser::ArchiveBrowser() : Window(kBrowserFlags) {

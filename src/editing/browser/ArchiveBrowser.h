@@ -104,5 +104,7 @@ class ArchiveBrowser : public Window, public BrowserUi {
 ArchiveBrowser* ShowArchiveBrowser();
 void CloseArchiveBrowser();
 ArchiveBrowser* TheArchiveBrowser();
+// The root menu's "Add Archives": the chosen files join the loaded archives and the working set.
+void AddArchivesToBrowser(const std::vector<std::string>& paths);
 
 }  // namespace brae
