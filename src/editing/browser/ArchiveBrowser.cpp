@@ -172,9 +172,12 @@ void ArchiveBrowser::Sync() {
     FillArchiveList(inactive_list_, model_->InactiveList());
     Layout();
   }
+  std::vector<const TagRecord*> changed = model_->TakeChangedRows();
   if (shown_tree_version_ != model_->TreeVersion()) {
     shown_tree_version_ = model_->TreeVersion();
     FillTagTree();
+  } else {
+    for (const TagRecord* record : changed) RefreshRow(record);
   }
   syncing_ = false;
 }
@@ -192,6 +195,7 @@ void ArchiveBrowser::FillTagTree() {
   for (TagItem* item : model_->SelectedTags()) selected.push_back(item->record);
   tag_tree_->Clear();
   row_records_.clear();
+  row_of_.clear();
   ListRow* first_selected = nullptr;
   for (const GroupView& group : model_->VisibleGroups()) {
     ListRow* group_row = tag_tree_->AddRow(nullptr, "", kRowExpanded, 0);
@@ -199,11 +203,9 @@ void ArchiveBrowser::FillTagTree() {
     group_row->colour = group.has_editor ? 0xFFFFFFFFu : 0xFF7F7F7Fu;
     for (TagItem* item : group.tags) {
       row_records_.push_back(item->record);
-      ListRow* row = tag_tree_->AddRow(group_row, FormatTagColumn(item->row, 0).c_str(), 0,
-                                       int(row_records_.size()));
-      for (int c = 1; c < kTagTreeColumnCount; ++c)
-        tag_tree_->SetCell(row, c, FormatTagColumn(item->row, c).c_str());
-      row->colour = PackColour(item->TextColour());
+      ListRow* row = tag_tree_->AddRow(group_row, "", 0, int(row_records_.size()));
+      row_of_[item->record] = row;
+      FillRow(row, *item);
       if (item->selected) {
         tag_tree_->ToggleSelected(row);
         if (!first_selected) first_selected = row;
@@ -213,15 +215,29 @@ void ArchiveBrowser::FillTagTree() {
   if (first_selected) tag_tree_->ScrollToRow(first_selected);
 }
 
+void ArchiveBrowser::FillRow(ListRow* row, const TagItem& item) {
+  row->text = FormatTagColumn(item.row, 0);
+  for (int c = 1; c < kTagTreeColumnCount; ++c)
+    tag_tree_->SetCell(row, c, FormatTagColumn(item.row, c).c_str());
+  row->colour = PackColour(item.TextColour());
+}
+
+void ArchiveBrowser::RefreshRow(const TagRecord* record) {
+  ListRow* row = RowOf(record);
+  TagItem* item = model_->FindItem(record);
+  if (!row || !item) return;
+  FillRow(row, *item);
+  tag_tree_->InvalidateClient();
+}
+
 TagRecord* ArchiveBrowser::RecordOf(const ListRow* row) const {
   if (!row || row->value <= 0 || size_t(row->value) > row_records_.size()) return nullptr;
   return row_records_[size_t(row->value) - 1];
 }
 
 ListRow* ArchiveBrowser::RowOf(const TagRecord* record) const {
-  for (size_t i = 0; i < row_records_.size(); ++i)
-    if (row_records_[i] == record) return tag_tree_->FindRowByValue(int(i) + 1);
-  return nullptr;
+  auto it = row_of_.find(record);
+  return it == row_of_.end() ? nullptr : it->second;
 }
 
 void ArchiveBrowser::ReadArchiveSelection(bool active) {

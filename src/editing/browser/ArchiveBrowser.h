@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "editing/browser/ArchiveBrowserModel.h"
@@ -79,6 +80,8 @@ class ArchiveBrowser : public Window, public BrowserUi {
   void BuildChildren();
   void FillArchiveList(ListWindow* list, const std::vector<ArchiveItem>& items);
   void FillTagTree();
+  void FillRow(ListRow* row, const TagItem& item);
+  void RefreshRow(const TagRecord* record);
   void ReadArchiveSelection(bool active);
   void ReadTagSelection();
   void OnActiveSelection();
@@ -93,7 +96,8 @@ class ArchiveBrowser : public Window, public BrowserUi {
   ListWindow* active_list_ = nullptr;
   ListWindow* inactive_list_ = nullptr;
   ListWindow* tag_tree_ = nullptr;
-  std::vector<TagRecord*> row_records_;  // row value - 1
+  std::vector<TagRecord*> row_records_;                    // row value - 1
+  std::unordered_map<const TagRecord*, ListRow*> row_of_;  // rows of the current fill
   uint64_t shown_tree_version_ = ~0ull;
   uint64_t shown_lists_version_ = ~0ull;
   bool syncing_ = false;

@@ -464,14 +464,37 @@ void ArchiveBrowserModel::UpdateItem(TagRecord* record) {
     RemoveItem(record);
     return;
   }
+  auto existing = items_.find(record);
+  if (existing != items_.end()) {
+    // Rows sort by name and then by the tagid, which is unique within a group: a row whose
+    // name stays keeps its place and is refreshed where it stands.
+    std::string old_name = existing->second.row.header.Name();
+    FillItem(existing->second);
+    if (existing->second.row.header.Name() == old_name) {
+      changed_rows_.push_back(record);
+      return;
+    }
+    TreeChanged();
+    return;
+  }
   TagItem& item = items_[record];
   item.record = record;
   FillItem(item);
   TreeChanged();
 }
 
+std::vector<const TagRecord*> ArchiveBrowserModel::TakeChangedRows() {
+  std::vector<const TagRecord*> out;
+  out.swap(changed_rows_);
+  return out;
+}
+
 void ArchiveBrowserModel::RemoveItem(const TagRecord* record) {
-  if (items_.erase(record)) TreeChanged();
+  if (items_.erase(record)) {
+    changed_rows_.erase(std::remove(changed_rows_.begin(), changed_rows_.end(), record),
+                        changed_rows_.end());
+    TreeChanged();
+  }
 }
 
 void ArchiveBrowserModel::TreeChanged() {

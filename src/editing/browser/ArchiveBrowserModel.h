@@ -148,6 +148,8 @@ class ArchiveBrowserModel {
   // Bumped whenever the tree's content changes (the window rebuilds its list then).
   uint64_t TreeVersion() const { return tree_version_; }
   uint64_t ArchiveListVersion() const { return lists_version_; }
+  // Items refreshed in place since the last call (their place in the tree is unchanged).
+  std::vector<const TagRecord*> TakeChangedRows();
 
   // ---- Tag tree commands
   bool HasTagSelection();
@@ -189,6 +191,7 @@ class ArchiveBrowserModel {
   std::vector<GroupView> groups_;
   std::map<uint32_t, std::vector<TagItem*>> sorted_;  // by group, in row order
   bool order_dirty_ = true;
+  std::vector<const TagRecord*> changed_rows_;
   bool groups_dirty_ = true;
   uint64_t tree_version_ = 0;
   uint64_t lists_version_ = 0;

@@ -363,6 +363,20 @@ TEST_F(BrowserModel, ListenerFollowsLocalFilesComingAndGoing) {
   EXPECT_EQ(FormatTagColumn(model_->FindItem(Find("text", "aaaa"))->row, 13), "base");
 }
 
+TEST_F(BrowserModel, RewrittenLocalFileIsRefreshedInPlace) {
+  StandardGame();
+  Open();
+  uint64_t version = model_->TreeVersion();
+  TagRecord* local = Find("text", "loca");
+  auto longer = Tag("text", "loca", "Local Text", "a longer body");
+  WriteBytes(Local("text", "Local Text"), demo::LooseTagBytes(longer));
+  codex_.PollLocalFolder(true);
+  EXPECT_EQ(model_->TreeVersion(), version);
+  EXPECT_EQ(model_->TakeChangedRows(), (std::vector<const TagRecord*>{local}));
+  EXPECT_EQ(FormatTagColumn(model_->FindItem(local)->row, 7), "13");
+  EXPECT_TRUE(model_->TakeChangedRows().empty());
+}
+
 TEST_F(BrowserModel, ListenerKeepsTagsOutsideTheSelectedArchiveOut) {
   StandardGame();
   Open();
