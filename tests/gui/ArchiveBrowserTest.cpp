@@ -262,6 +262,26 @@ TEST_F(BrowserWindow, PlacementIsSavedOnCloseAndRestored) {
   std::vector<std::string> set;
   EXPECT_TRUE(ThePrefs().GetStringList("CodexWorkingSet", &set));
   EXPECT_EQ(set, (std::vector<std::string>{"base", "addon"}));
+  // Shutdown deletes the window tree without closing each window: the placement is kept too.
+  browser_->SetFrame(Rect(90, 80, 700, 500));
+  ShutdownUi();
+  InitUi(true);
+  int state = -1, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  std::string text = ThePrefs().FormatText();
+  EXPECT_NE(text.find("ArchiveBrowserPlacement"), std::string::npos);
+  struct Probe : PlacementTarget {
+    int* out[5];
+    void GetPlacement(int*, int*, int*, int*, int*) const override {}
+    void SetPlacement(int s, int a, int b, int c, int d) override {
+      *out[0] = s, *out[1] = a, *out[2] = b, *out[3] = c, *out[4] = d;
+    }
+    void GetScreenSize(int* w, int* h) const override { *w = 800, *h = 600; }
+  } probe;
+  probe.out[0] = &state, probe.out[1] = &x0, probe.out[2] = &y0, probe.out[3] = &x1,
+  probe.out[4] = &y1;
+  ThePrefs().GetWindowPlacement(&probe, "ArchiveBrowserPlacement", false);
+  EXPECT_EQ(x0, 90);
+  EXPECT_EQ(y0, 80);
 }
 
 }  // namespace

@@ -108,6 +108,8 @@ ArchiveBrowser::ArchiveBrowser() : Window(kBrowserFlags) {
 }
 
 ArchiveBrowser::~ArchiveBrowser() {
+  // Shutdown deletes the window tree without closing each window; the placement is kept then too.
+  if (!placement_saved_) ThePrefs().SetWindowPlacement(*this, kPlacementKey);
   if (g_browser == this) g_browser = nullptr;
 }
 
@@ -154,6 +156,7 @@ void ArchiveBrowser::Layout() {
 
 void ArchiveBrowser::WillClose() {
   ThePrefs().SetWindowPlacement(*this, kPlacementKey);
+  placement_saved_ = true;
   if (g_browser == this) g_browser = nullptr;
 }
 

@@ -102,6 +102,7 @@ class ArchiveBrowser : public Window, public BrowserUi {
   uint64_t shown_lists_version_ = ~0ull;
   bool syncing_ = false;
   bool outer_bar_placed_ = false;
+  bool placement_saved_ = false;
 };
 
 // The one archive browser: created when missing, shown, brought to the front and focused.
