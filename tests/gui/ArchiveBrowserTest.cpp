@@ -249,6 +249,31 @@ TEST_F(BrowserWindow, AddArchivesJoinTheWorkingSet) {
   EXPECT_EQ(set, (std::vector<std::string>{"base", "addon", "more"}));
 }
 
+TEST_F(BrowserWindow, ReloadingThePluginsKeepsTheWorkingSet) {
+  ListWindow* active = browser_->ActiveList();
+  ClickRow(active, active->ShownRow(1));  // addon
+  RightClickChoose(active, active->ShownRow(1), "Deactivate Selection");
+  ClickRow(browser_->InactiveList(), browser_->InactiveList()->ShownRow(1));  // spare
+  RightClickChoose(browser_->InactiveList(), browser_->InactiveList()->ShownRow(1),
+                   "Activate Selection");
+  // The reload command: the browser closes, the archives reload, the browser comes back.
+  CloseArchiveBrowser();
+  Frame();
+  TheCodex().ReloadArchives();
+  browser_ = ShowArchiveBrowser();
+  Frame();
+  std::vector<std::string> active_names, inactive_names;
+  for (size_t i = 0; i < browser_->ActiveList()->ShownCount(); ++i)
+    active_names.push_back(browser_->ActiveList()->ShownRow(i)->text);
+  for (size_t i = 0; i < browser_->InactiveList()->ShownCount(); ++i)
+    inactive_names.push_back(browser_->InactiveList()->ShownRow(i)->text);
+  EXPECT_EQ(active_names,
+            (std::vector<std::string>{"base", "spare", "local", "foundation", "combined"}));
+  EXPECT_EQ(inactive_names, (std::vector<std::string>{"addon"}));
+  EXPECT_TRUE(TagRow("spar"));
+  EXPECT_FALSE(TagRow("warr"));
+}
+
 TEST_F(BrowserWindow, PlacementIsSavedOnCloseAndRestored) {
   browser_->SetFrame(Rect(60, 70, 700, 500));
   Frame();
