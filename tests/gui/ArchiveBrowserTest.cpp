@@ -309,5 +309,24 @@ TEST_F(BrowserWindow, PlacementIsSavedOnCloseAndRestored) {
   EXPECT_EQ(y0, 80);
 }
 
+// The whole demo game, as scripts/run shows it, with the hidden groups shown too.
+TEST_F(BrowserWindow, DemoGameScreenshot) {
+  CloseArchiveBrowser();
+  Frame();
+  test::TempDir demo_dir;
+  ASSERT_TRUE(demo::MakeDemoGame().Write(demo_dir.Path()));
+  TheCodex().LoadCodex(demo_dir.Path());
+  ThePrefs().Clear();
+  browser_ = ShowArchiveBrowser();
+  browser_->SetFrame(Rect(10, 10, 790, 590));
+  Control('T');
+  Frame();
+  EXPECT_GT(browser_->Model().ItemCount(), 10u);
+  test::SaveScreenshot("archive-browser-demo");
+  CloseArchiveBrowser();
+  Frame();
+  TheCodex().ShutdownCodex();
+}
+
 }  // namespace
 }  // namespace brae
