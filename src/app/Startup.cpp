@@ -26,6 +26,7 @@
 #include "toolkit/Font.h"
 #include "toolkit/Frame.h"
 #include "toolkit/Input.h"
+#include "toolkit/ImageClipboard.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Skin.h"
 
@@ -299,6 +300,7 @@ int RunBrae(const BraeOptions& options) {
   ui.frame_function = PumpOnce;
   ui.quit_hook = ConfirmQuit;
   InitUi(true);
+  SendSnapshotsToClipboard();
   int fb_width = 0, fb_height = 0;
   platform::FramebufferSize(&fb_width, &fb_height);
   HandleScreenResize(fb_width, fb_height);

@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/Clipboard.h"
+
 #include <GLFW/glfw3.h>
 #define GLFW_EXPOSE_NATIVE_X11
 #include <GLFW/glfw3native.h>
@@ -102,6 +104,7 @@ void Sleep(double seconds) {
 
 void PollEvents() {
   if (g_window) glfwPollEvents();
+  ServeClipboard();
 }
 
 void SwapBuffers() {

@@ -660,4 +660,11 @@ Point NextCascadePosition() {
   return result;
 }
 
+Point Window::FrameSizeForClient(int client_width, int client_height) {
+  constexpr int kProbe = 4096;
+  Rect probe;
+  FrameToClient(Rect(0, 0, kProbe, kProbe), &probe);
+  return Point{client_width + kProbe - probe.Width(), client_height + kProbe - probe.Height()};
+}
+
 }  // namespace brae

@@ -179,6 +179,8 @@ class Window : public CleanHeapObject<has_slots<void>>, public PlacementTarget {
   void ScreenToClient(Point* points, int count) const;
   void ClientToScreen(Point* points, int count) const;
   void CentreInParent();
+  // The frame size that gives exactly this client size (FrameToClient's inverse).
+  Point FrameSizeForClient(int client_width, int client_height);
 
   // ---- state, placement -----------------------------------------------------------------------
   int State() const { return window_state; }
