@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 
 #include "GuiHarness.h"
@@ -14,6 +16,7 @@
 #include "tagstore/TagGroups.h"
 #include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
+#include "toolkit/TextBox.h"
 
 namespace brae {
 namespace {
@@ -307,6 +310,107 @@ TEST_F(BrowserWindow, PlacementIsSavedOnCloseAndRestored) {
   ThePrefs().GetWindowPlacement(&probe, "ArchiveBrowserPlacement", false);
   EXPECT_EQ(x0, 90);
   EXPECT_EQ(y0, 80);
+}
+
+// Answers every message box that opens while the command runs: records "title: message|field"
+// and presses the button given for it (by title), after typing into the field when asked.
+struct BoxScript {
+  std::vector<std::string> seen;
+  std::map<std::string, int> button;
+  std::map<std::string, std::string> typed;
+};
+
+void Answer(std::function<void(int)>& on_pump, BoxScript* script,
+            const std::function<void()>& command) {
+  on_pump = [script](int) {
+    const ModalEntry* top = TopModal();
+    auto* box = top ? dynamic_cast<MessageBoxWindow*>(top->window) : nullptr;
+    if (!box) return;
+    std::string title = box->Title() ? box->Title() : "";
+    std::string entry = title;
+    if (box->InputField()) entry += "|" + box->InputField()->Text();
+    script->seen.push_back(entry);
+    test::SaveScreenshot("archive-browser-box-" + std::to_string(script->seen.size()));
+    if (box->InputField() && script->typed.count(title))
+      box->InputField()->SetText(script->typed[title].c_str());
+    box->Choose(script->button.count(title) ? script->button[title] : 0);
+  };
+  command();
+  on_pump = nullptr;
+}
+
+TEST_F(BrowserWindow, FilterFieldNarrowsTheTreeAsTheUserTypes) {
+  TextBox* filter = browser_->FilterField();
+  ASSERT_TRUE(filter);
+  Rect f = filter->Frame();
+  Click(f.x0 + 10, (f.y0 + f.y1) / 2);
+  for (char c : std::string("WAR")) QueueCharEvent(unsigned(c));
+  Frame();
+  Frame();
+  ListWindow* tree = browser_->TagTree();
+  ASSERT_EQ(tree->Roots().size(), 1u);
+  EXPECT_EQ(tree->Roots()[0]->Cell(3), "Units (1)");
+  test::SaveScreenshot("archive-browser-filter");
+  Tap(kKeyBackspace);
+  Tap(kKeyBackspace);
+  Tap(kKeyBackspace);
+  Frame();
+  EXPECT_EQ(tree->Roots().size(), 3u);
+}
+
+TEST_F(BrowserWindow, DuplicateOneAsksTheNameThreeAskNothing) {
+  ListWindow* tree = browser_->TagTree();
+  tree->SetFocus();
+  ClickRow(tree, TagRow("aaaa"));
+  BoxScript cancel;
+  cancel.button["Enter Name for Duplicate Tag"] = 1;
+  Answer(on_pump, &cancel, [&] { Control('D'); });
+  EXPECT_EQ(cancel.seen, (std::vector<std::string>{"Enter Name for Duplicate Tag|Alpha copy"}));
+  EXPECT_FALSE(fs::exists(dir_.Path() + "/local/text/Alpha copy"));
+
+  ClickRow(tree, TagRow("aaaa"));
+  BoxScript named;
+  named.typed["Enter Name for Duplicate Tag"] = "Omega";
+  Answer(on_pump, &named, [&] { Control('D'); });
+  EXPECT_EQ(named.seen.size(), 1u);
+  EXPECT_TRUE(fs::exists(dir_.Path() + "/local/text/Omega"));
+
+  TheCodex().PollLocalFolder(true);
+  Frame();
+  tree->ClearSelection();
+  for (const char* id : {"aaaa", "bbbb", "warr"})
+    tree->ToggleSelected(browser_->RowOf(FindAny(*reinterpret_cast<const char(*)[5]>(id))));
+  BoxScript none;
+  Answer(on_pump, &none, [&] { browser_->RunTagCommand(kBrowserDuplicate); });
+  EXPECT_TRUE(none.seen.empty());
+  EXPECT_TRUE(fs::exists(dir_.Path() + "/local/text/Alpha copy"));
+  EXPECT_TRUE(fs::exists(dir_.Path() + "/local/text/Beta copy"));
+  EXPECT_TRUE(fs::exists(dir_.Path() + "/local/units/Warrior copy"));
+}
+
+TEST_F(BrowserWindow, DeleteRefusesATagInUse) {
+  ListWindow* tree = browser_->TagTree();
+  tree->SetFocus();
+  ClickRow(tree, TagRow("loca"));
+  int editor = 0;
+  TheCodex().AddTagUser(FindAny("loca"), kUserEditor, &editor);
+  BoxScript script;
+  Answer(on_pump, &script, [&] { Tap(kKeyDelete); });
+  TheCodex().RemoveTagUser(FindAny("loca"), kUserEditor, &editor);
+  EXPECT_EQ(script.seen, (std::vector<std::string>{"Confirm Deletion", "Can't delete tag."}));
+  EXPECT_TRUE(fs::exists(dir_.Path() + "/local/text/Local Text"));
+}
+
+TEST_F(BrowserWindow, DisassembleWritesEveryTagIntoTheChosenFolder) {
+  ListWindow* active = browser_->ActiveList();
+  ClickRow(active, active->ShownRow(0));  // base
+  std::string folder = dir_.Path() + "/unpacked";
+  BoxScript script;
+  script.typed["Choose Destination Folder"] = folder;
+  Answer(on_pump, &script, [&] { browser_->RunArchiveCommand(kBrowserDisassemble, true); });
+  EXPECT_EQ(script.seen.size(), 1u);
+  EXPECT_TRUE(fs::exists(folder + "/text/Alpha"));
+  EXPECT_TRUE(fs::exists(folder + "/meshes/Old Mesh"));
 }
 
 // The whole demo game, as scripts/run shows it, with the hidden groups shown too.

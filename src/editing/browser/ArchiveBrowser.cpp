@@ -59,6 +59,26 @@ class BrowserList : public ListWindow {
   int role_;  // 0 active list, 1 inactive list, 2 tag tree
 };
 
+// The right side: the filter field above the tag tree.
+class TagPane : public Window {
+ public:
+  TagPane() : Window(kWindowVisible) {}
+  void Attach(TextBox* filter, ListWindow* tree) {
+    filter_ = filter;
+    tree_ = tree;
+  }
+  void Layout() override {
+    if (!filter_ || !tree_) return;
+    int h = tree_->RowHeight() + 8;
+    filter_->SetFrame(Rect(0, 0, client.Width(), h));
+    tree_->SetFrame(Rect(0, h + 2, client.Width(), client.Height()));
+  }
+
+ private:
+  TextBox* filter_ = nullptr;
+  ListWindow* tree_ = nullptr;
+};
+
 }  // namespace
 
 // ---- The one browser
@@ -121,8 +141,14 @@ void ArchiveBrowser::BuildChildren() {
   active_list_->SetTitle("Active Archives List");
   inactive_list_ = new BrowserList(kListMultipleSelection, this, 1);
   inactive_list_->SetTitle("Inactive Archives List");
+  auto* pane = new TagPane();
+  tag_pane_ = pane;
+  filter_ = new TextBox(kTextSingleLine, pane);
+  filter_->SetTitle("Filter");
   tag_tree_ = new BrowserList(kListMultipleSelection | kListColumnHeader, this, 2);
   tag_tree_->SetTitle("Tag Tree");
+  tag_tree_->SetParent(pane);
+  pane->Attach(filter_, tag_tree_);
   for (int i = 0; i < kTagTreeColumnCount; ++i) {
     const TagTreeColumn& c = kTagTreeColumns[i];
     tag_tree_->AddColumn(c.title, c.width, c.shown ? 0u : uint32_t(kColumnHidden));
@@ -130,13 +156,14 @@ void ArchiveBrowser::BuildChildren() {
   inner_->SetPane(0, active_list_, 40);
   inner_->SetPane(1, inactive_list_, 40);
   outer_->SetPane(0, inner_, 80);
-  outer_->SetPane(1, tag_tree_, 120);
+  outer_->SetPane(1, tag_pane_, 120);
   outer_->SetBarPosition(kArchiveColumnWidth);
   active_list_->selection_changed.Connect(this, &ArchiveBrowser::OnActiveSelection);
   inactive_list_->selection_changed.Connect(this, &ArchiveBrowser::OnInactiveSelection);
   tag_tree_->selection_changed.Connect(this, &ArchiveBrowser::OnTagSelection);
   tag_tree_->row_activated.Connect(this, &ArchiveBrowser::OnTagActivated);
   tag_tree_->delete_requested.Connect(this, &ArchiveBrowser::OnTagDelete);
+  filter_->changed.Connect(this, &ArchiveBrowser::OnFilterChanged);
 }
 
 void ArchiveBrowser::Layout() {
@@ -285,6 +312,13 @@ void ArchiveBrowser::OnTagDelete() {
   RunTagCommand(kBrowserDelete);
 }
 
+void ArchiveBrowser::OnFilterChanged() {
+  if (syncing_) return;
+  ReadTagSelection();
+  model_->SetFilter(filter_->Text());
+  Sync();
+}
+
 // ---- Commands, menus and keys
 
 void ArchiveBrowser::RunTagCommand(int command) {
@@ -402,9 +436,8 @@ void ArchiveBrowser::OpenTagInfo(TagRecord* record) {
   if (TheArchiveBrowserHooks().open_tag_info) TheArchiveBrowserHooks().open_tag_info(record);
 }
 
-bool ArchiveBrowser::AskText(const std::string&, std::string*) {
-  // Filled in with the text-input box.
-  return true;
+bool ArchiveBrowser::AskText(const std::string& title, std::string* text) {
+  return ShowInputBox(title.c_str(), {"OK", "Cancel"}, text) == 0;
 }
 
 bool ArchiveBrowser::AskQuestion(const std::string& title, const std::string& message,
@@ -417,8 +450,12 @@ void ArchiveBrowser::ShowMessage(const std::string& title, const std::string& me
 }
 
 bool ArchiveBrowser::ChooseFolder(const std::string& title, std::string* folder) {
-  if (!TheArchiveBrowserHooks().choose_folder) return false;
-  return TheArchiveBrowserHooks().choose_folder(title, folder);
+  if (TheArchiveBrowserHooks().choose_folder)
+    return TheArchiveBrowserHooks().choose_folder(title, folder);
+  // Without the platform's folder dialog the path is typed in.
+  if (ShowInputBox(title.c_str(), {"OK", "Cancel"}, folder) != 0 || folder->empty()) return false;
+  if (folder->back() != '/') *folder += '/';
+  return true;
 }
 
 }  // namespace brae

@@ -11,6 +11,7 @@
 #include "editing/browser/ArchiveBrowserModel.h"
 #include "toolkit/ListWindow.h"
 #include "toolkit/SplitterWindow.h"
+#include "toolkit/TextBox.h"
 
 namespace brae {
 
@@ -46,6 +47,7 @@ class ArchiveBrowser : public Window, public BrowserUi {
   ListWindow* ActiveList() const { return active_list_; }
   ListWindow* InactiveList() const { return inactive_list_; }
   ListWindow* TagTree() const { return tag_tree_; }
+  TextBox* FilterField() const { return filter_; }
   // The record shown by a tag tree row, or none for a group row.
   TagRecord* RecordOf(const ListRow* row) const;
   ListRow* RowOf(const TagRecord* record) const;
@@ -89,6 +91,7 @@ class ArchiveBrowser : public Window, public BrowserUi {
   void OnTagSelection();
   void OnTagActivated(ListRow* row);
   void OnTagDelete();
+  void OnFilterChanged();
 
   std::unique_ptr<ArchiveBrowserModel> model_;
   SplitterWindow* outer_ = nullptr;
@@ -96,6 +99,8 @@ class ArchiveBrowser : public Window, public BrowserUi {
   ListWindow* active_list_ = nullptr;
   ListWindow* inactive_list_ = nullptr;
   ListWindow* tag_tree_ = nullptr;
+  Window* tag_pane_ = nullptr;  // the filter field above the tag tree
+  TextBox* filter_ = nullptr;
   std::vector<TagRecord*> row_records_;                    // row value - 1
   std::unordered_map<const TagRecord*, ListRow*> row_of_;  // rows of the current fill
   uint64_t shown_tree_version_ = ~0ull;
