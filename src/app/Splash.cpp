@@ -7,6 +7,7 @@
 
 #include "media/BmpFormat.h"
 #include "media/PixelConvert.h"
+#include "toolkit/Font.h"
 #include "toolkit/Frame.h"
 #include "toolkit/Input.h"
 
@@ -14,8 +15,21 @@ namespace brae {
 namespace {
 
 constexpr int kSplashModalFlags = kModalKeysToWindow | kModalDim | kModalEndOnQuit;
+constexpr uint32_t kAboutFlags =
+    kWindowTitleBar | kWindowShadow | kWindowThickBorder | kWindowGreyBackground;  // 0x12C
+constexpr int kAboutDrawFlags = kTextShadow | kTextCentre | kTextMultiLine | 2;    // 0x116
 
 }  // namespace
+
+const char* const kAboutText =
+    "|bBrae|p \"Lantern\" Build 121\n"
+    "\n"
+    "Programming: the Brae developers\n"
+    "Structure definitions: the tag research group\n"
+    "Testing: the plugin makers of the forums\n"
+    "Art: the community's map makers\n"
+    "\n"
+    "|bDedicated to the Vorn II community.";
 
 bool ReadPictureRgba(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgba) {
   FILE* f = std::fopen(path.c_str(), "rb");
@@ -52,9 +66,20 @@ BraeSplashScreen::~BraeSplashScreen() {
   if (texture_) glDeleteTextures(1, &texture_);
 }
 
-void BraeSplashScreen::Run() {
-  SetFlags(kWindowCentred);
-  SetFrame(Rect(0, 0, width_, height_));
+void BraeSplashScreen::Run(Mode mode) {
+  mode_ = mode;
+  if (mode == kAbout) {
+    hold_ = 120.0;
+    SetFlags(kAboutFlags);
+    SetTitle("About Brae");
+    Point size;
+    ClientSizeToFrame(&size, width_ + kAboutTextWidth, height_);
+    SetFrame(Rect(0, 0, size.x, size.y));
+  } else {
+    hold_ = 1.5;
+    SetFlags(kWindowCentred);
+    SetFrame(Rect(0, 0, width_, height_));
+  }
   CentreInParent();
   SetVisible(true);
   start_ = UiNow();
@@ -79,18 +104,34 @@ void BraeSplashScreen::Idle() {
   }
 }
 
+void BraeSplashScreen::ClientMouseButton(Event* event) {
+  // Only the About window can be clicked away; the splash runs its course.
+  if (mode_ != kAbout || !event->Pressed()) return;
+  const ModalEntry* top = TopModal();
+  if (!top || top->window != this) return;
+  SetVisible(false);
+  EndModal(0);
+}
+
+double BraeSplashScreen::Opacity(double now) const {
+  if (!fading_) return 1.0;
+  double t = std::clamp((now - start_) / fade_, 0.0, 1.0);
+  return 1.0 - (3.0 - 2.0 * t) * t * t;
+}
+
 void BraeSplashScreen::DrawContent() {
-  if (!texture_) return;
-  double alpha = 1.0;
-  if (fading_) {
-    double t = std::clamp((UiNow() - start_) / fade_, 0.0, 1.0);
-    alpha = 1.0 - (3.0 - 2.0 * t) * t * t;
+  if (mode_ == kAbout) {
+    SetColor(0xFFFFFFFF);
+    Rect text(width_, 8, width_ + kAboutTextWidth, client.Height() - 8);
+    DrawTextInRect(this, kAboutText, text, kAboutDrawFlags);
   }
+  if (!texture_) return;
+  double alpha = Opacity(UiNow());
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, texture_);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glColor4f(1, 1, 1, static_cast<float>(alpha));
-  int w = client.Width(), h = client.Height();
+  int w = mode_ == kAbout ? width_ : client.Width(), h = client.Height();
   glBegin(GL_QUADS);
   glTexCoord2f(0, 0), glVertex2i(0, 0);
   glTexCoord2f(1, 0), glVertex2i(w, 0);
@@ -104,6 +145,13 @@ void RunSplash() {
   auto* splash = new BraeSplashScreen();
   if (splash->HasPicture()) splash->Run();
   splash->Close();
+  ProcessDeferredDeletions();
+}
+
+void RunAbout() {
+  auto* about = new BraeSplashScreen();
+  if (about->HasPicture()) about->Run(BraeSplashScreen::kAbout);
+  about->Close();
   ProcessDeferredDeletions();
 }
 

@@ -17,6 +17,9 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/LogViewer.h"
+#include "app/PathQuestions.h"
+#include "app/RootMenu.h"
 #include "app/Splash.h"
 #include "app/core/MessageLog.h"
 #include "app/core/Prefs.h"
@@ -25,8 +28,8 @@
 #include "toolkit/CharMap.h"
 #include "toolkit/Font.h"
 #include "toolkit/Frame.h"
-#include "toolkit/Input.h"
 #include "toolkit/ImageClipboard.h"
+#include "toolkit/Input.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Skin.h"
 
@@ -235,6 +238,8 @@ int RunBrae(const BraeOptions& options) {
   else if (chdir(options.folder.c_str()) != 0)
     return 0;
 
+  AttachLogViewer();
+
   // Steps 3 and 4: preferences.
   StorePreferenceDefaults();
   LoadPrefs();
@@ -316,6 +321,8 @@ int RunBrae(const BraeOptions& options) {
   platform::InstallCallbacks(callbacks);
 
   // Step 16: the root menu. Step 17: structure definitions and editor factories.
+  CreateRootMenu();
+  InstallPathQuestions();
   RunHook(TheStartupHooks().create_root_menu);
   RunHook(TheStartupHooks().load_definitions);
   RunHook(TheStartupHooks().register_editors);
@@ -334,6 +341,7 @@ int RunBrae(const BraeOptions& options) {
   RunMainLoop();
 
   // Shutdown.
+  DestroyRootMenu();
   ShutdownUi();
   SetDefaultFont(nullptr);
   FreeFont(font);

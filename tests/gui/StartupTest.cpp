@@ -13,10 +13,14 @@
 
 #include "GuiHarness.h"
 #include "TempDir.h"
+#include "app/LogViewer.h"
+#include "app/RootMenu.h"
 #include "app/Startup.h"
+#include "app/core/MessageLog.h"
 #include "app/core/Prefs.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/Codex.h"
+#include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
 
 namespace brae {
@@ -176,6 +180,52 @@ TEST(Program, NoSplashAndAnIdleProgramDoesNotSpin) {
               100.0 * cpu / idle_seconds);
   EXPECT_LT(cpu / idle_seconds, 0.25);  // generous here; the benchmark holds the real target
   EXPECT_EQ(folder.Prefs().find("ShowSplash 1"), std::string::npos);
+}
+
+TEST(Program, RootMenuAboutLogViewerAndExit) {
+  if (!HasDisplay()) GTEST_SKIP() << "no display";
+  ProgramFolder folder("ShowSplash 0\n");
+  int pump = 0, about_frames = 0, quit_asked = 0;
+  bool had_menu = false, viewer_shown = false;
+  BraeOptions options;
+  options.folder = folder.dir.Path();
+  options.after_pump = [&] {
+    ++pump;
+    const ModalEntry* top = TopModal();
+    if (top && top->window && std::string(top->window->ClassName()) == "BraeSplashScreen") {
+      if (++about_frames == 5) {
+        test::SaveScreenshot("program-about");
+        Rect r = top->window->ClientRect();
+        QueueMousePosition((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
+        QueueMouseButton(0, 1);
+        QueueMouseButton(0, 0);
+      }
+      return;
+    }
+    if (MessageBoxWindow* box = OpenMessageBox()) {
+      EXPECT_STREQ(box->Title(), "Really Quit Brae?");
+      ++quit_asked;
+      ClickButton(box, 0);  // "Quit"
+      return;
+    }
+    if (pump == 5) {
+      had_menu =
+          TheRootMenu() && TheRootMenu()->MenuBar() && Ui().menu_bar == TheRootMenu()->MenuBar();
+      Log(1, "Codex", "A message that shows the log viewer\n");
+      viewer_shown = TheLogViewer() && TheLogViewer()->IsVisible();
+    }
+    if (pump == 10) test::SaveScreenshot("program-menu-and-log");
+    if (pump == 11) RunRootCommand(kCmdAbout);
+    if (about_frames >= 5 && !quit_asked && pump % 10 == 0) RunRootCommand(kCmdExit);
+    if (pump > 5000) std::exit(3);  // never hang the test run
+  };
+  EXPECT_EQ(RunBrae(options), 0);
+  EXPECT_TRUE(had_menu);
+  EXPECT_TRUE(viewer_shown);
+  EXPECT_GE(about_frames, 5);
+  EXPECT_EQ(quit_asked, 1);
+  EXPECT_EQ(TheRootMenu(), nullptr);
+  EXPECT_EQ(TheLogViewer(), nullptr);
 }
 
 TEST(Program, MissingResFolderIsReportedOnStandardError) {

@@ -185,6 +185,7 @@ DemoGame MakeDemoGame() {
   AddMediaDemo(game);
   AddCollectionsDemo(game);
   AddStructsDemo(game);
+  AddEditingDemo(game);
   return game;
 }
 

@@ -76,6 +76,9 @@ void AddStructsDemo(DemoGame& game);
 std::vector<DemoTag> DemoCollectionTags();
 std::vector<DemoTag> DemoStructTags();
 std::string DemoDefinitionText();
+// Text tags of every group that the text editor edits.
+void AddEditingDemo(DemoGame& game);
+std::vector<DemoTag> DemoTextTags();
 
 // The whole demo game, as mkdemo writes it.
 DemoGame MakeDemoGame();

@@ -197,9 +197,9 @@ void ArchiveBrowserModel::Start() {
       if (std::find(names.begin(), names.end(), archive->file_name) != names.end())
         chosen.push_back(archive);
     }
-    codex_.SetActiveArchives(chosen);
+    ChangeActiveSet([&] { codex_.SetActiveArchives(chosen); });
   } else {
-    codex_.ActivateDefaultWorkingSet();
+    ChangeActiveSet([&] { codex_.ActivateDefaultWorkingSet(); });
   }
   RebuildArchiveLists();
   Apply();
@@ -241,7 +241,8 @@ void ArchiveBrowserModel::SaveWorkingSet() {
 }
 
 void ArchiveBrowserModel::Apply() {
-  codex_.SetActiveArchives(ActiveListArchives());
+  std::vector<ArchiveRecord*> active = ActiveListArchives();
+  ChangeActiveSet([&] { codex_.SetActiveArchives(active); });
   SaveWorkingSet();
   SortListsByArchiveOrder();
   RebuildTagTree();
@@ -273,7 +274,7 @@ void ArchiveBrowserModel::SetInactiveSelection(const std::vector<bool>& selected
 }
 
 void ArchiveBrowserModel::DefaultWorkingSet() {
-  codex_.ActivateDefaultWorkingSet();
+  ChangeActiveSet([&] { codex_.ActivateDefaultWorkingSet(); });
   RebuildArchiveLists();
   Apply();
 }
@@ -336,9 +337,15 @@ void ArchiveBrowserModel::AddArchives(const std::vector<std::string>& paths) {
   for (const std::string& path : paths)
     if (ArchiveRecord* archive = codex_.AddArchive(path)) active.push_back(archive);
   adding_archives_ = false;
-  codex_.SetActiveArchives(active);
+  ChangeActiveSet([&] { codex_.SetActiveArchives(active); });
   RebuildArchiveLists();
   Apply();
+}
+
+void ArchiveBrowserModel::ChangeActiveSet(const std::function<void()>& change) {
+  changing_active_set_ = true;
+  change();
+  changing_active_set_ = false;
 }
 
 // ---- Tag tree
@@ -685,6 +692,14 @@ void ArchiveBrowserModel::OnCodexEvent(ArchiveRecord* archive, TagRecord* record
       break;
     case kArchiveRemoving:
       ForgetArchive(archive);
+      break;
+    case kActiveSetChanged:
+      // Someone else (the reload of the plugins folder) chose the archives: show what is in
+      // force now.
+      if (!changing_active_set_) {
+        RebuildArchiveLists();
+        RebuildTagTree();
+      }
       break;
     default:
       break;

@@ -12,6 +12,7 @@
 //   commands ............................ Open, GetInfo, CopyToLocal, Duplicate, Delete, ...
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -177,6 +178,7 @@ class ArchiveBrowserModel {
   void EnsureSelectionInActive();
   void SortListsByArchiveOrder();
   void TreeChanged();
+  void ChangeActiveSet(const std::function<void()>& change);
   void SortItems();
 
   Codex& codex_;
@@ -187,6 +189,7 @@ class ArchiveBrowserModel {
   std::unordered_map<const TagRecord*, TagItem> items_;
   bool show_hidden_groups_ = false;
   bool adding_archives_ = false;
+  bool changing_active_set_ = false;
   std::string filter_;
   std::vector<GroupView> groups_;
   std::map<uint32_t, std::vector<TagItem*>> sorted_;  // by group, in row order

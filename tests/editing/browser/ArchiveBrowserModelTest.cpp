@@ -268,6 +268,14 @@ TEST_F(BrowserModel, ArchiveRemovedUnderTheBrowserLeavesNoStaleItems) {
   EXPECT_EQ(model_->ItemCount(), 4u);
 }
 
+TEST_F(BrowserModel, ActiveSetChosenElsewhereIsShown) {
+  StandardGame();
+  Open();
+  codex_.SetActiveArchives({codex_.FindArchiveByPath(Root() + "plugins/extra")});
+  EXPECT_EQ(ActiveLabels(), (std::vector<std::string>{"extra", "local", "foundation", "combined"}));
+  EXPECT_EQ(Tree(), (std::vector<std::string>{"Text (1): loca", "Units (1): xtra"}));
+}
+
 // ---- Tag tree: rows, dimming, listener
 
 TEST_F(BrowserModel, RowsCarryHeaderAndLocationSortedByName) {

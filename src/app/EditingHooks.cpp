@@ -1,0 +1,20 @@
+#include "app/EditingHooks.h"
+
+#include "app/RootMenu.h"
+#include "app/Startup.h"
+#include "editing/TagEdit.h"
+#include "editing/EditorRegistry.h"
+
+namespace brae {
+
+void InstallEditingHooks() {
+  StartupHooks& hooks = TheStartupHooks();
+  hooks.load_definitions = [] { LoadStructDefinitions("res"); };
+  hooks.register_editors = RegisterEditorFactories;
+  // "New Script" and the other "New ..." commands create the tag and open its editor.
+  TheAppServices().create_and_open = [](uint32_t group, const std::string& name) {
+    CreateAndOpen(group, name);
+  };
+}
+
+}  // namespace brae

@@ -1,0 +1,36 @@
+#include "editing/EditorRegistry.h"
+
+#include "editing/TextEdit.h"
+#include "editing/structdefs/StructRegistry.h"
+#include "tagstore/FourCC.h"
+#include "tagstore/TagGroups.h"
+
+namespace brae {
+
+namespace {
+
+constexpr uint32_t kTextGroups[] = {FourCC("ditl"), FourCC("scri"), FourCC("stli"), FourCC("temp"),
+                                    FourCC("text")};
+
+}  // namespace
+
+bool IsTextEditGroup(uint32_t group) {
+  for (uint32_t code : kTextGroups)
+    if (code == group) return true;
+  return false;
+}
+
+void LoadStructDefinitions(const std::string& folder) {
+  StructRegistry& registry = TheStructRegistry();
+  registry.Clear();
+  registry.LoadDefinitionFiles(folder);
+  registry.BuildRegistry();
+}
+
+void RegisterEditorFactories() {
+  // The structure editor's factory goes to every group of TheStructRegistry().BoundGroups()
+  // once that editor exists; until then those groups keep no editor.
+  for (uint32_t group : kTextGroups) SetGroupEditorFactory(group, NewTextEdit);
+}
+
+}  // namespace brae

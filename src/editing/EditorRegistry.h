@@ -1,0 +1,18 @@
+#pragma once
+// Start-up of the tag editing framework: the structure definitions from "res" and the editor
+// factories of the tag group table.
+
+#include <cstdint>
+#include <string>
+
+namespace brae {
+
+// Reads the definition files of the folder and builds the definition registry.
+void LoadStructDefinitions(const std::string& folder);
+// Fills the group table's editor factories: first the structure editor for every bound group
+// (once it exists), then the dedicated editors, which replace those entries.
+void RegisterEditorFactories();
+// The groups edited by the text editor.
+bool IsTextEditGroup(uint32_t group);
+
+}  // namespace brae
