@@ -302,6 +302,10 @@ void AddArchivesCommand() {
   }
   std::vector<std::string> files;
   if (!services.choose_files("Select Archives", &files)) return;
+  if (services.add_archives) {
+    services.add_archives(files);
+    return;
+  }
   for (const std::string& file : files)
     if (!TheCodex().AddArchive(file))
       Log(1, "Codex", "Could not add the archive '%s'\n", file.c_str());

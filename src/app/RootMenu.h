@@ -64,6 +64,8 @@ const std::vector<TopMenu>& TopMenus();
 // says that it is not available yet.
 struct AppServices {
   std::function<void()> open_archive_browser;
+  // Adds chosen archive files to the index (the archive browser puts them in the working set).
+  std::function<void(const std::vector<std::string>& paths)> add_archives;
   // Creates a tag of the group with the name in the local folder and opens its editor.
   std::function<void(uint32_t group, const std::string& name)> create_and_open;
   std::function<void()> build_standard_collection;
