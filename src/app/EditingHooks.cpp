@@ -2,8 +2,8 @@
 
 #include "app/RootMenu.h"
 #include "app/Startup.h"
-#include "editing/TagEdit.h"
 #include "editing/EditorRegistry.h"
+#include "editing/TagEdit.h"
 
 namespace brae {
 

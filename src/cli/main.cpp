@@ -15,8 +15,7 @@ const std::vector<TagDescriber>& AllDescribers() {
         MediaDescribers(),
         CollectionDescribers(),
     };
-    for (auto& part : parts)
-      list.insert(list.end(), part.begin(), part.end());
+    for (auto& part : parts) list.insert(list.end(), part.begin(), part.end());
     return list;
   }();
   return all;
@@ -30,11 +29,7 @@ std::vector<brae::cli::Command> AllCommands() {
   std::vector<brae::cli::Command> all;
   using namespace brae::cli;
   const std::vector<Command> lists[] = {
-      TagstoreCommands(),
-      TerrainCommands(),
-      ModelCommands(),
-      MediaCommands(),
-      CollectionCommands(),
+      TagstoreCommands(), TerrainCommands(), ModelCommands(), MediaCommands(), CollectionCommands(),
   };
   for (auto& list : lists) {
     all.insert(all.end(), list.begin(), list.end());

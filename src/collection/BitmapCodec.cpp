@@ -81,8 +81,8 @@ bool DecodeRaw(ByteCursor& in, bool two_bytes, bool brightness, const Collection
   return true;
 }
 
-bool DecodeRle(ByteCursor& in, bool two_bytes, bool brightness, bool padded, const CollectionPalette& palette,
-               CollectionBitmap* out, std::string* error) {
+bool DecodeRle(ByteCursor& in, bool two_bytes, bool brightness, bool padded,
+               const CollectionPalette& palette, CollectionBitmap* out, std::string* error) {
   const size_t stored = two_bytes ? 2 : 1;
   for (int y = 0; y < out->height; ++y) {
     uint16_t spans, pixel_count;
@@ -365,7 +365,8 @@ int NearestPaletteIndex(const CollectionPalette& palette, const PaletteColor& co
   return best;
 }
 
-void MakePlaceholderBitmap(const CollectionPalette& palette, uint16_t flags, CollectionBitmap* out) {
+void MakePlaceholderBitmap(const CollectionPalette& palette, uint16_t flags,
+                           CollectionBitmap* out) {
   int dark = 0, light = 255;
   if (flags < 0x80) {
     dark = NearestPaletteIndex(palette, PaletteColor{0, 0, 0});
