@@ -16,16 +16,6 @@ void CopyText(char* field, size_t field_size, const std::string& text) {
   std::memcpy(field, text.data(), std::min(text.size(), field_size - 1));
 }
 
-bool CopyBytes(FileStream& from, FileStream& to, uint64_t size) {
-  std::vector<uint8_t> block(size_t(std::min<uint64_t>(size, 1 << 16)));
-  while (size > 0) {
-    const size_t n = size_t(std::min<uint64_t>(size, block.size()));
-    if (!from.Read(block.data(), n) || !to.Write(block.data(), n)) return false;
-    size -= n;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool Codex::WriteArchiveFile(std::vector<TagRecord*> records, uint16_t kind,
@@ -72,7 +62,7 @@ bool Codex::WriteArchiveFile(std::vector<TagRecord*> records, uint16_t kind,
     bool ok = data_position + header.size <= 0xFFFFFFFFull &&
               out.Seek(directory + kTagHeaderSize * i) &&
               WriteTagHeaders(&header, out, 1) == kTagHeaderSize && out.Seek(data_position) &&
-              CopyBytes(*in, out, header.size);
+              CopyStreamBytes(*in, out, header.size);
     EndTagRead(record);
     if (!ok) return false;
     data_position += header.size;

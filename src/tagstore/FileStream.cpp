@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace brae {
 
 bool FileStream::Open(const std::string& path, Mode mode) {
@@ -61,6 +64,20 @@ namespace brae {
 
 bool FileStream::Sync() {
   return file_ && std::fflush(file_) == 0 && ::fsync(fileno(file_)) == 0;
+}
+
+}  // namespace brae
+
+namespace brae {
+
+bool CopyStreamBytes(FileStream& from, FileStream& to, uint64_t size) {
+  std::vector<uint8_t> block(size_t(std::min<uint64_t>(size, 1 << 16)));
+  while (size > 0) {
+    const size_t n = size_t(std::min<uint64_t>(size, block.size()));
+    if (!from.Read(block.data(), n) || !to.Write(block.data(), n)) return false;
+    size -= n;
+  }
+  return true;
 }
 
 }  // namespace brae

@@ -37,4 +37,7 @@ class FileStream {
   std::FILE* file_ = nullptr;
 };
 
+// Copies size bytes from the current position of one stream to the other's, in blocks.
+bool CopyStreamBytes(FileStream& from, FileStream& to, uint64_t size);
+
 }  // namespace brae

@@ -12,17 +12,6 @@ namespace {
 
 const char* const kLog = "Codex";
 
-// Copies size bytes from one stream to another in blocks.
-bool CopyBytes(FileStream& from, FileStream& to, uint64_t size) {
-  std::vector<uint8_t> block(size_t(std::min<uint64_t>(size, 1 << 16)));
-  while (size > 0) {
-    const size_t n = size_t(std::min<uint64_t>(size, block.size()));
-    if (!from.Read(block.data(), n) || !to.Write(block.data(), n)) return false;
-    size -= n;
-  }
-  return true;
-}
-
 // A header for a loose copy of another tag: identity of the record, fields for the local folder.
 TagHeader LocalCopyHeader(const TagHeader& source, uint32_t group, uint32_t subgroup) {
   TagHeader h = source;
@@ -100,7 +89,8 @@ TagRecord* Codex::DuplicateTag(TagRecord* record, const std::string* name) {
   FileStream* out = BeginTagWrite(copy, &header, file_name);
   bool ok = false;
   if (out) {
-    const bool copied = in && out->Seek(kTagHeaderSize) && CopyBytes(*in, *out, read_header.size);
+    const bool copied =
+        in && out->Seek(kTagHeaderSize) && CopyStreamBytes(*in, *out, read_header.size);
     ok = EndTagWrite(copy, &header, copied);
   }
   EndTagRead(record);
@@ -169,7 +159,7 @@ bool Codex::CopyToLocal(TagRecord* record) {
   FileStream* out = BeginTagWrite(record, &header, header.Name());
   bool ok = false;
   if (out) {
-    const bool copied = out->Seek(kTagHeaderSize) && CopyBytes(*in, *out, source.size);
+    const bool copied = out->Seek(kTagHeaderSize) && CopyStreamBytes(*in, *out, source.size);
     ok = EndTagWrite(record, nullptr, copied);
   }
   EndTagRead(record);
@@ -200,7 +190,7 @@ bool Codex::UnpackArchive(ArchiveRecord* archive, const std::string& folder_in) 
     FileStream out;
     if (!out.Open(group_folder + "/" + name, FileStream::kCreate)) continue;
     const bool ok = WriteTagHeaders(&header, out, 1) == kTagHeaderSize && in.Seek(source.offset) &&
-                    CopyBytes(in, out, source.size);
+                    CopyStreamBytes(in, out, source.size);
     if (!out.Close() || !ok) {
       Log(0, kLog, "UnpackArchive: couldn't write '%s'.\n", name.c_str());
     }
