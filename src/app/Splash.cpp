@@ -10,6 +10,7 @@
 #include "toolkit/Font.h"
 #include "toolkit/Frame.h"
 #include "toolkit/Input.h"
+#include "toolkit/Texture.h"
 
 namespace brae {
 namespace {
@@ -51,15 +52,7 @@ bool ReadPictureRgba(const std::string& path, int* width, int* height, std::vect
 BraeSplashScreen::BraeSplashScreen() : Window(kWindowOverlay) {
   std::vector<uint8_t> rgba;
   if (!ReadPictureRgba("res/brae.bmp", &width_, &height_, &rgba)) return;
-  glGenTextures(1, &texture_);
-  glBindTexture(GL_TEXTURE_2D, texture_);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width_, height_, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               rgba.data());
+  texture_ = UploadTexture(width_, height_, GL_RGBA, GL_LINEAR, rgba.data());
 }
 
 BraeSplashScreen::~BraeSplashScreen() {

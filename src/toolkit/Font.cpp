@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "toolkit/RectPacker.h"
+#include "toolkit/Texture.h"
 
 namespace brae {
 
@@ -108,15 +109,8 @@ bool PackAndStore(Font* font, const std::vector<PendingBitmap>& bitmaps, bool up
   for (size_t a = 0; a < sizes.size(); ++a) {
     FontAtlas atlas{sizes[a].width, sizes[a].height, 0};
     if (upload) {
-      glGenTextures(1, &atlas.texture);
-      glBindTexture(GL_TEXTURE_2D, atlas.texture);
-      glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-      glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, atlas.width, atlas.height, 0, GL_ALPHA,
-                   GL_UNSIGNED_BYTE, pixels[a].data());
+      atlas.texture =
+          UploadTexture(atlas.width, atlas.height, GL_ALPHA, GL_LINEAR, pixels[a].data());
     }
     font->atlases.push_back(atlas);
   }

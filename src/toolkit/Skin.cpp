@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "toolkit/RectPacker.h"
+#include "toolkit/Texture.h"
 
 namespace brae {
 namespace {
@@ -97,15 +98,8 @@ Skin* Skin::FromBytes(const std::vector<uint8_t>& bytes, bool upload, std::strin
   for (size_t a = 0; a < sizes.size(); ++a) {
     Atlas atlas{sizes[a].width, sizes[a].height, 0};
     if (upload) {
-      glGenTextures(1, &atlas.texture);
-      glBindTexture(GL_TEXTURE_2D, atlas.texture);
-      glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, atlas.width, atlas.height, 0, GL_RGBA,
-                   GL_UNSIGNED_BYTE, pixels[a].data());
+      atlas.texture =
+          UploadTexture(atlas.width, atlas.height, GL_RGBA, GL_NEAREST, pixels[a].data());
     }
     skin->atlases_.push_back(atlas);
   }
