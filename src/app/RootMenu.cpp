@@ -340,13 +340,21 @@ void OpenArchiveBrowser() {
     ShowNotAvailable();
 }
 
+void CloseArchiveBrowserIfOpen() {
+  if (TheStartupHooks().close_archive_browser) TheStartupHooks().close_archive_browser();
+}
+
 void ReloadTagIndex(const std::string& game_folder) {
+  CloseArchiveBrowserIfOpen();
   TheCodex().LoadCodex(game_folder);
   OpenArchiveBrowser();
 }
 
 void ReloadPluginsFolder() {
-  // The working set survives the reload: archives found again keep their active state.
+  // The browser goes first: it must not show archives while they are unloaded, and opening it
+  // again restores the working set it saved. Archives found again keep their active state
+  // without a browser too.
+  CloseArchiveBrowserIfOpen();
   Codex& codex = TheCodex();
   std::vector<std::string> active;
   for (ArchiveRecord* archive : codex.ActiveArchives()) active.push_back(archive->path);

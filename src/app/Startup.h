@@ -14,6 +14,9 @@ struct StartupHooks {
   std::function<void()> load_definitions;      // structure definitions from "res"
   std::function<void()> register_editors;      // editor factories of the tag groups
   std::function<void()> open_archive_browser;  // after the tag index is loaded
+  // Closed before the archives are unloaded by a reload; opening it again restores the working
+  // set from the preferences.
+  std::function<void()> close_archive_browser;
 };
 StartupHooks& TheStartupHooks();
 

@@ -11,6 +11,7 @@ int main() {
   brae::InstallEditingHooks();
   brae::InstallDialogServices();
   brae::TheStartupHooks().open_archive_browser = [] { brae::ShowArchiveBrowser(); };
+  brae::TheStartupHooks().close_archive_browser = [] { brae::CloseArchiveBrowser(); };
   brae::ArchiveBrowserHooks& browser = brae::TheArchiveBrowserHooks();
   browser.open_tag = [](brae::TagRecord* record) { brae::OpenTag(record); };
   browser.open_tag_info = [](brae::TagRecord* record) { brae::TagInfoWindow::Open(record); };

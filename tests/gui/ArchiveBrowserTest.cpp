@@ -9,6 +9,8 @@
 
 #include "GuiHarness.h"
 #include "TempDir.h"
+#include "app/RootMenu.h"
+#include "app/Startup.h"
 #include "app/core/Prefs.h"
 #include "editing/browser/ArchiveBrowser.h"
 #include "mkdemo/DemoGame.h"
@@ -259,12 +261,18 @@ TEST_F(BrowserWindow, ReloadingThePluginsKeepsTheWorkingSet) {
   ClickRow(browser_->InactiveList(), browser_->InactiveList()->ShownRow(1));  // spare
   RightClickChoose(browser_->InactiveList(), browser_->InactiveList()->ShownRow(1),
                    "Activate Selection");
-  // The reload command: the browser closes, the archives reload, the browser comes back.
-  CloseArchiveBrowser();
+  // The reload command: the browser closes, the archives reload, the browser comes back and
+  // restores the working set it saved.
+  TheStartupHooks().open_archive_browser = [] { ShowArchiveBrowser(); };
+  TheStartupHooks().close_archive_browser = [] { CloseArchiveBrowser(); };
+  ArchiveBrowser* old_browser = browser_;
+  ASSERT_TRUE(RunRootCommand(kCmdReloadPluginsFolder));
+  EXPECT_TRUE(old_browser->IsClosed());
+  browser_ = TheArchiveBrowser();
+  ASSERT_TRUE(browser_);
+  EXPECT_NE(browser_, old_browser);
   Frame();
-  TheCodex().ReloadArchives();
-  browser_ = ShowArchiveBrowser();
-  Frame();
+  TheStartupHooks() = StartupHooks();
   std::vector<std::string> active_names, inactive_names;
   for (size_t i = 0; i < browser_->ActiveList()->ShownCount(); ++i)
     active_names.push_back(browser_->ActiveList()->ShownRow(i)->text);

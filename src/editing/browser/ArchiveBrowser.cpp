@@ -184,6 +184,7 @@ void ArchiveBrowser::Layout() {
 void ArchiveBrowser::WillClose() {
   ThePrefs().SetWindowPlacement(*this, kPlacementKey);
   placement_saved_ = true;
+  model_->StopListening();
   if (g_browser == this) g_browser = nullptr;
 }
 
@@ -194,7 +195,7 @@ void ArchiveBrowser::Idle() {
 // ---- Mirroring the model
 
 void ArchiveBrowser::Sync() {
-  if (!model_ || syncing_) return;
+  if (!model_ || syncing_ || IsClosed()) return;
   syncing_ = true;
   if (shown_lists_version_ != model_->ArchiveListVersion()) {
     shown_lists_version_ = model_->ArchiveListVersion();

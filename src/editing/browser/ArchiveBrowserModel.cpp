@@ -185,6 +185,10 @@ ArchiveBrowserModel::ArchiveBrowserModel(Codex& codex, Prefs& prefs, BrowserUi& 
 }
 
 ArchiveBrowserModel::~ArchiveBrowserModel() {
+  StopListening();
+}
+
+void ArchiveBrowserModel::StopListening() {
   codex_.SetCodexListener(&ArchiveBrowserModel::Listener, this, false);
 }
 

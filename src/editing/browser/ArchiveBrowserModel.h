@@ -161,6 +161,9 @@ class ArchiveBrowserModel {
   void Delete();
   void ToggleHiddenGroups();
 
+  // A closed browser stops following the Codex before it is deleted (archives may be unloaded
+  // in between).
+  void StopListening();
   // The Codex listener.
   static void Listener(void* context, ArchiveRecord* archive, TagRecord* record, int event);
   void OnCodexEvent(ArchiveRecord* archive, TagRecord* record, int event);
