@@ -14,9 +14,6 @@
 namespace brae {
 namespace {
 
-constexpr int kArchives = 40;
-constexpr int kTagsPerArchive = 2500;  // 100,000 distinct tags in all
-
 TagEdit* NoEditor(TagRecord*) {
   return nullptr;
 }
@@ -25,21 +22,9 @@ const std::string& Installation() {
   static const std::string root = [] {
     std::string dir = (std::filesystem::temp_directory_path() / "brae-bench-browser").string();
     std::filesystem::remove_all(dir);
-    demo::DemoGame game;
-    const TagGroup* groups = TagGroupTable();
-    for (int a = 0; a < kArchives; ++a) {
-      demo::DemoArchive& archive =
-          game.Archive("plugins", "archive" + std::to_string(a), 6, uint16_t(100 + a));
-      for (int t = 0; t < kTagsPerArchive; ++t) {
-        demo::DemoTag tag;
-        tag.group = groups[(t + a) % kTagGroupCount].code;
-        tag.subgroup = uint32_t(a * kTagsPerArchive + t);
-        tag.name = "Tag " + std::to_string(a) + "." + std::to_string(t);
-        tag.data.assign(16, uint8_t(t));
-        archive.tags.push_back(tag);
-      }
-    }
+    demo::DemoGame game = demo::MakeLargeGame({});
     if (!game.Write(dir)) std::abort();
+    const TagGroup* groups = TagGroupTable();
     for (int i = 0; i < kTagGroupCount; ++i) SetGroupEditorFactory(groups[i].code, &NoEditor);
     return dir;
   }();

@@ -21,29 +21,7 @@ const std::string& Installation() {
   static const std::string root = [] {
     std::string dir = (std::filesystem::temp_directory_path() / "brae-bench-install").string();
     std::filesystem::remove_all(dir);
-    demo::DemoGame game;
-    const TagGroup* groups = TagGroupTable();
-    for (int a = 0; a < kArchives; ++a) {
-      demo::DemoArchive& archive =
-          game.Archive(a < 4 ? "tags" : "plugins", "archive" + std::to_string(a), a < 4 ? 2 : 6,
-                       uint16_t(100 + a));
-      for (int t = 0; t < kTagsPerArchive; ++t) {
-        demo::DemoTag tag;
-        tag.group = groups[(t + a) % kTagGroupCount].code;
-        tag.subgroup = uint32_t(a * kTagsPerArchive + t) / 2;  // neighbours shadow each other
-        tag.name = "Tag " + std::to_string(a) + "." + std::to_string(t);
-        tag.data.assign(16, uint8_t(t));
-        archive.tags.push_back(tag);
-      }
-    }
-    for (int i = 0; i < 20; ++i) {
-      demo::DemoTag tag;
-      tag.group = demo::Code("text");
-      tag.subgroup = 0x70000000u + uint32_t(i);
-      tag.name = "Local " + std::to_string(i);
-      tag.data.assign(32, 'x');
-      game.AddLocal(tag);
-    }
+    demo::DemoGame game = demo::MakeLargeGame({kArchives, kTagsPerArchive, true, 20});
     if (!game.Write(dir)) std::abort();
     return dir;
   }();

@@ -86,9 +86,12 @@ void Codex::GetEffectiveHeader(const TagRecord* record, TagHeader* out) const {
 }
 
 std::string Codex::GetLocationName(const TagRecord* record) const {
-  const TagInstance* instance = GetEffectiveInstance(record);
+  return LocationNameOf(GetEffectiveInstance(record));
+}
+
+const char* Codex::LocationNameOf(const TagInstance* instance) {
   if (!instance) return "unknown";
-  if (instance->archive) return instance->archive->file_name;
+  if (instance->archive) return instance->archive->file_name.c_str();
   if (instance->rank == kLocalRank) return "local folder";
   return "unknown";
 }

@@ -91,6 +91,8 @@ class Codex : public TagidRegistry {
   bool HasEffectiveInstance(const TagRecord* record) const { return GetEffectiveInstance(record); }
   void GetEffectiveHeader(const TagRecord* record, TagHeader* out) const;
   std::string GetLocationName(const TagRecord* record) const;
+  // The same for an instance already looked up (none gives "unknown").
+  static const char* LocationNameOf(const TagInstance* instance);
   void ListTags(std::vector<TagRecord*>* out) const;
   void ListLocalTags(std::vector<TagRecord*>* out) const;
   void ListTagsOfGroup(uint32_t group, std::vector<TagRecord*>* out) const;

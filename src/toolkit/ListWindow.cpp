@@ -14,7 +14,9 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 #include "toolkit/Font.h"
 #include "toolkit/Frame.h"
@@ -61,6 +63,23 @@ int CompareCells(const std::string& a, const std::string& b) {
   if (LooksNumeric(a, &x) && LooksNumeric(b, &y)) return x < y ? -1 : (x > y ? 1 : 0);
   return strcasecmp(a.c_str(), b.c_str());
 }
+
+// A cell worked out once per sort: its lower-case text and, when it is one, its number. Keys
+// compare exactly as CompareCells compares the texts they were made from.
+struct CellKey {
+  bool numeric = false;
+  double number = 0;
+  std::string lower;
+
+  explicit CellKey(const std::string& text) : lower(text) {
+    numeric = LooksNumeric(text, &number);
+    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+  }
+  int Compare(const CellKey& o) const {
+    if (numeric && o.numeric) return number < o.number ? -1 : (number > o.number ? 1 : 0);
+    return std::strcmp(lower.c_str(), o.lower.c_str());
+  }
+};
 
 const std::string kEmpty;
 
@@ -200,6 +219,11 @@ void ListWindow::SetCell(ListRow* row, int column, const char* text) {
   if (row->cells.size() <= i) row->cells.resize(i + 1);
   row->cells[i] = text ? text : "";
   InvalidateClient();
+}
+
+std::string ListWindow::CellText(const ListRow* row, int column) const {
+  if (cell_text && row->cells.empty()) return cell_text(row, column);
+  return row->Cell(column);
 }
 
 void ListWindow::DeleteTree(ListRow* row) {
@@ -406,25 +430,55 @@ int ListWindow::AddColumn(const char* title, int width, uint32_t flags) {
   return static_cast<int>(columns_.size()) - 1;
 }
 
-bool ListWindow::LessBySortKeys(const ListRow* a, const ListRow* b) const {
-  for (int c : sort_order_) {
-    int cmp = CompareCells(a->Cell(c), b->Cell(c));
+bool ListWindow::LessBySortKeys(const ListRow* a, const ListRow* b, size_t from_key) const {
+  for (size_t k = from_key; k < sort_order_.size(); ++k) {
+    int c = sort_order_[k];
+    int cmp = CompareCells(CellText(a, c), CellText(b, c));
     if (cmp)
       return (columns_[static_cast<size_t>(c)].flags & kColumnDescending) ? cmp > 0 : cmp < 0;
   }
   return false;
 }
 
+// The first sort keys of every row are worked out once; the later ones only break ties.
 void ListWindow::SortChildren(std::vector<ListRow*>* rows) {
-  std::stable_sort(rows->begin(), rows->end(),
-                   [this](const ListRow* a, const ListRow* b) { return LessBySortKeys(a, b); });
+  struct Entry {
+    ListRow* row;
+    std::vector<CellKey> keys;
+  };
+  constexpr size_t kCachedKeys = 3;
+  const size_t cached = std::min(kCachedKeys, sort_order_.size());
+  std::vector<Entry> entries;
+  entries.reserve(rows->size());
+  for (ListRow* r : *rows) {
+    Entry e{r, {}};
+    e.keys.reserve(cached);
+    for (size_t k = 0; k < cached; ++k) e.keys.emplace_back(CellText(r, sort_order_[k]));
+    entries.push_back(std::move(e));
+  }
+  std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+    for (size_t k = 0; k < cached; ++k) {
+      int cmp = a.keys[k].Compare(b.keys[k]);
+      if (cmp)
+        return (columns_[static_cast<size_t>(sort_order_[k])].flags & kColumnDescending) ? cmp > 0
+                                                                                         : cmp < 0;
+    }
+    return LessBySortKeys(a.row, b.row, cached);
+  });
+  for (size_t i = 0; i < entries.size(); ++i) (*rows)[i] = entries[i].row;
   for (ListRow* r : *rows)
     if (r->children.size() > 1) SortChildren(&r->children);
 }
 
+void ListWindow::SetColumnPriority(int column, int priority) {
+  if (column >= 0 && column < ColumnCount())
+    columns_[static_cast<size_t>(column)].priority = priority;
+}
+
 void ListWindow::Sort() {
   sort_order_.clear();
-  for (size_t i = 0; i < columns_.size(); ++i) sort_order_.push_back(static_cast<int>(i));
+  for (size_t i = 0; i < columns_.size(); ++i)
+    if (columns_[i].priority >= 0) sort_order_.push_back(static_cast<int>(i));
   std::stable_sort(sort_order_.begin(), sort_order_.end(), [this](int a, int b) {
     return columns_[static_cast<size_t>(a)].priority < columns_[static_cast<size_t>(b)].priority;
   });
@@ -437,8 +491,9 @@ void ListWindow::SortBy(int column, bool descending) {
   if (columns_.empty() && column == 0) AddColumn("", std::max(client.Width(), 100));
   if (column < 0 || column >= ColumnCount()) return;
   ListColumn& chosen = columns_[static_cast<size_t>(column)];
+  if (chosen.priority < 0) chosen.priority = ColumnCount();  // joins the sort keys first
   for (ListColumn& c : columns_)
-    if (c.priority < chosen.priority) ++c.priority;
+    if (c.priority >= 0 && c.priority < chosen.priority) ++c.priority;
   chosen.priority = 0;
   chosen.flags =
       descending ? (chosen.flags | kColumnDescending) : (chosen.flags & ~kColumnDescending);
@@ -708,7 +763,7 @@ void ListWindow::DrawRow(ListRow* row, const Rect& r, int) {
     int right = left + columns_[i].width;
     int from = first ? text_left : left + 4;
     if (right > 0 && left < r.x1)
-      DrawTextInRect(this, row->Cell(static_cast<int>(i)).c_str(),
+      DrawTextInRect(this, CellText(row, static_cast<int>(i)).c_str(),
                      Rect(from, r.y0, right - 2, r.y1), kTextCentreVertically | kTextShadow);
     left = right;
     first = false;

@@ -47,7 +47,7 @@ struct ListRow {
 
   bool IsSelected() const { return flags & kRowSelected; }
   bool IsExpanded() const { return flags & kRowExpanded; }
-  // The text shown in a column (0 is the row's own text).
+  // The text stored for a column (0 is the row's own text).
   const std::string& Cell(int column) const;
 
  private:
@@ -60,7 +60,7 @@ struct ListColumn {
   std::string title;
   int width = 100;
   uint32_t flags = 0;
-  int priority = 0;  // 0 is the first sort key
+  int priority = 0;  // 0 is the first sort key; a column below 0 takes no part in sorting
 };
 
 class ListWindow : public ScrollableWindow {
@@ -80,6 +80,11 @@ class ListWindow : public ScrollableWindow {
   // ---- rows ----
   ListRow* AddRow(ListRow* parent, const char* text, uint32_t flags = 0, int value = 0);
   void SetCell(ListRow* row, int column, const char* text);
+  // Rows without stored cells take every column's text from this hook when it is set, so a
+  // list of many rows formats only what is drawn or compared.
+  std::function<std::string(const ListRow* row, int column)> cell_text;
+  // The text shown in a column: the stored one, or the hook's.
+  std::string CellText(const ListRow* row, int column) const;
   void RemoveRow(ListRow* row);
   void Clear();
   void Expand(ListRow* row);
@@ -104,6 +109,7 @@ class ListWindow : public ScrollableWindow {
   int AddColumn(const char* title, int width, uint32_t flags = 0);
   int ColumnCount() const { return static_cast<int>(columns_.size()); }
   const ListColumn& Column(int index) const { return columns_[index]; }
+  void SetColumnPriority(int column, int priority);
   // Makes the column the first sort key (with the given direction) and sorts.
   void SortBy(int column, bool descending);
   void Sort();
@@ -154,7 +160,7 @@ class ListWindow : public ScrollableWindow {
   void ClearDropMarker();
   void DrawHeader();
   void DrawRow(ListRow* row, const Rect& r, int text_x0);
-  bool LessBySortKeys(const ListRow* a, const ListRow* b) const;
+  bool LessBySortKeys(const ListRow* a, const ListRow* b, size_t from_key) const;
   void SortChildren(std::vector<ListRow*>* rows);
 
   uint32_t style_;

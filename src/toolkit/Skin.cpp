@@ -152,6 +152,25 @@ void Skin::QueueImage(int slot, int dx, int dy, int dw, int dh, int mode, uint32
   if (img) QueueSprite(slot, 0, 0, img->width, img->height, dx, dy, dw, dh, mode, colour);
 }
 
+void Skin::QueueNineSlice(int slot, int border, int dx, int dy, int dw, int dh, uint32_t colour) {
+  const SkinImage* img = Image(slot);
+  if (!img || dw <= 0 || dh <= 0) return;
+  int b = std::min({border, img->width / 2, img->height / 2, dw / 2, dh / 2});
+  if (b <= 0) {
+    QueueImage(slot, dx, dy, dw, dh, kSpriteStretch, colour);
+    return;
+  }
+  const int sx[3] = {0, b, img->width - b}, sw[3] = {b, img->width - 2 * b, b};
+  const int sy[3] = {0, b, img->height - b}, sh[3] = {b, img->height - 2 * b, b};
+  const int tx[3] = {dx, dx + b, dx + dw - b}, tw[3] = {b, dw - 2 * b, b};
+  const int ty[3] = {dy, dy + b, dy + dh - b}, th[3] = {b, dh - 2 * b, b};
+  for (int row = 0; row < 3; ++row)
+    for (int col = 0; col < 3; ++col)
+      if (sw[col] > 0 && sh[row] > 0 && tw[col] > 0 && th[row] > 0)
+        QueueSprite(slot, sx[col], sy[row], sw[col], sh[row], tx[col], ty[row], tw[col], th[row],
+                    kSpriteStretch, colour);
+}
+
 void Skin::FlushSprites() {
   if (queue_.empty()) return;
   std::stable_sort(queue_.begin(), queue_.end(), [](const Sprite& a, const Sprite& b) {

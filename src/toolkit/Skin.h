@@ -45,6 +45,10 @@ class Skin {
   // Queues the whole image, stretched or tiled over the destination.
   void QueueImage(int slot, int dx, int dy, int dw, int dh, int mode = kSpriteStretch,
                   uint32_t colour = 0xFFFFFFFFu);
+  // Queues the image as nine pieces: corners of border pixels kept at their size, edges and
+  // middle stretched, so a framed box keeps a thin frame at any size.
+  void QueueNineSlice(int slot, int border, int dx, int dy, int dw, int dh,
+                      uint32_t colour = 0xFFFFFFFFu);
   // Draws everything queued, one batch per atlas texture.
   void FlushSprites();
   size_t QueuedSprites() const { return queue_.size(); }

@@ -612,7 +612,7 @@ void TextBox::DrawContent() {
   if (editable_) {
     Skin* skin = Ui().skin;
     if (skin && skin->Image(kSkinTextField)) {
-      skin->QueueImage(kSkinTextField, 0, 0, r.x1, r.y1);
+      skin->QueueNineSlice(kSkinTextField, 2, 0, 0, r.x1, r.y1);
       skin->FlushSprites();
     } else {
       SetColor(kFieldColour);

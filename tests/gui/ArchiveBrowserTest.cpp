@@ -152,7 +152,7 @@ TEST_F(BrowserWindow, ShowsArchivesAndTagsAndOpensWithEnter) {
   ListRow* local = TagRow("loca");
   ASSERT_TRUE(local);
   EXPECT_EQ(local->colour, 0xFF0090FFu);  // orange, red in the low byte
-  EXPECT_EQ(local->Cell(13), "local folder");
+  EXPECT_EQ(tree->CellText(local, 13), "local folder");
   EXPECT_EQ(TagRow("mold")->colour, 0xFF7F7F7Fu);
   test::SaveScreenshot("archive-browser");
 
@@ -218,7 +218,7 @@ TEST_F(BrowserWindow, TagTreeMenuCopiesToLocal) {
   TheCodex().PollLocalFolder(true);
   Frame();
   ASSERT_TRUE(TagRow("aaaa"));
-  EXPECT_EQ(TagRow("aaaa")->Cell(13), "local folder");
+  EXPECT_EQ(browser_->TagTree()->CellText(TagRow("aaaa"), 13), "local folder");
 }
 
 TEST_F(BrowserWindow, ArchiveMenuDeactivatesTheSelection) {

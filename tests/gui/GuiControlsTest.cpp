@@ -94,6 +94,23 @@ TEST_F(GuiControls, ButtonsAndCheckBoxesByMouseAndKeyboard) {
   EXPECT_EQ(hits.values, (std::vector<int>{1, 3, 3}));
 }
 
+// A large edit box keeps a thin frame: its field colour reaches to a few pixels from the edge
+// (a stretched frame picture grew a wide grey band with the box).
+TEST_F(GuiControls, LargeTextBoxKeepsAThinFrame) {
+  auto* box = Place(new TextBox(kTextMultiLineEdit, panel), 10, 10, 560, 380);
+  Frame();
+  Rect r = box->ClientRect();
+  Pixel centre = At((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
+  for (Point p : {Point{r.x0 + 4, r.y1 - 4}, Point{r.x1 - 4, r.y0 + 4}, Point{r.x1 - 4, r.y1 - 4},
+                  Point{(r.x0 + r.x1) / 2, r.y1 - 3}}) {
+    Pixel near_edge = At(p.x, p.y);
+    EXPECT_EQ(near_edge.r, centre.r) << p.x << "," << p.y;
+    EXPECT_EQ(near_edge.g, centre.g) << p.x << "," << p.y;
+    EXPECT_EQ(near_edge.b, centre.b) << p.x << "," << p.y;
+  }
+  EXPECT_LT(centre.r, 60);  // the dark field, not the frame's grey
+}
+
 TEST_F(GuiControls, TextBoxesTypeSelectByMouseAndScroll) {
   auto* line = new TextBox(kTextSingleLine, panel);
   Place(line, 20, 20, 200, 22);

@@ -1,4 +1,9 @@
 // Lists, grids, scroll bars, splitters, tabs and menus driven as a user drives them, without GL.
+#include <strings.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -227,6 +232,79 @@ TEST_F(Containers, HeaderPressesSortByPriority) {
             "31"
             "04"
             "2");
+}
+
+// Rows whose cells come from the hook sort exactly as rows with stored cells: by every column
+// that has a priority (numbers as numbers, words without regard to case), ties broken by the
+// later keys too, and a column without priority ignored.
+TEST_F(Containers, HookedCellsSortLikeStoredCellsOnEveryKey) {
+  const int kColumns = 5, kRows = 300;
+  const char* words[] = {"apple", "Apple", "b", "-3", "10", "9.5", "", "Zed", "ä", "1e1"};
+  std::vector<std::vector<std::string>> table(kRows);
+  unsigned seed = 7;
+  for (auto& cells : table)
+    for (int c = 0; c < kColumns; ++c)
+      cells.push_back(words[((seed = seed * 1103515245u + 12345u) >> 16) % 10]);
+  auto make = [&](bool hooked) {
+    auto* list = new ListWindow(kListColumnHeader, kWindowVisible);
+    for (int c = 0; c < kColumns; ++c) list->AddColumn("c", 40);
+    list->SetColumnPriority(2, -1);
+    if (hooked)
+      list->cell_text = [&](const ListRow* row, int column) {
+        return table[size_t(row->value)][size_t(column)];
+      };
+    for (int r = 0; r < kRows; ++r) {
+      ListRow* row = list->AddRow(nullptr, hooked ? "" : table[size_t(r)][0].c_str(), 0, r);
+      if (!hooked)
+        for (int c = 1; c < kColumns; ++c)
+          list->SetCell(row, c, table[size_t(r)][size_t(c)].c_str());
+    }
+    return list;
+  };
+  ListWindow* stored = make(false);
+  ListWindow* hooked = make(true);
+  auto order = [](ListWindow* list) {
+    std::vector<int> out;
+    for (size_t i = 0; i < list->ShownCount(); ++i) out.push_back(list->ShownRow(i)->value);
+    return out;
+  };
+  auto number = [](const std::string& s, double* v) {
+    if (s.empty() || !(isdigit(static_cast<unsigned char>(s[0])) || (s[0] == '-' && s.size() > 1)))
+      return false;
+    char* end = nullptr;
+    *v = std::strtod(s.c_str(), &end);
+    return *end == 0;
+  };
+  for (int column : {4, 1, 3, 0}) {
+    for (bool descending : {false, true}) {
+      stored->SortBy(column, descending);
+      hooked->SortBy(column, descending);
+      EXPECT_EQ(order(stored), order(hooked)) << column;
+      std::vector<int> keys;
+      for (int c = 0; c < kColumns; ++c)
+        if (stored->Column(c).priority >= 0) keys.push_back(c);
+      std::sort(keys.begin(), keys.end(), [&](int a, int b) {
+        return stored->Column(a).priority < stored->Column(b).priority;
+      });
+      EXPECT_EQ(keys.size(), 4u);
+      std::vector<int> shown = order(hooked);
+      for (size_t i = 1; i < shown.size(); ++i) {
+        const auto& a = table[size_t(shown[i - 1])];
+        const auto& b = table[size_t(shown[i])];
+        int cmp = 0;
+        for (int k : keys) {
+          double x, y;
+          cmp = number(a[size_t(k)], &x) && number(b[size_t(k)], &y)
+                    ? (x < y ? -1 : x > y)
+                    : strcasecmp(a[size_t(k)].c_str(), b[size_t(k)].c_str());
+          if (stored->Column(k).flags & kColumnDescending) cmp = -cmp;
+          if (cmp) break;
+        }
+        ASSERT_LE(cmp, 0) << "rows " << shown[i - 1] << " and " << shown[i] << " out of order";
+      }
+    }
+  }
+  EXPECT_EQ(hooked->CellText(hooked->ShownRow(0), 2), table[size_t(hooked->ShownRow(0)->value)][2]);
 }
 
 TEST_F(Containers, DoubleClickAndSingleClickActivate) {

@@ -83,4 +83,15 @@ std::vector<DemoTag> DemoTextTags();
 // The whole demo game, as mkdemo writes it.
 DemoGame MakeDemoGame();
 
+// A large installation: archives of generated tags over every group (kind 6 add-ons; with
+// shadowing the first four are kind 2 and neighbouring tags share an identity), plus loose
+// text tags in the local folder.
+struct LargeGameShape {
+  int archives = 40;
+  int tags_per_archive = 2500;  // 100,000 tags in all
+  bool shadowing = false;
+  int local_tags = 0;
+};
+DemoGame MakeLargeGame(const LargeGameShape& shape);
+
 }  // namespace brae::demo

@@ -1,17 +1,21 @@
-// mkdemo GAMEDIR: writes the demo Vorn II game folder.
+// mkdemo [--large] GAMEDIR: writes the demo Vorn II game folder (or a 100,000-tag one).
 #include <cstdio>
+#include <cstring>
 
 #include "mkdemo/DemoGame.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: mkdemo GAMEDIR\n");
+  const bool large = argc == 3 && std::strcmp(argv[1], "--large") == 0;
+  if (argc != 2 && !large) {
+    std::fprintf(stderr, "usage: mkdemo [--large] GAMEDIR\n");
     return 2;
   }
-  if (!brae::demo::MakeDemoGame().Write(argv[1])) {
-    std::fprintf(stderr, "mkdemo: could not write the demo game folder '%s'\n", argv[1]);
+  const char* folder = argv[argc - 1];
+  brae::demo::DemoGame game = large ? brae::demo::MakeLargeGame({}) : brae::demo::MakeDemoGame();
+  if (!game.Write(folder)) {
+    std::fprintf(stderr, "mkdemo: could not write the demo game folder '%s'\n", folder);
     return 2;
   }
-  std::printf("%s\n", argv[1]);
+  std::printf("%s\n", folder);
   return 0;
 }

@@ -98,7 +98,8 @@ ArchiveBrowser* ShowArchiveBrowser() {
   g_browser->Sync();
   g_browser->SetFlags(g_browser->Flags() | kWindowVisible);
   g_browser->BringToFront();
-  g_browser->SetFocus();
+  // The keyboard lands in the filter field: typing narrows the tree at once, Tab reaches it.
+  g_browser->FilterField()->SetFocus();
   return g_browser;
 }
 
@@ -152,7 +153,13 @@ void ArchiveBrowser::BuildChildren() {
   for (int i = 0; i < kTagTreeColumnCount; ++i) {
     const TagTreeColumn& c = kTagTreeColumns[i];
     tag_tree_->AddColumn(c.title, c.width, c.shown ? 0u : uint32_t(kColumnHidden));
+    tag_tree_->SetColumnPriority(i, TagColumnSortPriority(i));
   }
+  // Tag rows store no text: their cells are formatted from the model's rows when drawn.
+  tag_tree_->cell_text = [this](const ListRow* row, int column) {
+    const TagItem* item = model_ ? model_->FindItem(RecordOf(row)) : nullptr;
+    return item ? FormatTagColumn(item->row, column) : std::string();
+  };
   inner_->SetPane(0, active_list_, 40);
   inner_->SetPane(1, inactive_list_, 40);
   outer_->SetPane(0, inner_, 80);
@@ -164,6 +171,9 @@ void ArchiveBrowser::BuildChildren() {
   tag_tree_->row_activated.Connect(this, &ArchiveBrowser::OnTagActivated);
   tag_tree_->delete_requested.Connect(this, &ArchiveBrowser::OnTagDelete);
   filter_->changed.Connect(this, &ArchiveBrowser::OnFilterChanged);
+  // Tab moves the keyboard between the filter field and the tag tree.
+  Window* ring[] = {filter_, tag_tree_};
+  SetTabOrder(ring, 2);
 }
 
 void ArchiveBrowser::Layout() {
@@ -247,9 +257,6 @@ void ArchiveBrowser::FillTagTree() {
 }
 
 void ArchiveBrowser::FillRow(ListRow* row, const TagItem& item) {
-  row->text = FormatTagColumn(item.row, 0);
-  for (int c = 1; c < kTagTreeColumnCount; ++c)
-    tag_tree_->SetCell(row, c, FormatTagColumn(item.row, c).c_str());
   row->colour = PackColour(item.TextColour());
 }
 

@@ -42,6 +42,21 @@ std::string Lower(const std::string& text) {
   return out;
 }
 
+char LowerChar(char c) {
+  return char(std::tolower(static_cast<unsigned char>(c)));
+}
+
+// The filter's key without allocating: the lower-case name, a newline, the lower-case tagid.
+void FillFilterKey(const TagHeader& header, uint32_t subgroup, char (&key)[40]) {
+  size_t n = 0;
+  for (size_t i = 0; i < sizeof header.name && header.name[i]; ++i)
+    key[n++] = LowerChar(header.name[i]);
+  key[n++] = '\n';
+  // A zero byte in a tagid becomes one no typed filter holds.
+  for (char c : FourCCToString(subgroup)) key[n++] = c ? LowerChar(c) : '\x7f';
+  key[n] = 0;
+}
+
 std::string Printf(const char* format, const std::string& text) {
   char buffer[512];
   std::snprintf(buffer, sizeof buffer, format, text.c_str());
@@ -360,6 +375,17 @@ bool ArchiveBrowserModel::IsShown(const TagRecord* record) const {
 }
 
 void ArchiveBrowserModel::CollectSelectedRecords(std::vector<TagRecord*>* out) const {
+  // The index lists each record once; archives (several foundation ones, say) and several
+  // selected items may name one twice.
+  size_t sources = 0;
+  bool from_index = true;
+  for (const ArchiveItem& item : active_) {
+    if (!item.selected) continue;
+    ++sources;
+    from_index = from_index && (item.special == SpecialArchive::kCombined ||
+                                item.special == SpecialArchive::kLocal);
+  }
+  const bool unique = sources == 1 && from_index;
   std::unordered_set<TagRecord*> seen;
   std::vector<TagRecord*> list;
   for (const ArchiveItem& item : active_) {
@@ -384,7 +410,7 @@ void ArchiveBrowserModel::CollectSelectedRecords(std::vector<TagRecord*>* out) c
         break;
     }
     for (TagRecord* record : list)
-      if (record && seen.insert(record).second) out->push_back(record);
+      if (record && (unique || seen.insert(record).second)) out->push_back(record);
   }
 }
 
@@ -412,42 +438,34 @@ bool ArchiveBrowserModel::IsCollected(const TagRecord* record) const {
 }
 
 void ArchiveBrowserModel::RebuildTagTree() {
-  for (auto it = items_.begin(); it != items_.end();) {
-    if (!IsShown(it->first))
-      it = items_.erase(it);
-    else
-      ++it;
-  }
   std::vector<TagRecord*> collected;
   CollectSelectedRecords(&collected);
-  std::unordered_set<const TagRecord*> keep;
-  keep.reserve(collected.size());
+  // Items not collected this time go; marking avoids a set of 100,000 pointers.
+  const uint64_t mark = ++rebuild_mark_;
   for (TagRecord* record : collected) {
     if (!IsShown(record)) continue;
-    keep.insert(record);
     TagItem& item = items_[record];
     item.record = record;
+    item.mark = mark;
     FillItem(item);
   }
-  for (auto it = items_.begin(); it != items_.end();) {
-    if (!keep.count(it->first))
-      it = items_.erase(it);
-    else
-      ++it;
-  }
+  for (auto it = items_.begin(); it != items_.end();)
+    it = it->second.mark == mark ? std::next(it) : items_.erase(it);
   TreeChanged();
 }
 
 void ArchiveBrowserModel::FillItem(TagItem& item) {
   TagRecord* record = item.record;
-  codex_.GetEffectiveHeader(record, &item.row.header);
+  const TagInstance* instance = codex_.GetEffectiveInstance(record);
+  if (instance)
+    item.row.header = instance->header;
+  else
+    codex_.GetEffectiveHeader(record, &item.row.header);
   std::memset(item.row.location, 0, sizeof item.row.location);
-  std::string location = codex_.GetLocationName(record);
-  std::memcpy(item.row.location, location.data(),
-              std::min(location.size(), sizeof item.row.location - 1));
+  std::strncpy(item.row.location, Codex::LocationNameOf(instance), sizeof item.row.location - 1);
   item.has_local = record->local != nullptr;
   item.dimmed = ComputeDimmed(item);
-  item.filter_key = Lower(item.row.header.Name()) + "\n" + Lower(FourCCToString(record->subgroup));
+  FillFilterKey(item.row.header, record->subgroup, item.filter_key);
 }
 
 bool ArchiveBrowserModel::ComputeDimmed(TagItem& item) {
@@ -549,7 +567,7 @@ const std::vector<GroupView>& ArchiveBrowserModel::VisibleGroups() {
       view.tags = tags;
     } else if (!match_none) {
       for (TagItem* item : tags)
-        if (item->filter_key.find(filter_) != std::string::npos) view.tags.push_back(item);
+        if (std::strstr(item->filter_key, filter_.c_str())) view.tags.push_back(item);
     }
     if (view.tags.empty()) continue;
     char label[128];

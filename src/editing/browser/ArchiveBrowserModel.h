@@ -77,7 +77,8 @@ struct TagItem {
   bool dimmed = false;
   bool has_local = false;
   bool selected = false;
-  std::string filter_key;  // lower-case name, "\n", lower-case tagid
+  char filter_key[40] = {};  // lower-case name, "\n", lower-case tagid
+  uint64_t mark = 0;         // the rebuild that last collected it
   Colour TextColour() const;
 };
 
@@ -199,6 +200,7 @@ class ArchiveBrowserModel {
   bool order_dirty_ = true;
   std::vector<const TagRecord*> changed_rows_;
   bool groups_dirty_ = true;
+  uint64_t rebuild_mark_ = 0;
   uint64_t tree_version_ = 0;
   uint64_t lists_version_ = 0;
 };
