@@ -12,6 +12,7 @@
 #include <string>
 
 #include "GuiHarness.h"
+#include "ProgramFolder.h"
 #include "TempDir.h"
 #include "app/LogViewer.h"
 #include "app/RootMenu.h"
@@ -27,6 +28,7 @@ namespace brae {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ProgramFolder;
 
 TEST(StartupPrefs, WindowSizeFallsBackAndClamps) {
   Prefs& prefs = ThePrefs();
@@ -66,24 +68,6 @@ TEST(StartupPrefs, SplashPolicy) {
   EXPECT_EQ(value, 2);
   prefs.Clear();
 }
-
-// A program folder with res/ (the generated resources), a demo game and a preferences file.
-class ProgramFolder {
- public:
-  explicit ProgramFolder(const std::string& prefs_text) {
-    std::string res = dir.Path() + "/res";
-    fs::create_directories(res);
-    std::string built = std::string(BRAE_BUILD_DIR) + "/bin/res/";
-    for (const char* name : {"plume.braefont", "texturepack", "brae.bmp"})
-      fs::create_symlink(built + name, res + "/" + name);
-    game = dir.Path() + "/game";
-    EXPECT_TRUE(demo::MakeDemoGame().Write(game));
-    test::WriteFile(res + "/prefs.txt", "VornPath \"" + game + "/\"\n" + prefs_text);
-  }
-  std::string Prefs() const { return test::ReadFile(dir.Path() + "/res/prefs.txt"); }
-  test::TempDir dir;
-  std::string game;
-};
 
 bool HasDisplay() {
   return std::getenv("DISPLAY") != nullptr;
@@ -324,52 +308,6 @@ namespace {
 
 // The whole path of real input: X11 key presses through GLFW, the key translator, the global
 // Alt+F4, the quit question answered with Enter, and the preferences written at shutdown.
-TEST(ProgramProcess, QuitsByRealKeyPresses) {
-  if (!HasDisplay() || std::system("command -v xdotool >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "needs a display and xdotool";
-  ProgramFolder folder("ShowSplash 0\n");
-  std::string program = folder.dir.Path() + "/brae";
-  fs::copy_file(std::string(BRAE_BUILD_DIR) + "/bin/brae", program);
-  fs::permissions(program, fs::perms::owner_all);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  // Events go to the program's own window, whichever window has the focus (tests run side by
-  // side on one display).
-  std::string id;
-  // Found by its process id: other tests may have windows titled "Brae" open meanwhile.
-  std::string find =
-      "timeout 20 xdotool search --sync --pid " + std::to_string(pid) + " 2>/dev/null";
-  FILE* search = popen(find.c_str(), "r");
-  ASSERT_TRUE(search);
-  char line[64] = {};
-  if (std::fgets(line, sizeof line, search)) id = std::string(line, std::strcspn(line, "\n"));
-  pclose(search);
-  EXPECT_FALSE(id.empty());
-  usleep(500000);
-  std::string keys = "xdotool key --window " + id + " alt+F4 >/dev/null 2>&1";
-  EXPECT_EQ(std::system(keys.c_str()), 0);
-  usleep(700000);
-  // The program may be gone before the key's release is sent: no check of xdotool's result.
-  keys = "xdotool key --window " + id + " Return >/dev/null 2>&1";
-  (void)!std::system(keys.c_str());
-  int status = -1;
-  for (int i = 0; i < 100; ++i) {
-    if (waitpid(pid, &status, WNOHANG) == pid) break;
-    usleep(100000);
-  }
-  if (!WIFEXITED(status)) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    FAIL() << "the program did not quit";
-  }
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_NE(folder.Prefs().find("OsWindowSizeX "), std::string::npos) << folder.Prefs();
-}
-
 }  // namespace
 }  // namespace brae
 
