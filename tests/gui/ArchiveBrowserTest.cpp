@@ -12,10 +12,13 @@
 #include "app/RootMenu.h"
 #include "app/Startup.h"
 #include "app/core/Prefs.h"
+#include "editing/TagEdit.h"
+#include "editing/TextEdit.h"
 #include "editing/browser/ArchiveBrowser.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/Codex.h"
 #include "tagstore/TagGroups.h"
+#include "toolkit/Input.h"
 #include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/TextBox.h"
@@ -174,6 +177,38 @@ TEST_F(BrowserWindow, ShowsArchivesAndTagsAndOpensWithEnter) {
   EXPECT_EQ(tree->Roots().size(), 4u);
   EXPECT_EQ(tree->SelectedCount(), 1u);
   EXPECT_TRUE(TagRow("mnew")->IsSelected());
+}
+
+// The browser and the real text editor together: Enter opens the tag, typing and Control+S
+// write the loose file, and the tree then shows the tag as the local folder's, in orange.
+TEST_F(BrowserWindow, SavedTextTagShowsAsLocalFolder) {
+  SetGroupEditorFactory(FourCC("text"), NewTextEdit);
+  TheArchiveBrowserHooks().open_tag = [](TagRecord* r) { OpenTag(r); };
+  ListWindow* tree = browser_->TagTree();
+  tree->SetFocus();
+  ClickRow(tree, TagRow("bbbb"));
+  Tap(kKeyEnter);
+  auto* editor = dynamic_cast<TextEdit*>(FindOpenEditor(FindAny("bbbb")));
+  ASSERT_TRUE(editor);
+  EXPECT_EQ(tree->CellText(TagRow("bbbb"), 13), "base");
+  for (char c : std::string("More ")) {
+    QueueCharEvent(static_cast<unsigned char>(c));
+    Frame();
+  }
+  EXPECT_TRUE(editor->IsDirty());
+  Key(kKeyLeftControl, true);
+  Tap('S');
+  Key(kKeyLeftControl, false);
+  EXPECT_FALSE(editor->IsDirty());
+  ASSERT_TRUE(fs::exists(dir_.Path() + "/local/text/Beta"));
+  Frame();  // the pump's poll of the local folder and the listener
+  TheCodex().PollLocalFolder(true);
+  Frame();
+  ASSERT_TRUE(TagRow("bbbb"));
+  EXPECT_EQ(tree->CellText(TagRow("bbbb"), 13), "local folder");
+  EXPECT_EQ(TagRow("bbbb")->colour, 0xFF0090FFu);
+  editor->Close();
+  Frame();
 }
 
 TEST_F(BrowserWindow, SelectingAnArchiveNarrowsTheTree) {
