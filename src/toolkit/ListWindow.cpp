@@ -497,6 +497,7 @@ void ListWindow::SortBy(int column, bool descending) {
   chosen.priority = 0;
   chosen.flags =
       descending ? (chosen.flags | kColumnDescending) : (chosen.flags & ~kColumnDescending);
+  sort_chosen_ = true;
   Sort();
 }
 

@@ -113,6 +113,8 @@ class ListWindow : public ScrollableWindow {
   // Makes the column the first sort key (with the given direction) and sorts.
   void SortBy(int column, bool descending);
   void Sort();
+  // Whether a sort order was chosen (SortBy); rows added later arrive unsorted until Sort().
+  bool HasChosenSortOrder() const { return sort_chosen_; }
 
   // ---- geometry ----
   void ScrollToRow(ListRow* row);
@@ -172,6 +174,7 @@ class ListWindow : public ScrollableWindow {
   ListRow* current_ = nullptr;
   std::vector<ListColumn> columns_;
   std::vector<int> sort_order_;  // column indices, first sort key first
+  bool sort_chosen_ = false;
   ListRow* drop_marker_ = nullptr;
   ListRow* press_row_ = nullptr;
   Point press_point_;

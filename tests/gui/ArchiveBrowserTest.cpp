@@ -211,6 +211,26 @@ TEST_F(BrowserWindow, SavedTextTagShowsAsLocalFolder) {
   Frame();
 }
 
+// A click on the "Name" header sorts by name descending; the order outlasts a rebuild.
+TEST_F(BrowserWindow, HeaderSortOutlastsARebuild) {
+  ListWindow* tree = browser_->TagTree();
+  auto text_names = [&] {
+    std::vector<std::string> names;
+    for (ListRow* root : tree->Roots())
+      if (root->Cell(3).rfind("Text", 0) == 0)
+        for (ListRow* row : root->children) names.push_back(tree->CellText(row, 3));
+    return names;
+  };
+  EXPECT_EQ(text_names(), (std::vector<std::string>{"Alpha", "Beta", "Local Text"}));
+  Rect client = tree->ClientRect();
+  Click(client.x0 + 40, client.y0 + 4);
+  EXPECT_EQ(text_names(), (std::vector<std::string>{"Local Text", "Beta", "Alpha"}));
+  tree->SetFocus();
+  Control('T');  // shows the hidden groups: a full rebuild
+  EXPECT_EQ(tree->Roots().size(), 4u);
+  EXPECT_EQ(text_names(), (std::vector<std::string>{"Local Text", "Beta", "Alpha"}));
+}
+
 TEST_F(BrowserWindow, SelectingAnArchiveNarrowsTheTree) {
   ListWindow* active = browser_->ActiveList();
   ClickRow(active, active->ShownRow(1));  // addon

@@ -253,6 +253,8 @@ void ArchiveBrowser::FillTagTree() {
       }
     }
   }
+  // A sort the user chose from the column headers outlasts the refill.
+  if (tag_tree_->HasChosenSortOrder()) tag_tree_->Sort();
   if (first_selected) tag_tree_->ScrollToRow(first_selected);
 }
 
