@@ -8,11 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "LargeInstallation.h"
 #include "app/ProgramHooks.h"
 #include "app/Startup.h"
 #include "editing/browser/ArchiveBrowser.h"
-#include "mkdemo/DemoGame.h"
-#include "tagstore/TagGroups.h"
 #include "toolkit/Input.h"
 #include "toolkit/UiState.h"
 
@@ -28,10 +27,10 @@ const std::string& ProgramFolder() {
     std::string dir = (fs::temp_directory_path() / "brae-bench-startup").string();
     fs::remove_all(dir);
     fs::create_directories(dir + "/res");
+    fs::create_symlink(bench::WriteLargeInstallation("brae-bench-startup-game"), dir + "/game");
     fs::path built = fs::read_symlink("/proc/self/exe").parent_path() / "res";
     for (const char* name : {"plume.braefont", "texturepack", "brae.bmp"})
       fs::create_symlink(built / name, fs::path(dir) / "res" / name);
-    if (!demo::MakeLargeGame({}).Write(dir + "/game")) std::abort();
     return dir;
   }();
   return root;
@@ -39,10 +38,6 @@ const std::string& ProgramFolder() {
 
 void WritePrefs(const std::string& dir) {
   std::ofstream(dir + "/res/prefs.txt") << "VornPath \"" << dir << "/game/\"\nShowSplash 0\n";
-}
-
-TagEdit* NoEditor(TagRecord*) {
-  return nullptr;
 }
 
 // Argument 0: the program as it is (the tree shows the groups that have editors); 1: every group
@@ -54,11 +49,7 @@ void BM_StartupToFirstFrame(benchmark::State& state) {
   }
   const std::string& dir = ProgramFolder();
   InstallProgramHooks();
-  if (state.range(0)) {
-    for (int i = 0; i < kTagGroupCount; ++i)
-      if (!TagGroupTable()[i].editor_factory)
-        SetGroupEditorFactory(TagGroupTable()[i].code, &NoEditor);
-  }
+  if (state.range(0)) bench::GiveEveryGroupAnEditor();
   size_t rows = 0;
   for (auto _ : state) {
     WritePrefs(dir);  // each run saves its own; every start is the same

@@ -6,27 +6,18 @@
 #include <filesystem>
 #include <memory>
 
+#include "LargeInstallation.h"
 #include "app/core/Prefs.h"
 #include "editing/browser/ArchiveBrowserModel.h"
-#include "mkdemo/DemoGame.h"
 #include "tagstore/TagGroups.h"
 
 namespace brae {
 namespace {
 
-TagEdit* NoEditor(TagRecord*) {
-  return nullptr;
-}
-
 const std::string& Installation() {
   static const std::string root = [] {
-    std::string dir = (std::filesystem::temp_directory_path() / "brae-bench-browser").string();
-    std::filesystem::remove_all(dir);
-    demo::DemoGame game = demo::MakeLargeGame({});
-    if (!game.Write(dir)) std::abort();
-    const TagGroup* groups = TagGroupTable();
-    for (int i = 0; i < kTagGroupCount; ++i) SetGroupEditorFactory(groups[i].code, &NoEditor);
-    return dir;
+    bench::GiveEveryGroupAnEditor();
+    return bench::WriteLargeInstallation("brae-bench-browser");
   }();
   return root;
 }

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "LargeInstallation.h"
 #include "app/core/Prefs.h"
 #include "editing/browser/ArchiveBrowser.h"
-#include "mkdemo/DemoGame.h"
 #include "tagstore/TagGroups.h"
 #include "toolkit/Frame.h"
 #include "toolkit/UiState.h"
@@ -15,20 +15,10 @@
 namespace brae {
 namespace {
 
-TagEdit* NoEditor(TagRecord*) {
-  return nullptr;
-}
-
 const std::string& Installation() {
   static const std::string root = [] {
-    std::string dir =
-        (std::filesystem::temp_directory_path() / "brae-bench-browser-window").string();
-    std::filesystem::remove_all(dir);
-    demo::DemoGame game = demo::MakeLargeGame({});
-    if (!game.Write(dir)) std::abort();
-    const TagGroup* groups = TagGroupTable();
-    for (int i = 0; i < kTagGroupCount; ++i) SetGroupEditorFactory(groups[i].code, &NoEditor);
-    return dir;
+    bench::GiveEveryGroupAnEditor();
+    return bench::WriteLargeInstallation("brae-bench-browser-window");
   }();
   return root;
 }

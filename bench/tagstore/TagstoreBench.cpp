@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "mkdemo/DemoGame.h"
+#include "LargeInstallation.h"
 #include "tagstore/Codex.h"
 #include "tagstore/TagGroups.h"
 
@@ -18,13 +18,8 @@ constexpr int kTagsPerArchive = 2500;  // 100,000 tags in all
 // A generated installation, written once per run: 40 add-ons of 2,500 tags each spread over
 // every group, some tags shadowing others, plus a few local files.
 const std::string& Installation() {
-  static const std::string root = [] {
-    std::string dir = (std::filesystem::temp_directory_path() / "brae-bench-install").string();
-    std::filesystem::remove_all(dir);
-    demo::DemoGame game = demo::MakeLargeGame({kArchives, kTagsPerArchive, true, 20});
-    if (!game.Write(dir)) std::abort();
-    return dir;
-  }();
+  static const std::string root =
+      bench::WriteLargeInstallation("brae-bench-install", {kArchives, kTagsPerArchive, true, 20});
   return root;
 }
 
