@@ -12,3 +12,8 @@ brae_fuzz(fuzz_structdefs fuzz_structdefs.cpp brae_structdefs)
 brae_fuzz(fuzz_png fuzz_png.cpp brae_media)
 brae_fuzz(fuzz_tiff fuzz_tiff.cpp brae_media)
 brae_fuzz(fuzz_color_table fuzz_color_table.cpp brae_media)
+# The window toolkit's resource files (built when the toolkit is).
+if(TARGET brae_toolkit)
+  brae_fuzz(fuzz_font fuzz_font.cpp brae_toolkit)
+  brae_fuzz(fuzz_skin fuzz_skin.cpp brae_toolkit)
+endif()
