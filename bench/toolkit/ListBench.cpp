@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchDisplay.h"
 #include "platform/Platform.h"
 #include "toolkit/Font.h"
 #include "toolkit/Frame.h"
@@ -19,39 +20,12 @@ namespace {
 
 constexpr int kRows = 100000;
 
-std::string ResPath(const char* name) {
-  return std::string(BRAE_BUILD_DIR) + "/bin/res/" + name;
-}
-
-struct ListDisplay {
-  ListDisplay() {
-    if (!std::getenv("DISPLAY") || !glfwInit()) return;
-    platform::WindowOptions options;
-    options.width = 1024;
-    options.height = 768;
-    options.vsync = false;
-    options.title = "Brae list benchmark";
-    if (!platform::OpenMainWindow(options)) return;
-    font = LoadFont(ResPath("plume.braefont"));
-    skin = Skin::Load(ResPath("texturepack"), true);
-    ok = font && skin;
-  }
-  bool ok = false;
-  Font* font = nullptr;
-  Skin* skin = nullptr;
-};
-
-ListDisplay& Display() {
-  static ListDisplay display;
-  return display;
-}
-
 void StartUi(bool gl) {
   UiState& ui = Ui();
   ui.partial_redraw = true;
   if (gl) {
-    ui.skin = Display().skin;
-    SetDefaultFont(Display().font);
+    ui.skin = bench::TheDisplay().skin;
+    SetDefaultFont(bench::TheDisplay().font);
   }
   InitUi(gl);
   HandleScreenResize(1024, 768);
@@ -137,7 +111,7 @@ void BM_ListAddRemoveMiddleRow100k(benchmark::State& state) {
 BENCHMARK(BM_ListAddRemoveMiddleRow100k);
 
 void BM_ListFullRedraw100k(benchmark::State& state) {
-  if (!Display().ok) {
+  if (!bench::TheDisplay().ok) {
     state.SkipWithError("no display");
     return;
   }

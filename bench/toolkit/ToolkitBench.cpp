@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchDisplay.h"
 #include "platform/Platform.h"
 #include "tagstore/Codex.h"
 #include "toolkit/Font.h"
@@ -22,33 +23,7 @@
 namespace brae {
 namespace {
 
-std::string ResPath(const char* name) {
-  return std::string(BRAE_BUILD_DIR) + "/bin/res/" + name;
-}
-
-// One real window for the whole run, when there is a display.
-struct Display {
-  Display() {
-    if (!std::getenv("DISPLAY") || !glfwInit()) return;
-    platform::WindowOptions options;
-    options.width = 1024;
-    options.height = 768;
-    options.vsync = false;
-    options.title = "Brae benchmark";
-    if (!platform::OpenMainWindow(options)) return;
-    font = LoadFont(ResPath("plume.braefont"));
-    skin = Skin::Load(ResPath("texturepack"), true);
-    ok = font && skin;
-  }
-  bool ok = false;
-  Font* font = nullptr;
-  Skin* skin = nullptr;
-};
-
-Display& TheDisplay() {
-  static Display display;
-  return display;
-}
+using bench::ResPath;
 
 class TextWindow : public Window {
  public:
@@ -74,8 +49,8 @@ void SetUpUi(bool gl, int windows) {
   UiState& ui = Ui();
   ui.partial_redraw = true;
   if (gl) {
-    ui.skin = TheDisplay().skin;
-    SetDefaultFont(TheDisplay().font);
+    ui.skin = bench::TheDisplay().skin;
+    SetDefaultFont(bench::TheDisplay().font);
   }
   InitUi(gl);
   HandleScreenResize(1024, 768);
@@ -103,7 +78,7 @@ BENCHMARK(BM_IdleFrame);
 
 // The pump's work in an idle frame, without its 1 ms sleep: poll, the Codex's folder poll, frame.
 void BM_IdlePumpWork(benchmark::State& state) {
-  if (!TheDisplay().ok) {
+  if (!bench::TheDisplay().ok) {
     state.SkipWithError("no display");
     return;
   }
@@ -120,7 +95,7 @@ BENCHMARK(BM_IdlePumpWork);
 // The idle program for one second as the pump runs it (1 ms sleep per idle frame): the counter
 // is the share of one core used.
 void BM_IdleProgramCpu(benchmark::State& state) {
-  if (!TheDisplay().ok) {
+  if (!bench::TheDisplay().ok) {
     state.SkipWithError("no display");
     return;
   }
@@ -142,7 +117,7 @@ void BM_IdleProgramCpu(benchmark::State& state) {
 BENCHMARK(BM_IdleProgramCpu)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_FullRedraw50Windows(benchmark::State& state) {
-  if (!TheDisplay().ok) {
+  if (!bench::TheDisplay().ok) {
     state.SkipWithError("no display");
     return;
   }
