@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "toolkit/Font.h"
+#include "toolkit/Frame.h"
 #include "toolkit/Skin.h"
 
 namespace brae::bench {
@@ -37,6 +38,26 @@ struct Display {
 inline Display& TheDisplay() {
   static Display display;
   return display;
+}
+
+// Starts the toolkit on a 1024 x 768 screen, drawing with GL (the display's font and skin) or
+// without; no frame has run yet.
+inline void StartUi(bool gl) {
+  UiState& ui = Ui();
+  ui.partial_redraw = true;
+  if (gl) {
+    ui.skin = TheDisplay().skin;
+    SetDefaultFont(TheDisplay().font);
+  }
+  InitUi(gl);
+  HandleScreenResize(1024, 768);
+  ui.running = true;
+}
+
+inline void StopUi() {
+  ShutdownUi();
+  Ui().skin = nullptr;
+  SetDefaultFont(nullptr);
 }
 
 }  // namespace brae::bench

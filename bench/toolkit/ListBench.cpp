@@ -21,23 +21,11 @@ namespace {
 constexpr int kRows = 100000;
 
 void StartUi(bool gl) {
-  UiState& ui = Ui();
-  ui.partial_redraw = true;
-  if (gl) {
-    ui.skin = bench::TheDisplay().skin;
-    SetDefaultFont(bench::TheDisplay().font);
-  }
-  InitUi(gl);
-  HandleScreenResize(1024, 768);
-  ui.running = true;
+  bench::StartUi(gl);
   UiFrame();
 }
 
-void StopUi() {
-  ShutdownUi();
-  Ui().skin = nullptr;
-  SetDefaultFont(nullptr);
-}
+using bench::StopUi;
 
 ListWindow* MakeList() {
   auto* list = new ListWindow(kListColumnHeader | kListMultipleSelection, kWindowVisible);

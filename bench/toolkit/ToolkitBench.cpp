@@ -46,15 +46,7 @@ class TextWindow : public Window {
 
 // The toolkit with n overlapping windows; GL only when there is a display.
 void SetUpUi(bool gl, int windows) {
-  UiState& ui = Ui();
-  ui.partial_redraw = true;
-  if (gl) {
-    ui.skin = bench::TheDisplay().skin;
-    SetDefaultFont(bench::TheDisplay().font);
-  }
-  InitUi(gl);
-  HandleScreenResize(1024, 768);
-  ui.running = true;
+  bench::StartUi(gl);
   for (int i = 0; i < windows; ++i) {
     auto* w = new TextWindow(i);
     int x = (i * 37) % 700, y = (i * 53) % 450;
@@ -63,16 +55,10 @@ void SetUpUi(bool gl, int windows) {
   UiFrame();
 }
 
-void TearDownUi() {
-  ShutdownUi();
-  Ui().skin = nullptr;
-  SetDefaultFont(nullptr);
-}
-
 void BM_IdleFrame(benchmark::State& state) {
   SetUpUi(false, 10);
   for (auto _ : state) benchmark::DoNotOptimize(UiFrame());
-  TearDownUi();
+  bench::StopUi();
 }
 BENCHMARK(BM_IdleFrame);
 
@@ -88,7 +74,7 @@ void BM_IdlePumpWork(benchmark::State& state) {
     TheCodex().PollLocalFolder(false);
     benchmark::DoNotOptimize(UiFrame());
   }
-  TearDownUi();
+  bench::StopUi();
 }
 BENCHMARK(BM_IdlePumpWork);
 
@@ -112,7 +98,7 @@ void BM_IdleProgramCpu(benchmark::State& state) {
     share = double(std::clock() - cpu) / CLOCKS_PER_SEC / (platform::Now() - start);
   }
   state.counters["core_share_percent"] = share * 100.0;
-  TearDownUi();
+  bench::StopUi();
 }
 BENCHMARK(BM_IdleProgramCpu)->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -127,7 +113,7 @@ void BM_FullRedraw50Windows(benchmark::State& state) {
     UiFrame();
     glFinish();
   }
-  TearDownUi();
+  bench::StopUi();
 }
 BENCHMARK(BM_FullRedraw50Windows)->Unit(benchmark::kMillisecond);
 
