@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "LargeInstallation.h"
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "editing/browser/ArchiveBrowserModel.h"
 #include "tagstore/TagGroups.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "LargeInstallation.h"
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "editing/browser/ArchiveBrowser.h"
 #include "tagstore/TagGroups.h"
 #include "toolkit/Frame.h"

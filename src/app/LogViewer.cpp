@@ -1,6 +1,6 @@
 #include "app/LogViewer.h"
 
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "toolkit/ListWindow.h"
 #include "toolkit/SplitterWindow.h"
 #include "toolkit/TextBox.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "toolkit/Keys.h"
 #include "toolkit/ListWindow.h"
 #include "toolkit/UiState.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "cli/CliCommon.h"
 #include "media/ImageConversion.h"
 #include "media/Sound.h"

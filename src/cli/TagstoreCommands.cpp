@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "cli/CliCommon.h"
 #include "tagstore/AddonBuilder.h"
 #include "tagstore/Codex.h"

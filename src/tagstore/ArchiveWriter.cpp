@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "tagstore/Codex.h"
 
 namespace brae {

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <set>
 
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "tagstore/TagGroups.h"
 
 namespace brae {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "tagstore/FileStream.h"
 #include "tagstore/TagGroups.h"
 

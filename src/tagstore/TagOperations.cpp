@@ -2,7 +2,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "tagstore/Codex.h"
 #include "tagstore/TagGroups.h"
 

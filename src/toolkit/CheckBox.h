@@ -2,7 +2,7 @@
 // A toggle button drawn as a box with its label to the right; the state 0 or 1 is the checked
 // value. Dialogs remember it through the preferences (DialogValues).
 
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "toolkit/Button.h"
 
 namespace brae {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "toolkit/UndoStack.h"
 #include "toolkit/Window.h"
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "toolkit/Event.h"
 #include "toolkit/Rect.h"
 #include "toolkit/Signals.h"

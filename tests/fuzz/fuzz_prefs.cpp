@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   brae::Prefs prefs;

@@ -11,7 +11,7 @@
 #include "TempDir.h"
 #include "app/RootMenu.h"
 #include "app/Startup.h"
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "editing/TagEdit.h"
 #include "editing/TextEdit.h"
 #include "editing/browser/ArchiveBrowser.h"

@@ -4,7 +4,7 @@
 
 #include "../TempDir.h"
 #include "GuiHarness.h"
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "media/ui/MediaDialogs.h"
 #include "toolkit/MessageBox.h"
 

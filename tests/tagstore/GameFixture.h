@@ -6,7 +6,7 @@
 #include <string>
 
 #include "TempDir.h"
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/Codex.h"
 

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "TempDir.h"
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/FileStream.h"
 #include "tagstore/TagGroups.h"

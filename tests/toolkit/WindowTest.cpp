@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "UiFixture.h"
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "toolkit/Window.h"
 
 namespace brae {

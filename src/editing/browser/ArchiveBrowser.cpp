@@ -8,7 +8,7 @@
 //   commands, menus and keys ............. RunTagCommand, RunArchiveCommand, KeyDown
 //   dialogs .............................. AskText, AskQuestion, ShowMessage, ChooseFolder
 
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "toolkit/Keys.h"
 #include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"

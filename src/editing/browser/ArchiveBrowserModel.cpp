@@ -14,7 +14,7 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "tagstore/ByteOrder.h"
 #include "tagstore/TagGroups.h"
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 #include "tagstore/FileSystem.h"
 #include "tagstore/FourCC.h"
 #include "tagstore/TagGroups.h"

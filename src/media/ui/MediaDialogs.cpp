@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "toolkit/MessageBox.h"
 
 namespace brae {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 #include "tagstore/GameFixture.h"
 #include "tagstore/TagGroups.h"
 

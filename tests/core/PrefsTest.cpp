@@ -1,4 +1,4 @@
-#include "app/core/Prefs.h"
+#include "core/Prefs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/core/MessageLog.h"
+#include "core/MessageLog.h"
 
 #include <gtest/gtest.h>
 
