@@ -89,7 +89,11 @@ void BraeSplashScreen::Idle() {
     fading_ = true;
     start_ = now;
   }
-  if (!fading_) return;
+  if (!fading_) {
+    RequestFrameAt(start_ + hold_);
+    return;
+  }
+  RequestFrame();  // the fade is drawn every frame
   Invalidate();
   if (now - start_ >= fade_) {
     SetVisible(false);

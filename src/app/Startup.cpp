@@ -167,17 +167,34 @@ bool HasAnisotropicFiltering() {
 // Pump and hooks
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// The longest the loop waits for input. Changes in the local folder wake the wait through the
+// folder watch's notification; without notification the folder is looked at this often.
+constexpr double kLongestIdleWait = 1.0;
+constexpr double kLongestIdleWaitUnwatched = 0.09;
+
+// After a frame that drew nothing: waits for input, for a change in the local folder or for the
+// next frame a window asked for, whichever comes first. Nothing waits while work is pending.
+void WaitForWork() {
+  int notify = TheCodex().Watch().NotifyDescriptor();
+  double wait = TimeUntilNextFrame(notify >= 0 ? kLongestIdleWait : kLongestIdleWaitUnwatched);
+  if (TheCodex().IsDirty()) wait = 0;
+  if (wait > 0) platform::WaitEvents(wait, notify);
+}
+
+}  // namespace
+
 int PumpOnce() {
   platform::PollEvents();
   TheCodex().PollLocalFolder(false);
   int drawn = UiFrame();
-  if (!drawn) {
-    platform::Sleep(0.001);
-  } else {
+  if (drawn) {
     platform::SwapBuffers();
     PreserveBackBuffer();
   }
   if (g_options.after_pump) g_options.after_pump();
+  if (!drawn) WaitForWork();
   return 1;
 }
 

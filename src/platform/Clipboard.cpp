@@ -137,6 +137,9 @@ class X11Clipboard {
     return owned_ && XGetSelectionOwner(display_, clipboard_) == window_;
   }
 
+  int ConnectionDescriptor() const { return display_ ? ConnectionNumber(display_) : -1; }
+  bool HasQueuedEvents() const { return display_ && XEventsQueued(display_, QueuedAfterFlush) > 0; }
+
   void Serve() {
     if (!display_) return;
     while (XPending(display_)) {
@@ -384,6 +387,14 @@ bool GetClipboardDib(std::vector<uint8_t>* dib) {
 
 void ServeClipboard() {
   if (UseX11()) X11Clipboard::Get().Serve();
+}
+
+int ClipboardConnectionDescriptor() {
+  return UseX11() ? X11Clipboard::Get().ConnectionDescriptor() : -1;
+}
+
+bool ClipboardHasQueuedEvents() {
+  return UseX11() && X11Clipboard::Get().HasQueuedEvents();
 }
 
 void SetClipboardInProcess(bool in_process) {

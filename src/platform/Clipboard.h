@@ -27,6 +27,10 @@ bool GetClipboardDib(std::vector<uint8_t>* dib);
 
 // Answers other programs' requests for our clipboard contents; called from PollEvents.
 void ServeClipboard();
+// The clipboard's own display connection, for waiting on it (-1 when there is none), and
+// whether events already read from it wait to be served.
+int ClipboardConnectionDescriptor();
+bool ClipboardHasQueuedEvents();
 // Uses only the in-process clipboard, even with a display (tests).
 void SetClipboardInProcess(bool in_process);
 void ClearClipboard();

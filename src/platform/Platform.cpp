@@ -6,9 +6,11 @@
 #define GLFW_EXPOSE_NATIVE_X11
 #include <GLFW/glfw3native.h>
 #include <X11/Xlib.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -105,6 +107,22 @@ void Sleep(double seconds) {
 void PollEvents() {
   if (g_window) glfwPollEvents();
   ServeClipboard();
+}
+
+void WaitEvents(double timeout_seconds, int extra_descriptor) {
+  Display* display = g_window ? glfwGetX11Display() : nullptr;
+  if (timeout_seconds > 0 && !g_window) Sleep(timeout_seconds);
+  // Events that an earlier call has already read from a connection would not wake poll().
+  bool queued =
+      (display && XEventsQueued(display, QueuedAfterFlush) > 0) || ClipboardHasQueuedEvents();
+  if (timeout_seconds > 0 && display && !queued) {
+    pollfd fds[3];
+    nfds_t count = 0;
+    for (int fd : {ConnectionNumber(display), ClipboardConnectionDescriptor(), extra_descriptor})
+      if (fd >= 0) fds[count++] = pollfd{fd, POLLIN, 0};
+    poll(fds, count, static_cast<int>(std::ceil(timeout_seconds * 1000.0)));
+  }
+  PollEvents();
 }
 
 void SwapBuffers() {

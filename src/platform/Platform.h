@@ -30,6 +30,10 @@ void FramebufferSize(int* width, int* height);
 // Seconds since GLFW started (a steady clock when GLFW is not running).
 double Now();
 void Sleep(double seconds);
+// Waits until input arrives, a request for our clipboard comes in, the extra descriptor (-1:
+// none) becomes readable or the timeout passes; then handles what arrived like PollEvents.
+// Without a window it only sleeps.
+void WaitEvents(double timeout_seconds, int extra_descriptor = -1);
 void PollEvents();
 void SwapBuffers();
 

@@ -65,6 +65,9 @@ class FolderWatch {
   // Cheap: true when the operating system reported anything since the last poll (or when no
   // notification is available, so that polls are never skipped wrongly).
   bool MayHaveChanged();
+  // The notification descriptor, readable when the operating system has something to report
+  // (-1 when notification is not available).
+  int NotifyDescriptor() const { return notify_fd_; }
   // Compares every folder with its last listing and reports the differences.
   void Poll(const WatchHandler& handler);
 

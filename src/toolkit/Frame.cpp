@@ -3,6 +3,7 @@
 // Index
 //   start-up and shutdown of the tree ... InitUi, ShutdownUi, RunMainLoop
 //   one frame ........................... UiFrame, CallIdle
+//   frame scheduling .................... RequestFrameAt, TimeUntilNextFrame
 //   invalidation ........................ RequestRedraw, Invalidate, InvalidateAll
 //   drawing the tree .................... DrawDirty, DrawTree, DrawWindow, DrawOverlay
 //   drawing set-up for windows .......... BeginDraw, EndDraw, text, SetColor, FillRect, FrameRect
@@ -93,6 +94,7 @@ void ShutdownUi() {
   ui.ring_count = ui.ring_read = ui.ring_write = 0;
   ui.dirty_count = 0;
   ui.redraw_flags = 0;
+  ui.next_frame_time = kNoFrameRequested;
   ui.overview_targets.clear();
   ui.modal_ending = ui.unwinding = false;
   ui.cascade = Point{};
@@ -144,11 +146,37 @@ int UiFrame() {
     EndModal(0);
     return 0;
   }
+  // Requests that fall due now are served by this frame; windows that still need frames ask
+  // again from their Idle().
+  if (ui.next_frame_time <= UiNow()) ui.next_frame_time = kNoFrameRequested;
   DrainEvents();
   if (!ui.running || ui.modal_ending) return 0;
   if (ui.root) CallIdle(ui.root);
   AdvanceOverview();
   return DrawDirty();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Frame scheduling
+// ---------------------------------------------------------------------------------------------
+
+void RequestFrameAt(double when) {
+  UiState& ui = Ui();
+  ui.next_frame_time = std::min(ui.next_frame_time, when);
+}
+
+void RequestFrame() {
+  RequestFrameAt(UiNow());
+}
+
+double TimeUntilNextFrame(double max_wait) {
+  UiState& ui = Ui();
+  bool modal_lost = !ui.modal_stack.empty() && !ui.modal_stack.back().window;
+  if (ui.first_frame || ui.modal_ending || ui.unwinding || modal_lost || ui.ring_count > 0 ||
+      !ui.deferred_deletions.empty() || ui.dirty_count > 0 || (ui.redraw_flags & kRedrawFull))
+    return 0;
+  if (ui.next_frame_time >= kNoFrameRequested) return max_wait;
+  return std::clamp(ui.next_frame_time - UiNow(), 0.0, max_wait);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -579,6 +607,7 @@ void AdvanceOverview() {
   }
   if (!(ui.redraw_flags & kRedrawOverviewSettled)) RequestRedraw();
   if (t >= 1.0) ui.redraw_flags |= kRedrawOverviewSettled;
+  if (t < 1.0) RequestFrame();
 }
 
 void LeaveOverview() {

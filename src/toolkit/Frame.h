@@ -21,6 +21,18 @@ int UiFrame();
 int DrawPending();
 void SuspendUi(bool suspend);
 
+// ---- frame scheduling ----
+// The loop waits for input between frames. A window that must change without input (blinking,
+// animation, auto-scroll while the mouse is held still) asks for a frame at a time on UiNow()'s
+// clock, usually from its Idle(); the earliest request wins.
+void RequestFrameAt(double when);
+// Asks for the next frame as soon as possible.
+void RequestFrame();
+// Seconds the loop may wait for input before the toolkit needs a frame: 0 when work is waiting
+// (queued events, deferred deletions, pending redraws, a modal loop that is ending), else the
+// time until the earliest request, at most max_wait.
+double TimeUntilNextFrame(double max_wait);
+
 void RequestRedraw();
 void Invalidate(Window* window, const Rect& rect, bool force);
 void InvalidateAll(Window* window);

@@ -299,6 +299,7 @@ void GridWindow::Idle() {
     band_end_ = Point{m.x - client.x0, m.y - client.y0 + VPos()};
     ApplyBand();
   }
+  RequestFrameAt(last_auto_scroll_ + kGridAutoScrollInterval);
 }
 
 // ---- drawing --------------------------------------------------------------------------------

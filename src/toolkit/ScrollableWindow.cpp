@@ -231,13 +231,14 @@ void ScrollableWindow::Idle() {
   Point m = MousePosition();
   if (ScrollBarHitTest(m.x, m.y) != pressed_part_) {
     last_repeat_ = now;  // resumes with a full delay when the mouse comes back
-    return;
+    return;              // (a mouse move brings it back, so no frame is needed meanwhile)
   }
   // A small tolerance keeps 1/30 s steps from slipping a frame through rounding.
   while (now - last_repeat_ >= interval - 1e-6 && pressed_part_ != kScrollNone) {
     last_repeat_ += interval;
     StepPart(pressed_part_);
   }
+  if (pressed_part_ != kScrollNone) RequestFrameAt(last_repeat_ + interval);
 }
 
 void ScrollableWindow::ClientWheel(Event* e) {

@@ -73,6 +73,7 @@ void TabWindow::ChildAdded(Window* child) {
   // it is placed on the next idle call as well.
   PlacePage(child);
   pending_layout_ = true;
+  RequestFrame();
   if (current_ < 0) {
     current_ = TabCount() - 1;
     child->AddFlags(kWindowVisible);

@@ -601,10 +601,20 @@ void TextBox::Idle() {
         SetSelection(anchor_, IndexAtPoint(mouse.x, mouse.y));
         InvalidateClient();
       }
+      RequestFrameAt(last_auto_scroll_ + kAutoScrollInterval);  // keeps scrolling while held
     }
   }
-  bool visible = CaretVisibleAt(UiNow());
+  double now = UiNow();
+  bool visible = CaretVisibleAt(now);
   if (visible != caret_drawn_) InvalidateClient();
+  double change = NextCaretChange(now);
+  if (change > now) RequestFrameAt(change);
+}
+
+double TextBox::NextCaretChange(double now) const {
+  if (Ui().focus != this || !editable_ || !selectable_) return 0;
+  if (now - last_change_ < kSolidAfterChange) return last_change_ + kSolidAfterChange;
+  return (std::floor(now * 2.0) + 1.0) / 2.0;
 }
 
 void TextBox::DrawContent() {

@@ -105,6 +105,8 @@ class TextBox : public Window, public ControlValueTarget {
 
   // Caret visibility at time now (focus, solid after a change, then a 1 s blink).
   bool CaretVisibleAt(double now) const;
+  // When the caret next appears or disappears (0: it does not blink now).
+  double NextCaretChange(double now) const;
   // Character index nearest to a screen point.
   int IndexAtPoint(int x, int y) const;
   int ScrollX() const { return scroll_x_; }

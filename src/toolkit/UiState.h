@@ -48,6 +48,9 @@ enum RedrawFlag : int {
 constexpr int kEventRingSize = 32;
 constexpr int kMaxDirtyRects = 32;
 
+// No window has asked for a frame (see RequestFrameAt).
+constexpr double kNoFrameRequested = 1e300;
+
 struct UiState {
   // ---- window core ----
   Window* root = nullptr;
@@ -118,7 +121,8 @@ struct UiState {
   int redraw_flags = 0;
   double fov = 45.0, near_plane = 0.1, far_plane = 10000.0;
   int frames_rendered = 0;
-  bool has_gl = false;  // drawing happens only with a GL context
+  double next_frame_time = kNoFrameRequested;  // the earliest frame asked for (RequestFrameAt)
+  bool has_gl = false;                         // drawing happens only with a GL context
 
   // Overview mode.
   double overview_start = 0;

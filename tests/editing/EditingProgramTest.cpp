@@ -48,6 +48,7 @@ TEST(EditingProgram, EditSaveAndQuitWithADirtyEditor) {
   options.folder = dir.Path();
   options.after_pump = [&] {
     ++pump;
+    RequestFrame();  // the script counts pumps: no waiting for input between them
     if (MessageBoxWindow* box = OpenMessageBox()) {
       if (box->IsClosed()) return;
       std::string title = box->Title() ? box->Title() : "";

@@ -221,6 +221,42 @@ TEST_F(GuiControls, CaretBlinks) {
   EXPECT_GT(caret_pixels(), 0);
 }
 
+// The program's loop waits for input and runs frames only when the toolkit asks for one: the
+// caret must still blink on time, and nothing else may wake the loop.
+TEST_F(GuiControls, CaretBlinksWhenFramesRunOnlyAtTheAskedTimes) {
+  auto* line = Place(new TextBox(kTextSingleLine, panel), 20, 20, 200, 22);
+  line->SetFocus(0);
+  now = 400.2;
+  QueueCharEvent('i');
+  Frame();
+  Rect r = line->ClientRect();
+  auto caret_shown = [&] {
+    for (int x = r.x0; x < r.x0 + 30; ++x) {
+      Pixel p = At(x, r.y0 + 11);
+      if (p.r > 180 && p.g > 150 && p.b < 130) return true;  // amber
+    }
+    return false;
+  };
+  int frames = 0;
+  auto run_until = [&](double until) {
+    for (double wait; now + (wait = TimeUntilNextFrame(1.0)) <= until && frames < 1000;) {
+      now += wait;
+      Frame();
+      ++frames;
+    }
+    now = until;
+  };
+  run_until(403.0);
+  EXPECT_LE(frames, 12);  // a frame or two per change of the caret
+  for (double t = 403.05; t < 405.0; t += 0.1) {
+    run_until(t);
+    EXPECT_EQ(caret_shown(), line->CaretVisibleAt(now)) << "at " << now;
+  }
+  panel->SetFocus(0);
+  run_until(now + 0.1);
+  EXPECT_EQ(TimeUntilNextFrame(1.0), 1.0);  // no caret: nothing to wake for
+}
+
 TEST_F(GuiControls, ComboBoxOpensChoosesAndOpensUpwardsNearTheBottom) {
   auto* combo = new ComboBox(panel, 0);
   Place(combo, 20, 20, 160, 16);
