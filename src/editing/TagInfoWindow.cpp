@@ -25,7 +25,8 @@ namespace {
 
 constexpr int kWidth = 400;
 constexpr int kMargin = 12;
-constexpr int kLabelWidth = 90;
+constexpr int kLabelWidth = 90;  // at least; wider when the font needs it
+constexpr int kLabelGap = 8;
 constexpr int kRowGap = 6;
 constexpr int kNameLength = 32;
 constexpr int kSubgroupLength = 4;
@@ -43,6 +44,12 @@ std::string CopyName(const TagInstance* instance) {
 }
 
 }  // namespace
+
+int TagInfoWindow::LabelColumnWidth() const {
+  int width = kLabelWidth;
+  for (const char* label : kLabels) width = std::max(width, TextWidth(this, label) + kLabelGap);
+  return width;
+}
 
 uint32_t PackSubgroupText(const std::string& text) {
   uint32_t code = 0;
@@ -103,7 +110,7 @@ void TagInfoWindow::Refresh() {
   chain_ = OverrideChainLines(codex, record_);
   int line = LineHeight(this);
   int row = line + 8;
-  int x = kMargin + kLabelWidth, right = kWidth - kMargin;
+  int x = kMargin + LabelColumnWidth(), right = kWidth - kMargin;
   name_box_->SetFrame(Rect(x, kMargin, right, kMargin + row));
   subgroup_box_->SetFrame(Rect(x, kMargin + row + kRowGap, x + 64, kMargin + 2 * row + kRowGap));
   int height = kMargin + kRowCount * (row + kRowGap) + kMargin;
@@ -146,17 +153,18 @@ void TagInfoWindow::DrawContent() {
   const std::string values[kRowCount] = {"", "", FourCCToString(header_.group), size_text,
                                          location_};
   int y = kMargin;
+  int value_x = kMargin + LabelColumnWidth() + 3;
   SetColor(0xFFFFFFFFu);
   for (int i = 0; i < kRowCount; ++i) {
     int text_y = y + (row - line) / 2;
     DrawText(this, kLabels[i], kMargin, text_y);
-    if (!values[i].empty()) DrawText(this, values[i].c_str(), kMargin + kLabelWidth + 3, text_y);
+    if (!values[i].empty()) DrawText(this, values[i].c_str(), value_x, text_y);
     y += row + kRowGap;
   }
   DrawText(this, "Copies of this tag:", kMargin, y);
   y += line + kRowGap;
   for (const std::string& text : chain_) {
-    DrawText(this, text.c_str(), kMargin + kLabelWidth + 3, y);
+    DrawText(this, text.c_str(), value_x, y);
     y += line;
   }
 }

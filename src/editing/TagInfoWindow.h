@@ -44,6 +44,8 @@ class TagInfoWindow : public Window {
   const std::vector<std::string>& ChainLines() const { return chain_; }
 
  private:
+  // The label column: 90 pixels, or wider when a label needs more in the program's font.
+  int LabelColumnWidth() const;
   void Bind(TagRecord* record);
   void Refresh();
   void RefreshTitle();

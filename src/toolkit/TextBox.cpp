@@ -105,9 +105,10 @@ void TextBox::SetText(const char* text) {
   undo_.Clear();
   caret_ = anchor_ = std::min<int>(caret_, static_cast<int>(text_.size()));
   caret_ = anchor_ = static_cast<int>(text_.size());
+  // A text set from outside shows from its start, whatever size the box has yet; the view
+  // follows the caret once the caret moves.
   scroll_x_ = scroll_y_ = 0;
   RebuildLines();
-  ScrollToCaret();
   InvalidateClient();
 }
 
@@ -334,7 +335,19 @@ void TextBox::RebuildLines() {
 
 void TextBox::Layout() {
   RebuildLines();
-  ScrollToCaret();
+  KeepScrollInRange();
+}
+
+void TextBox::KeepScrollInRange() {
+  if (lines_.empty()) return;
+  Rect area = TextArea();
+  if (IsMultiLine()) {
+    int content = static_cast<int>(lines_.size()) * std::max(1, LineHeight(this));
+    scroll_y_ = std::clamp(scroll_y_, 0, std::max(0, content - area.Height()));
+  } else {
+    int end = XOfIndex(static_cast<int>(text_.size()));
+    scroll_x_ = std::clamp(scroll_x_, 0, std::max(0, end - (area.Width() - 2)));
+  }
 }
 
 int TextBox::LineOf(int index) const {
@@ -403,6 +416,10 @@ void TextBox::ScrollToCaret() {
 
 void TextBox::MoveCaret(int index, bool extend) {
   SetSelection(extend ? anchor_ : index, index);
+  // A key or click that leaves the caret where it was still brings it into view.
+  int keep_x = scroll_x_, keep_y = scroll_y_;
+  ScrollToCaret();
+  if (keep_x != scroll_x_ || keep_y != scroll_y_) InvalidateClient();
 }
 
 int TextBox::KeyDown(Event* e) {

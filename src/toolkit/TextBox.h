@@ -124,6 +124,8 @@ class TextBox : public Window, public ControlValueTarget {
   int XOfIndex(int index) const;  // pixels from the line start
   int IndexAtX(int line, int x) const;
   Rect TextArea() const;  // client-local
+  // Never scrolls further than the text needs (after a change of size).
+  void KeepScrollInRange();
   void ScrollToCaret();
   void MoveCaret(int index, bool extend);
   void NoteChange();

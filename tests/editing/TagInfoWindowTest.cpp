@@ -36,6 +36,35 @@ TEST_F(EditingTest, InfoWindowOpensOnceAndShowsTheTag) {
   EXPECT_TRUE(record->users.empty());  // the deletion removed the 'info' user
 }
 
+TEST_F(EditingTest, InfoFieldsShowTheirTextsFromTheStartBesideWholeLabels) {
+  TagInfoWindow* info = TagInfoWindow::Open(Find("text", "welc"));
+  ASSERT_TRUE(info);
+  Frame();
+  auto lit_columns = [&](TextBox* box) {
+    Rect r = box->ClientRect();
+    int lit = 0;
+    for (int x = r.x0; x < r.x1; ++x) {
+      bool any = false;
+      for (int y = r.y0 + 2; y < r.y1 - 2 && !any; ++y) any = At(x, y).Brightness() > 450;
+      lit += any;
+    }
+    return lit;
+  };
+  // The whole name and subgroup id are in view, not scrolled off to the left.
+  EXPECT_GE(lit_columns(info->NameBox()), TextWidth(info, "Welcome Text") * 2 / 3);
+  EXPECT_GE(lit_columns(info->SubgroupBox()), TextWidth(info, "welc") * 2 / 3);
+  // The labels end before the boxes begin, so no box covers a label's last letters.
+  for (TextBox* box : {info->NameBox(), info->SubgroupBox()}) {
+    int label_end = info->ClientRect().x0 + 12 + TextWidth(info, "Tag Subgroup:");
+    EXPECT_LT(label_end, box->Frame().x0);
+  }
+  Rect sub = info->SubgroupBox()->Frame();
+  bool label_shows = false;  // the colon of "Tag Subgroup:" is drawn left of its box
+  for (int x = sub.x0 - 12; x < sub.x0; ++x)
+    for (int y = sub.y0; y < sub.y1; ++y) label_shows = label_shows || At(x, y).Brightness() > 600;
+  EXPECT_TRUE(label_shows);
+}
+
 TEST_F(EditingTest, InfoTitleMarksChangedFields) {
   TagInfoWindow* info = TagInfoWindow::Open(Find("text", "welc"));
   ASSERT_TRUE(info);

@@ -196,6 +196,29 @@ TEST_F(GuiControls, MultiLineDragAutoScrollsAtMostThirtyTimesASecond) {
   EXPECT_GT(multi->SelectionEnd(), 10);
 }
 
+TEST_F(GuiControls, TextSetBeforeTheBoxHasItsSizeShowsFromTheStart) {
+  auto* box = new TextBox(kTextSingleLine, panel);  // no size yet
+  box->SetFocus(0);
+  box->SetText("Welcome Text");
+  Place(box, 20, 20, 200, 22);
+  Frame();
+  EXPECT_EQ(box->ScrollX(), 0);
+  // A text longer than the box also starts in view; the view follows the caret once it moves.
+  auto* narrow = new TextBox(kTextSingleLine, panel);
+  narrow->SetText("A name much longer than this narrow box can show at once");
+  Place(narrow, 20, 60, 80, 22);
+  narrow->SetFocus(0);
+  Frame();
+  EXPECT_EQ(narrow->ScrollX(), 0);
+  QueueCharEvent('!');
+  Frame();
+  EXPECT_GT(narrow->ScrollX(), 0);
+  // Growing the box never leaves the text scrolled further than it needs.
+  Place(narrow, 20, 60, 560, 22);
+  Frame();
+  EXPECT_EQ(narrow->ScrollX(), 0);
+}
+
 TEST_F(GuiControls, CaretBlinks) {
   auto* line = new TextBox(kTextSingleLine, panel);
   Place(line, 20, 20, 200, 22);
