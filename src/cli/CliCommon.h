@@ -59,6 +59,11 @@ std::vector<Command> MediaCommands();
 std::vector<TagDescriber> MediaDescribers();
 std::vector<Command> CollectionCommands();
 std::vector<TagDescriber> CollectionDescribers();
+std::vector<Command> StructCommands();
+
+// Reads the structure definitions of the program's res folder and of the loaded game folder's
+// "definitions" folder (load the game first).
+void LoadStructDefinitions();
 
 // Every describer of every subsystem (collected in main.cpp).
 const std::vector<TagDescriber>& AllDescribers();

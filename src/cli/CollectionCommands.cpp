@@ -196,17 +196,6 @@ std::string ProgramFolder() {
   return p.substr(0, p.find_last_of('/') + 1);
 }
 
-// Definitions come from the program's own res folder and from the game folder's
-// "definitions" folder (the demo game ships its definitions there).
-void LoadStructDefinitions() {
-  StructRegistry& registry = TheStructRegistry();
-  registry.Clear();
-  registry.LoadDefinitionFiles(ProgramFolder() + "res");
-  if (!TheCodex().GameFolder().empty())
-    registry.LoadDefinitionFiles(TheCodex().GameFolder() + "definitions");
-  registry.BuildRegistry();
-}
-
 }  // namespace
 
 // ---- collection-export
@@ -289,6 +278,17 @@ int CollectionExport(const Args& args) {
 
 std::vector<Command> CollectionCommands() {
   return {{"collection-export", "GAMEDIR TAGID OUTDIR", CollectionExport}};
+}
+
+// Definitions come from the program's own res folder and from the game folder's
+// "definitions" folder (the demo game ships its definitions there).
+void LoadStructDefinitions() {
+  StructRegistry& registry = TheStructRegistry();
+  registry.Clear();
+  registry.LoadDefinitionFiles(ProgramFolder() + "res");
+  if (!TheCodex().GameFolder().empty())
+    registry.LoadDefinitionFiles(TheCodex().GameFolder() + "definitions");
+  registry.BuildRegistry();
 }
 
 // Called when "show" first needs the describers, after the game folder has been loaded: the

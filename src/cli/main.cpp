@@ -29,7 +29,8 @@ std::vector<brae::cli::Command> AllCommands() {
   std::vector<brae::cli::Command> all;
   using namespace brae::cli;
   const std::vector<Command> lists[] = {
-      TagstoreCommands(), TerrainCommands(), ModelCommands(), MediaCommands(), CollectionCommands(),
+      TagstoreCommands(), TerrainCommands(),    ModelCommands(),
+      MediaCommands(),    CollectionCommands(), StructCommands(),
   };
   for (auto& list : lists) {
     all.insert(all.end(), list.begin(), list.end());

@@ -294,25 +294,62 @@ bool Codex::EndTagWrite(TagRecord* record, const TagHeader* header, bool success
       read_back.version = header->version;
     }
     ok = ok && stream.Seek(0) && WriteTagHeaders(&read_back, stream, 1) == kTagHeaderSize;
-    ok = ok && stream.Sync();
+    // A batch flushes the whole file system once, in EndWriteBatch.
+    ok = ok && (batching_ || stream.Sync());
   }
   ok = record->write_stream->Close() && ok;
   record->write_stream.reset();
-  if (ok) ok = RenameFile(record->pending_temp_path, record->pending_path);
-  if (!ok) RemoveFile(record->pending_temp_path);
-
-  if (ok) {
-    if (record->local) {
-      record->local->header = read_back;
-    } else {
-      CreateLocalInstance(read_back, record->pending_file_name);
-    }
+  if (ok && batching_) {
+    staged_.push_back({record, record->pending_temp_path, record->pending_path,
+                       record->pending_file_name, read_back});
+  } else if (ok) {
+    ok = PlaceWrittenFile(record, record->pending_temp_path, record->pending_path,
+                          record->pending_file_name, read_back);
+  } else {
+    RemoveFile(record->pending_temp_path);
   }
   record->pending_file_name.clear();
   record->pending_path.clear();
   record->pending_temp_path.clear();
   dirty_ = true;
   return ok;
+}
+
+bool Codex::PlaceWrittenFile(TagRecord* record, const std::string& temp_path,
+                             const std::string& path, const std::string& file_name,
+                             const TagHeader& header) {
+  if (!RenameFile(temp_path, path)) {
+    RemoveFile(temp_path);
+    return false;
+  }
+  if (record->local) {
+    record->local->header = header;
+  } else {
+    CreateLocalInstance(header, file_name);
+  }
+  return true;
+}
+
+void Codex::BeginWriteBatch() {
+  batching_ = true;
+}
+
+std::vector<TagRecord*> Codex::EndWriteBatch() {
+  batching_ = false;
+  std::vector<StagedWrite> staged;
+  staged.swap(staged_);
+  std::vector<TagRecord*> failed;
+  if (staged.empty()) return failed;
+  // Nothing is moved into place unless every written file is on disk.
+  const bool synced = SyncFileSystemOf(local_folder_);
+  if (!synced) Log(0, kLog, "couldn't flush the local folder's files to disk\n");
+  for (StagedWrite& w : staged) {
+    if (!synced) RemoveFile(w.temp_path);
+    if (!synced || !PlaceWrittenFile(w.record, w.temp_path, w.path, w.file_name, w.header))
+      failed.push_back(w.record);
+  }
+  dirty_ = true;
+  return failed;
 }
 
 // ---------------------------------------------------------------------------------------------

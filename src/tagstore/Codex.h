@@ -2,15 +2,15 @@
 // The Codex: the one index of every tag that the loaded archives and the local folder provide.
 //
 // Index
-//   records, instances, effective copies .......... FindTag, GetEffectiveInstance, lists
-//   users .......................................... AddTagUser, RemoveTagUser, FindTagUser
-//   reading and writing tag data ................... BeginTagRead/EndTagRead,
-//   BeginTagWrite/EndTagWrite archives ....................................... AddArchive,
-//   RemoveArchive, SetActiveArchives local folder ...................................
-//   SetLocalFolder, PollLocalFolder listeners ......................................
-//   SetCodexListener, NotifyCodexListeners tag operations (TagOperations.cpp) .............
-//   CreateTag, DuplicateTag, ChangeTagInfo,
-//                                                    CopyToLocal, UnpackArchive
+//   records, instances, effective copies ... FindTag, GetEffectiveInstance, lists
+//   users ................................... AddTagUser, RemoveTagUser, FindTagUser
+//   reading and writing tag data ............ BeginTagRead/EndTagRead, BeginTagWrite/EndTagWrite,
+//                                             BeginWriteBatch/EndWriteBatch
+//   archives ................................ AddArchive, RemoveArchive, SetActiveArchives
+//   local folder ............................ SetLocalFolder, PollLocalFolder
+//   listeners ............................... SetCodexListener, NotifyCodexListeners
+//   tag operations (TagOperations.cpp) ...... CreateTag, DuplicateTag, ChangeTagInfo,
+//                                             CopyToLocal, UnpackArchive
 
 #include <cstdint>
 #include <map>
@@ -114,6 +114,13 @@ class Codex : public TagidRegistry {
   FileStream* BeginTagWrite(TagRecord* record, TagHeader* header,
                             const std::string& file_name = "");
   bool EndTagWrite(TagRecord* record, const TagHeader* header, bool success);
+  // Writes of many tags at once. Between BeginWriteBatch and EndWriteBatch each successful
+  // EndTagWrite leaves its complete file in its temporary place; EndWriteBatch flushes the file
+  // system once and only then moves every file over its tag's file, so that no tag's file is
+  // replaced by data not yet on disk, without a flush per tag. Returns the records whose files
+  // could not be put in place (their previous files stay as they were).
+  void BeginWriteBatch();
+  std::vector<TagRecord*> EndWriteBatch();
 
   // ---- Records and instances
   TagRecord* FindOrCreateRecord(uint32_t group, uint32_t subgroup);
@@ -187,6 +194,9 @@ class Codex : public TagidRegistry {
   void RestoreArchive(const std::string& path, bool active);
   bool ReadLocalFileHeader(const WatchedFolder& folder, const WatchEntry& entry,
                            TagHeader* header) const;
+  // Moves a written file over the tag's file and enters it; false leaves the old file.
+  bool PlaceWrittenFile(TagRecord* record, const std::string& temp_path, const std::string& path,
+                        const std::string& file_name, const TagHeader& header);
   void AddLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void UpdateLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void RemoveLocalFile(WatchedFolder& folder, WatchEntry& entry);
@@ -198,6 +208,14 @@ class Codex : public TagidRegistry {
   std::string local_folder_;
   FolderWatch watch_;
   bool dirty_ = false;
+  // Files written during a write batch, waiting for EndWriteBatch.
+  struct StagedWrite {
+    TagRecord* record;
+    std::string temp_path, path, file_name;
+    TagHeader header;
+  };
+  bool batching_ = false;
+  std::vector<StagedWrite> staged_;
   uint64_t next_load_sequence_ = 0;
   size_t local_count_ = 0;  // records with a local instance
 };

@@ -79,6 +79,14 @@ bool FileExists(const std::string& path) {
   return FileInfo(WithoutTrailingSlash(path), &info) && !(info.flags & FileInfoRecord::kFolder);
 }
 
+bool SyncFileSystemOf(const std::string& path) {
+  int fd = ::open(WithoutTrailingSlash(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::syncfs(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
 bool MakeFolder(const std::string& path) {
   std::string p = WithoutTrailingSlash(path);
   if (p.empty()) return false;

@@ -29,6 +29,8 @@ std::string NormalizedFolderPath(std::string path);
 // Success and the record; all zero when the path does not exist.
 bool FileInfo(const std::string& path, FileInfoRecord* info);
 bool FolderExists(const std::string& path);
+// Flushes every written file of the file system that holds the path to disk.
+bool SyncFileSystemOf(const std::string& path);
 bool FileExists(const std::string& path);
 
 // Creates the folder and any missing folders above it; true when it exists afterwards.

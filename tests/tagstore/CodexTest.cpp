@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <thread>
 
 #include "GameFixture.h"
@@ -206,6 +208,58 @@ TEST_F(CodexWrites, FailedFirstSaveLeavesNoFileAndNoLocalCopy) {
   EXPECT_FALSE(FileExists(Local("text", "Note")));
   EXPECT_FALSE(r->local);
   EXPECT_EQ(ReadData(r), "archived");
+}
+
+TEST_F(CodexWrites, BatchPlacesEveryFileOnlyAtItsEnd) {
+  game_.AddLocal(Tag("text", "keep", "Keep", "old words"));
+  game_.Archive("tags", "patch", 2).tags.push_back(Tag("text", "note", "Note", "archived"));
+  Load();
+  const std::vector<uint8_t> before = test::ReadBytes(Local("text", "Keep"));
+  auto write = [&](TagRecord* r, const std::string& body) {
+    TagHeader h;
+    codex_.GetEffectiveHeader(r, &h);
+    FileStream* out = codex_.BeginTagWrite(r, &h);
+    ASSERT_TRUE(out);
+    out->Seek(64);
+    out->Write(body.data(), body.size());
+    EXPECT_TRUE(codex_.EndTagWrite(r, &h, true));
+  };
+  codex_.BeginWriteBatch();
+  write(Find("text", "keep"), "new words");
+  write(Find("text", "note"), "now local");
+  // Nothing is in place yet: the old local file and the archived copy are still in force.
+  EXPECT_EQ(test::ReadBytes(Local("text", "Keep")), before);
+  EXPECT_FALSE(std::filesystem::exists(Local("text", "Note")));
+  EXPECT_EQ(ReadData(Find("text", "note")), "archived");
+  EXPECT_TRUE(codex_.EndWriteBatch().empty());
+  EXPECT_EQ(ReadData(Find("text", "keep")), "new words");
+  EXPECT_EQ(ReadData(Find("text", "note")), "now local");
+  EXPECT_EQ(codex_.GetLocationName(Find("text", "note")), "local folder");
+  // No temporary file is left behind.
+  int files = 0;
+  ScanFolder(
+      Root() + "local/", false,
+      [&](const FileInfoRecord&, const std::string&, const std::string&) { return ++files; },
+      nullptr);
+  EXPECT_EQ(files, 0);
+}
+
+TEST_F(CodexWrites, BatchReportsAFileThatCannotBePlaced) {
+  game_.AddLocal(Tag("text", "keep", "Keep", "old words"));
+  Load();
+  TagRecord* r = Find("text", "keep");
+  TagHeader h;
+  codex_.GetEffectiveHeader(r, &h);
+  codex_.BeginWriteBatch();
+  FileStream* out = codex_.BeginTagWrite(r, &h);
+  ASSERT_TRUE(out);
+  out->Seek(64);
+  out->Write("lost", 4);
+  EXPECT_TRUE(codex_.EndTagWrite(r, &h, true));
+  std::filesystem::remove_all(Root() + "local/text");  // the target folder goes away meanwhile
+  std::vector<TagRecord*> failed = codex_.EndWriteBatch();
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(failed[0], r);
 }
 
 TEST_F(CodexWrites, QuikTagsGoTwoFoldersDeep) {
