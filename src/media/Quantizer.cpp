@@ -7,6 +7,7 @@
 #include "media/Quantizer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -367,45 +368,218 @@ size_t FillEmptyEntries(const std::vector<WeightedColor>& colors,
 
 }  // namespace
 
+namespace {
+
+// k-means works on cells of 16 levels per channel: the colours are grouped by cell once, and
+// each pass looks at the palette cell by cell.
+constexpr int kPassCellBits = 4;
+constexpr int kPassCellsPerSide = 256 >> kPassCellBits;
+constexpr int kPassCellSpan = (1 << kPassCellBits) - 1;
+
+size_t PassCellOf(const Rgb& c) {
+  return (size_t(c.r >> kPassCellBits) * kPassCellsPerSide + size_t(c.g >> kPassCellBits)) *
+             kPassCellsPerSide +
+         size_t(c.b >> kPassCellBits);
+}
+
+// Least squared distance from an entry to any point of the cell whose lowest corner is lo.
+int LeastToCell(const Rgb& e, const int lo[3]) {
+  const int v[3] = {e.r, e.g, e.b};
+  int sum = 0;
+  for (int c = 0; c < 3; ++c) {
+    int least, greatest;
+    SpanDistances(v[c], lo[c], lo[c] + kPassCellSpan, &least, &greatest);
+    sum += least;
+  }
+  return sum;
+}
+
+// The entries that can be nearest to a point of the cell, in entry order (as NearestColor keeps
+// them), and a bound: every other entry lies farther than bound from every point of the cell.
+void CellCandidates(const std::vector<Rgb>& palette, const int lo[3], std::vector<int>* least,
+                    std::vector<uint16_t>* candidates, int* bound) {
+  least->resize(palette.size());
+  *bound = INT_MAX;
+  for (size_t i = 0; i < palette.size(); ++i) {
+    const int v[3] = {palette[i].r, palette[i].g, palette[i].b};
+    int sum_least = 0, sum_greatest = 0;
+    for (int c = 0; c < 3; ++c) {
+      int l, g2;
+      SpanDistances(v[c], lo[c], lo[c] + kPassCellSpan, &l, &g2);
+      sum_least += l;
+      sum_greatest += g2;
+    }
+    (*least)[i] = sum_least;
+    *bound = std::min(*bound, sum_greatest);
+  }
+  candidates->clear();
+  for (size_t i = 0; i < palette.size(); ++i) {
+    if ((*least)[i] <= *bound) candidates->push_back(uint16_t(i));
+  }
+}
+
+// Squared distance and entry in one number that orders by distance, then by entry: the smaller
+// of two keys belongs to the entry that wins.
+using Rank = int64_t;
+constexpr Rank kNoRank = INT64_MAX;
+inline Rank RankKey(int squared_distance, int entry) {
+  return Rank(squared_distance) << 16 | Rank(entry);
+}
+inline int RankedEntry(Rank key) {
+  return int(key & 0xFFFF);
+}
+
+// Entry sums of the colours assigned to each entry.
+struct EntrySums {
+  std::vector<int64_t> r, g, b, weight;
+  std::vector<size_t> members;
+  explicit EntrySums(size_t k) : r(k), g(k), b(k), weight(k), members(k) {}
+  void Add(size_t e, const WeightedColor& c, bool remove) {
+    const int64_t w = remove ? -int64_t(c.weight) : int64_t(c.weight);
+    r[e] += w * c.color.r;
+    g[e] += w * c.color.g;
+    b[e] += w * c.color.b;
+    weight[e] += w;
+    members[e] = remove ? members[e] - 1 : members[e] + 1;
+  }
+};
+
+}  // namespace
+
+// Every pass needs each colour's nearest entry, but from one pass to the next most entries stay
+// where they are and most colours keep their entry. So each colour carries what the last pass
+// learnt: its nearest entry and a bound below which no other entry ranks, ranks being RankKeys
+// (distance, then entry number, so that ties fall as in a full search). An entry that has not
+// moved ranks as it did, so only the colour's own entry and the entries that moved can change
+// the answer, and of those only the ones that may rank below the bound (judged per cell first).
+// When the best of these ranks below the bound, it is the nearest of all; otherwise the
+// colour's cell candidates are searched, which also renews the bound. All of it is integer
+// arithmetic, and the result is exactly that of a full search. The entry sums follow the
+// assignments colour by colour.
 int RefinePalette(const std::vector<WeightedColor>& colors, std::vector<Rgb>* palette,
                   int max_passes) {
   const size_t k = palette->size();
   if (k == 0 || colors.empty()) return 0;
-  std::vector<int> assignment(colors.size(), -1);
+  const size_t n = colors.size();
+
+  // The colours grouped by cell: order[p] is the colour at place p.
+  struct Run {
+    size_t cell, begin, end;
+  };
+  std::vector<uint32_t> order(n);
+  std::vector<Run> runs;
+  {
+    std::vector<uint32_t> starts(size_t(kPassCellsPerSide) * kPassCellsPerSide * kPassCellsPerSide +
+                                 1);
+    for (const WeightedColor& c : colors) ++starts[PassCellOf(c.color) + 1];
+    for (size_t i = 1; i < starts.size(); ++i) {
+      if (starts[i] != 0) runs.push_back({i - 1, starts[i - 1], starts[i - 1] + starts[i]});
+      starts[i] += starts[i - 1];
+    }
+    for (size_t c = 0; c < n; ++c) order[starts[PassCellOf(colors[c].color)]++] = uint32_t(c);
+  }
+  std::vector<Rgb> placed(n);
+  for (size_t p = 0; p < n; ++p) placed[p] = colors[order[p]].color;
+
+  std::vector<int> assignment(n, -1);  // by colour
+  std::vector<int> nearest(n, -1);     // by place: the nearest entry found in the last pass
+  std::vector<Rank> bound(n, 0);       // by place: every other entry's RankKey is at least this
+  std::vector<Rgb> searched;           // the palette of the last pass
+  std::vector<uint16_t> moved, candidates;
+  std::vector<std::pair<Rank, uint16_t>> near_moved;  // (RankKey of the least distance, entry)
+  std::vector<int> least;
+  EntrySums sums(k);
   int passes = 0;
   while (passes < max_passes) {
     ++passes;
-    const NearestColor nearest(*palette);
+    const std::vector<Rgb>& pal = *palette;
+    moved.clear();
+    for (size_t e = 0; e < k; ++e) {
+      if (searched.empty() || pal[e] != searched[e]) moved.push_back(uint16_t(e));
+    }
     size_t changed = 0;
-    for (size_t c = 0; c < colors.size(); ++c) {
-      const Rgb& col = colors[c].color;
-      const int entry = nearest.Find(col.r, col.g, col.b);
-      if (entry != assignment[c]) {
-        assignment[c] = entry;
-        ++changed;
+    for (const Run& run : runs) {
+      const int lo[3] = {int(run.cell / (kPassCellsPerSide * kPassCellsPerSide)) << kPassCellBits,
+                         int(run.cell / kPassCellsPerSide % kPassCellsPerSide) << kPassCellBits,
+                         int(run.cell % kPassCellsPerSide) << kPassCellBits};
+      Rank greatest_bound = 0;
+      for (size_t p = run.begin; p < run.end; ++p) {
+        if (nearest[p] >= 0) greatest_bound = std::max(greatest_bound, bound[p]);
+      }
+      near_moved.clear();
+      for (uint16_t e : moved) {
+        const Rank least_key = RankKey(LeastToCell(pal[e], lo), e);
+        if (least_key < greatest_bound) near_moved.push_back({least_key, e});
+      }
+      bool have_candidates = false;
+      int cell_bound = 0;
+      for (size_t p = run.begin; p < run.end; ++p) {
+        const Rgb& col = placed[p];
+        int entry = nearest[p];
+        if (entry >= 0) {
+          const Rank limit = bound[p];
+          Rank best = RankKey(SquaredDistance(col, pal[size_t(entry)]), entry), second = kNoRank;
+          for (const auto& [least_key, e] : near_moved) {
+            if (least_key >= limit || e == entry) continue;
+            const Rank key = RankKey(SquaredDistance(col, pal[e]), e);
+            if (key < best) {
+              second = best;
+              best = key;
+            } else if (key < second) {
+              second = key;
+            }
+          }
+          if (best < limit) {
+            entry = RankedEntry(best);
+            bound[p] = std::min(limit, second);
+          } else {
+            entry = -1;
+          }
+        }
+        if (entry < 0) {
+          if (!have_candidates) {
+            CellCandidates(pal, lo, &least, &candidates, &cell_bound);
+            have_candidates = true;
+          }
+          Rank best = kNoRank, second = kNoRank;
+          for (uint16_t i : candidates) {
+            const Rank key = RankKey(SquaredDistance(col, pal[i]), i);
+            if (key < best) {
+              second = best;
+              best = key;
+            } else if (key < second) {
+              second = key;
+            }
+          }
+          entry = RankedEntry(best);
+          bound[p] = std::min(second, RankKey(cell_bound + 1, 0));
+        }
+        nearest[p] = entry;
+        const size_t c = order[p];
+        if (entry != assignment[c]) {
+          if (assignment[c] >= 0) sums.Add(size_t(assignment[c]), colors[c], true);
+          sums.Add(size_t(entry), colors[c], false);
+          assignment[c] = entry;
+          ++changed;
+        }
       }
     }
 
-    std::vector<int64_t> sum_r(k), sum_g(k), sum_b(k), weight(k);
-    std::vector<size_t> members(k);
-    for (size_t c = 0; c < colors.size(); ++c) {
-      const size_t e = size_t(assignment[c]);
-      const int64_t w = colors[c].weight;
-      sum_r[e] += w * colors[c].color.r;
-      sum_g[e] += w * colors[c].color.g;
-      sum_b[e] += w * colors[c].color.b;
-      weight[e] += w;
-      ++members[e];
-    }
-    const std::vector<Rgb> old_palette = *palette;
+    searched = *palette;
     for (size_t e = 0; e < k; ++e) {
-      const int64_t w = weight[e];
+      const int64_t w = sums.weight[e];
       if (w == 0) continue;
-      (*palette)[e] = Rgb{uint8_t((sum_r[e] + w / 2) / w), uint8_t((sum_g[e] + w / 2) / w),
-                          uint8_t((sum_b[e] + w / 2) / w)};
+      (*palette)[e] = Rgb{uint8_t((sums.r[e] + w / 2) / w), uint8_t((sums.g[e] + w / 2) / w),
+                          uint8_t((sums.b[e] + w / 2) / w)};
     }
     // Entries are means of their current colours; a pass that moved nothing is the last.
-    changed += FillEmptyEntries(colors, old_palette, &assignment, &members, palette);
+    std::vector<size_t> members = sums.members;
+    const size_t refilled = FillEmptyEntries(colors, searched, &assignment, &members, palette);
+    if (refilled > 0) {
+      sums = EntrySums(k);
+      for (size_t c = 0; c < n; ++c) sums.Add(size_t(assignment[c]), colors[c], false);
+    }
+    changed += refilled;
     if (changed == 0) break;
   }
   return passes;
