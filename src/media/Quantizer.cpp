@@ -16,28 +16,71 @@ namespace brae {
 // ---------------------------------------------------------------------------------------------
 // Colour list
 
+namespace {
+
+// Sorts keys (below 1 << bits) in place by least significant digits first, 12 bits at a time,
+// through the scratch buffer; equal keys keep their order.
+void RadixSort(std::vector<uint32_t>* keys, std::vector<uint32_t>* scratch, int bits,
+               uint32_t (*key_of)(uint32_t, const void*), const void* context) {
+  constexpr int kDigitBits = 12;
+  constexpr size_t kDigits = size_t(1) << kDigitBits;
+  scratch->resize(keys->size());
+  std::vector<size_t> count(kDigits);
+  for (int shift = 0; shift < bits; shift += kDigitBits) {
+    std::fill(count.begin(), count.end(), 0);
+    for (uint32_t v : *keys) ++count[(key_of(v, context) >> shift) & (kDigits - 1)];
+    if (count[(key_of((*keys)[0], context) >> shift) & (kDigits - 1)] == keys->size()) {
+      continue;  // one digit everywhere: nothing to reorder
+    }
+    size_t at = 0;
+    for (size_t& c : count) {
+      const size_t n = c;
+      c = at;
+      at += n;
+    }
+    for (uint32_t v : *keys) (*scratch)[count[(key_of(v, context) >> shift) & (kDigits - 1)]++] = v;
+    keys->swap(*scratch);
+  }
+}
+
+}  // namespace
+
+// The pixels' colours are sorted as 24-bit numbers, counted in runs, and the distinct colours
+// (in colour order) are then sorted stably by their counts; both sorts are radix sorts, which
+// give the same order as comparison sorts (ascending, equal counts in colour order).
 std::vector<WeightedColor> BuildColorList(const uint8_t* rgba, size_t pixel_count) {
-  std::vector<uint32_t> keys;
+  std::vector<uint32_t> keys, scratch;
   keys.reserve(pixel_count);
   for (size_t i = 0; i < pixel_count; ++i) {
     const uint8_t* p = rgba + 4 * i;
     if (p[3] != 0) keys.push_back((uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2]);
   }
-  std::sort(keys.begin(), keys.end());
-  std::vector<WeightedColor> list;
+  if (keys.empty()) return {};
+  auto itself = [](uint32_t v, const void*) { return v; };
+  RadixSort(&keys, &scratch, 24, itself, nullptr);
+  std::vector<WeightedColor> distinct;
+  uint32_t most = 0;
   for (size_t i = 0; i < keys.size();) {
     size_t j = i + 1;
     while (j < keys.size() && keys[j] == keys[i]) ++j;
     WeightedColor c;
     c.color = Rgb{uint8_t(keys[i] >> 16), uint8_t(keys[i] >> 8), uint8_t(keys[i])};
     c.weight = uint32_t(j - i);
-    list.push_back(c);
+    most = std::max(most, c.weight);
+    distinct.push_back(c);
     i = j;
   }
   // Fewest pixels first; equal counts keep colour order, so the result is deterministic.
-  std::stable_sort(list.begin(), list.end(), [](const WeightedColor& a, const WeightedColor& b) {
-    return a.weight < b.weight;
-  });
+  std::vector<uint32_t> order(distinct.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = uint32_t(i);
+  int bits = 0;
+  while (bits < 32 && (most >> bits) != 0) ++bits;
+  auto weight_of = [](uint32_t i, const void* list) {
+    return static_cast<const WeightedColor*>(list)[i].weight;
+  };
+  RadixSort(&order, &scratch, bits, weight_of, distinct.data());
+  std::vector<WeightedColor> list(distinct.size());
+  for (size_t i = 0; i < order.size(); ++i) list[i] = distinct[order[i]];
   for (size_t i = 1; i < list.size(); ++i) {
     const uint64_t cap = (uint64_t(list[i - 1].weight) * 3) / 2 + 1;
     if (list[i].weight > cap) list[i].weight = uint32_t(cap);

@@ -4,6 +4,7 @@
 // library does to be fast, its palettes, pass counts and indices must equal these.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -238,8 +239,29 @@ std::string Name(const std::vector<Rgb>& palette) {
 // ---------------------------------------------------------------------------------------------
 // The library against the references
 
+// Colours used by many pixels: counts that differ only above their lowest 12 bits, equal
+// counts, and one count above 65536, in a scrambled pixel order.
+Picture ManyPixelsPerColour() {
+  const uint32_t counts[] = {4097, 1, 8193, 4097, 5000, 3, 70000, 8195, 1, 4096, 12288, 5000};
+  std::vector<uint32_t> pixels;
+  for (size_t i = 0; i < std::size(counts); ++i) {
+    for (uint32_t n = 0; n < counts[i]; ++n) pixels.push_back(Pack(int(i * 20), 255 - int(i), 7));
+  }
+  Lcg random{3};
+  for (size_t i = pixels.size() - 1; i > 0; --i) {
+    std::swap(pixels[i], pixels[size_t(random.Next(int(i + 1)))]);
+  }
+  Picture p{"many pixels per colour", int(pixels.size()), 1, {}};
+  for (uint32_t c : pixels) {
+    p.rgba.insert(p.rgba.end(), {uint8_t(c >> 24), uint8_t(c >> 16), uint8_t(c >> 8), 255});
+  }
+  return p;
+}
+
 TEST(QuantizerReferenceTest, ColorListsAreIdentical) {
-  for (const Picture& p : Pictures()) {
+  std::vector<Picture> pictures = Pictures();
+  pictures.push_back(ManyPixelsPerColour());
+  for (const Picture& p : pictures) {
     const std::vector<WeightedColor> want = ReferenceColorList(p.rgba);
     const std::vector<WeightedColor> got = BuildColorList(p.rgba.data(), p.rgba.size() / 4);
     ASSERT_EQ(got.size(), want.size()) << p.name;
