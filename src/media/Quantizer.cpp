@@ -318,19 +318,17 @@ inline void SpanDistances(int v, int lo, int hi, int* least, int* greatest) {
 
 NearestColor::NearestColor(const std::vector<Rgb>& palette)
     : palette_(palette),
-      cells_(size_t(kCellsPerSide) * kCellsPerSide * kCellsPerSide),
-      built_(cells_.size(), false) {}
+      first_(size_t(kCellsPerSide) * kCellsPerSide * kCellsPerSide, -1),
+      count_(first_.size(), 0) {}
 
-const std::vector<uint16_t>& NearestColor::Candidates(int r, int g, int b) const {
-  const int cr = r >> kCellBits, cg = g >> kCellBits, cb = b >> kCellBits;
-  const size_t at = (size_t(cr) * kCellsPerSide + size_t(cg)) * kCellsPerSide + size_t(cb);
-  std::vector<uint16_t>& cell = cells_[at];
-  if (built_[at]) return cell;
-  built_[at] = true;
+void NearestColor::Build(size_t cell) const {
+  const int cr = int(cell / (kCellsPerSide * kCellsPerSide));
+  const int cg = int(cell / kCellsPerSide % kCellsPerSide);
+  const int cb = int(cell % kCellsPerSide);
   const int span = (1 << kCellBits) - 1;
   const int lo[3] = {cr << kCellBits, cg << kCellBits, cb << kCellBits};
   std::vector<int> least(palette_.size());
-  int bound = 1 << 30;
+  int bound = INT_MAX;
   for (size_t i = 0; i < palette_.size(); ++i) {
     const int v[3] = {palette_[i].r, palette_[i].g, palette_[i].b};
     int sum_least = 0, sum_greatest = 0;
@@ -343,27 +341,13 @@ const std::vector<uint16_t>& NearestColor::Candidates(int r, int g, int b) const
     least[i] = sum_least;
     bound = std::min(bound, sum_greatest);
   }
+  first_[cell] = int32_t(pool_.size());
   for (size_t i = 0; i < palette_.size(); ++i) {
-    if (least[i] <= bound) cell.push_back(uint16_t(i));
-  }
-  return cell;
-}
-
-int NearestColor::Find(int r, int g, int b, int* distance) const {
-  if (palette_.empty()) return 0;
-  int best = 1 << 30, best_index = 0;
-  // Candidates are in entry order, so the first of equal distances is kept.
-  for (uint16_t i : Candidates(r, g, b)) {
+    if (least[i] > bound) continue;
     const Rgb& e = palette_[i];
-    const int dr = r - e.r, dg = g - e.g, db = b - e.b;
-    const int d = dr * dr + dg * dg + db * db;
-    if (d < best) {
-      best = d;
-      best_index = i;
-    }
+    pool_.push_back(Candidate{int16_t(e.r), int16_t(e.g), int16_t(e.b), uint16_t(i)});
   }
-  if (distance) *distance = best;
-  return best_index;
+  count_[cell] = uint16_t(size_t(int32_t(pool_.size()) - first_[cell]));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -666,25 +650,28 @@ void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vec
                       int bytes_per_pixel, uint8_t* out) {
   if (width <= 0 || height <= 0 || palette.empty()) return;
   const NearestColor nearest(palette);
-  std::vector<int> current(size_t(width) * 3), below(size_t(width) * 3);
-  LoadRow(rgba, width, 0, current.data());
+  // Two rows of width + 2 pixels: the spare pixel at each end takes the shares that fall
+  // outside the picture, and the row below the last one is never read, so no spread needs a
+  // test.
+  const size_t row_ints = (size_t(width) + 2) * 3;
+  std::vector<int> current(row_ints), below(row_ints);
+  LoadRow(rgba, width, 0, current.data() + 3);
   for (int y = 0; y < height; ++y) {
-    const bool has_below = y + 1 < height;
-    if (has_below) LoadRow(rgba, width, y + 1, below.data());
-    for (int x = 0; x < width; ++x) {
-      int* px = &current[size_t(3 * x)];
+    if (y + 1 < height) LoadRow(rgba, width, y + 1, below.data() + 3);
+    int* px = current.data() + 3;
+    int* down = below.data() + 3;
+    const size_t row_at = size_t(y) * size_t(width);
+    for (int x = 0; x < width; ++x, px += 3, down += 3) {
       const int index = nearest.Find(px[0], px[1], px[2]);
       const Rgb& e = palette[size_t(index)];
       const int error[3] = {px[0] - e.r, px[1] - e.g, px[2] - e.b};
       for (int ch = 0; ch < 3; ++ch) {
-        if (x + 1 < width) Spread(&current[size_t(3 * (x + 1) + ch)], error[ch], 21);
-        if (has_below) {
-          if (x > 0) Spread(&below[size_t(3 * (x - 1) + ch)], error[ch], 9);
-          Spread(&below[size_t(3 * x + ch)], error[ch], 15);
-          if (x + 1 < width) Spread(&below[size_t(3 * (x + 1) + ch)], error[ch], 3);
-        }
+        Spread(&px[3 + ch], error[ch], 21);
+        Spread(&down[ch - 3], error[ch], 9);
+        Spread(&down[ch], error[ch], 15);
+        Spread(&down[3 + ch], error[ch], 3);
       }
-      const size_t at = size_t(y) * size_t(width) + size_t(x);
+      const size_t at = row_at + size_t(x);
       if (bytes_per_pixel == 2) {
         out[2 * at] = rgba[4 * at + 3];
         out[2 * at + 1] = uint8_t(index);

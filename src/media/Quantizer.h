@@ -2,6 +2,9 @@
 // Reduction of RGBA pixels to a palette of at most 256 colours: a weighted colour list, Wu's
 // quantiser for the first palette, k-means refinement, then mapping with error diffusion.
 
+#include <algorithm>
+#include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -44,16 +47,38 @@ void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vec
 class NearestColor {
  public:
   explicit NearestColor(const std::vector<Rgb>& palette);
-  int Find(int r, int g, int b, int* distance = nullptr) const;
+  int Find(int r, int g, int b, int* distance = nullptr) const {
+    const size_t cell =
+        (size_t(r >> kCellBits) * kCellsPerSide + size_t(g >> kCellBits)) * kCellsPerSide +
+        size_t(b >> kCellBits);
+    if (first_[cell] < 0) Build(cell);
+    const Candidate* c = pool_.data() + first_[cell];
+    const Candidate* end = c + count_[cell];
+    // The least of distance × 65536 + entry: the first entry of the smallest distance, found
+    // without a branch per candidate.
+    int64_t best = int64_t(INT_MAX) << 16;
+    for (; c != end; ++c) {
+      const int dr = r - c->r, dg = g - c->g, db = b - c->b;
+      best = std::min(best, int64_t(dr * dr + dg * dg + db * db) << 16 | c->index);
+    }
+    if (distance) *distance = int(best >> 16);
+    return int(best & 0xFFFF);
+  }
 
  private:
   static constexpr int kCellBits = 3;
   static constexpr int kCellsPerSide = 256 >> kCellBits;
-  const std::vector<uint16_t>& Candidates(int r, int g, int b) const;
+  struct Candidate {
+    int16_t r, g, b;
+    uint16_t index;
+  };
+  void Build(size_t cell) const;
 
   std::vector<Rgb> palette_;
-  mutable std::vector<std::vector<uint16_t>> cells_;  // built on first use
-  mutable std::vector<bool> built_;
+  // Built on first use: each cell's candidates lie at first_[cell] (-1 until built) in pool_.
+  mutable std::vector<int32_t> first_;
+  mutable std::vector<uint16_t> count_;
+  mutable std::vector<Candidate> pool_;
 };
 
 }  // namespace brae
