@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -508,10 +509,16 @@ int RefinePalette(const std::vector<WeightedColor>& colors, std::vector<Rgb>* pa
   std::vector<Rgb> placed(n);
   for (size_t p = 0; p < n; ++p) placed[p] = colors[order[p]].color;
 
-  std::vector<int> assignment(n, -1);  // by colour
-  std::vector<int> nearest(n, -1);     // by place: the nearest entry found in the last pass
-  std::vector<Rank> bound(n, 0);       // by place: every other entry's RankKey is at least this
-  std::vector<Rgb> searched;           // the palette of the last pass
+  std::vector<int> assigned(n, -1);  // by place: the entry the colour counts for
+  std::vector<int> nearest(n, -1);   // by place: the nearest entry found in the last pass
+  std::vector<Rank> bound(n, 0);     // by place: every other entry's RankKey is at least this
+  std::vector<Rank> run_bound(runs.size(), 0);                  // the greatest bound in each run
+  std::vector<std::vector<uint16_t>> run_entries(runs.size());  // nearest entries in each run
+  std::vector<size_t> seen(k, 0);  // the listing that last took each entry
+  size_t listing = 0;
+  bool assignments_changed = true;  // outside the search, so every run must be looked at
+  std::vector<Rgb> searched;        // the palette of the last pass
+  std::vector<uint8_t> entry_moved(k);
   std::vector<uint16_t> moved, candidates;
   std::vector<std::pair<Rank, uint16_t>> near_moved;  // (RankKey of the least distance, entry)
   std::vector<int> least;
@@ -522,75 +529,92 @@ int RefinePalette(const std::vector<WeightedColor>& colors, std::vector<Rgb>* pa
     const std::vector<Rgb>& pal = *palette;
     moved.clear();
     for (size_t e = 0; e < k; ++e) {
-      if (searched.empty() || pal[e] != searched[e]) moved.push_back(uint16_t(e));
+      entry_moved[e] = searched.empty() || pal[e] != searched[e];
+      if (entry_moved[e]) moved.push_back(uint16_t(e));
     }
     size_t changed = 0;
-    for (const Run& run : runs) {
+    for (size_t r = 0; r < runs.size(); ++r) {
+      const Run& run = runs[r];
       const int lo[3] = {int(run.cell / (kPassCellsPerSide * kPassCellsPerSide)) << kPassCellBits,
                          int(run.cell / kPassCellsPerSide % kPassCellsPerSide) << kPassCellBits,
                          int(run.cell % kPassCellsPerSide) << kPassCellBits};
-      Rank greatest_bound = 0;
-      for (size_t p = run.begin; p < run.end; ++p) {
-        if (nearest[p] >= 0) greatest_bound = std::max(greatest_bound, bound[p]);
-      }
       near_moved.clear();
       for (uint16_t e : moved) {
         const Rank least_key = RankKey(LeastToCell(pal[e], lo), e);
-        if (least_key < greatest_bound) near_moved.push_back({least_key, e});
+        if (least_key < run_bound[r]) near_moved.push_back({least_key, e});
       }
+      if (near_moved.empty() && !assignments_changed) {
+        bool any_moved = false;
+        for (uint16_t e : run_entries[r]) any_moved = any_moved || entry_moved[e];
+        if (!any_moved) continue;  // nothing in this cell can have changed
+      }
+      run_entries[r].clear();
+      ++listing;
       bool have_candidates = false;
       int cell_bound = 0;
+      Rank greatest_bound = 0;
       for (size_t p = run.begin; p < run.end; ++p) {
-        const Rgb& col = placed[p];
         int entry = nearest[p];
-        if (entry >= 0) {
-          const Rank limit = bound[p];
-          Rank best = RankKey(SquaredDistance(col, pal[size_t(entry)]), entry), second = kNoRank;
-          for (const auto& [least_key, e] : near_moved) {
-            if (least_key >= limit || e == entry) continue;
-            const Rank key = RankKey(SquaredDistance(col, pal[e]), e);
-            if (key < best) {
-              second = best;
-              best = key;
-            } else if (key < second) {
-              second = key;
+        // When neither the colour's entry nor any entry that might come nearer moved, the
+        // answer and the bound stand.
+        if (entry < 0 || entry_moved[size_t(entry)] || !near_moved.empty()) {
+          const Rgb& col = placed[p];
+          if (entry >= 0) {
+            const Rank limit = bound[p];
+            Rank best = RankKey(SquaredDistance(col, pal[size_t(entry)]), entry), second = kNoRank;
+            for (const auto& [least_key, e] : near_moved) {
+              if (least_key >= limit || e == entry) continue;
+              const Rank key = RankKey(SquaredDistance(col, pal[e]), e);
+              if (key < best) {
+                second = best;
+                best = key;
+              } else if (key < second) {
+                second = key;
+              }
+            }
+            if (best < limit) {
+              entry = RankedEntry(best);
+              bound[p] = std::min(limit, second);
+            } else {
+              entry = -1;
             }
           }
-          if (best < limit) {
+          if (entry < 0) {
+            if (!have_candidates) {
+              CellCandidates(pal, lo, &least, &candidates, &cell_bound);
+              have_candidates = true;
+            }
+            Rank best = kNoRank, second = kNoRank;
+            for (uint16_t i : candidates) {
+              const Rank key = RankKey(SquaredDistance(col, pal[i]), i);
+              if (key < best) {
+                second = best;
+                best = key;
+              } else if (key < second) {
+                second = key;
+              }
+            }
             entry = RankedEntry(best);
-            bound[p] = std::min(limit, second);
-          } else {
-            entry = -1;
+            bound[p] = std::min(second, RankKey(cell_bound + 1, 0));
           }
+          nearest[p] = entry;
         }
-        if (entry < 0) {
-          if (!have_candidates) {
-            CellCandidates(pal, lo, &least, &candidates, &cell_bound);
-            have_candidates = true;
-          }
-          Rank best = kNoRank, second = kNoRank;
-          for (uint16_t i : candidates) {
-            const Rank key = RankKey(SquaredDistance(col, pal[i]), i);
-            if (key < best) {
-              second = best;
-              best = key;
-            } else if (key < second) {
-              second = key;
-            }
-          }
-          entry = RankedEntry(best);
-          bound[p] = std::min(second, RankKey(cell_bound + 1, 0));
+        greatest_bound = std::max(greatest_bound, bound[p]);
+        if (seen[size_t(entry)] != listing) {
+          seen[size_t(entry)] = listing;
+          run_entries[r].push_back(uint16_t(entry));
         }
-        nearest[p] = entry;
-        const size_t c = order[p];
-        if (entry != assignment[c]) {
-          if (assignment[c] >= 0) sums.Add(size_t(assignment[c]), colors[c], true);
-          sums.Add(size_t(entry), colors[c], false);
-          assignment[c] = entry;
+        if (entry != assigned[p]) {
+          const WeightedColor& c = colors[order[p]];
+          if (assigned[p] >= 0) sums.Add(size_t(assigned[p]), c, true);
+          sums.Add(size_t(entry), c, false);
+          assigned[p] = entry;
           ++changed;
         }
       }
+      run_bound[r] = greatest_bound;
     }
+    assignments_changed = false;
 
     searched = *palette;
     for (size_t e = 0; e < k; ++e) {
@@ -600,13 +624,21 @@ int RefinePalette(const std::vector<WeightedColor>& colors, std::vector<Rgb>* pa
                           uint8_t((sums.b[e] + w / 2) / w)};
     }
     // Entries are means of their current colours; a pass that moved nothing is the last.
-    std::vector<size_t> members = sums.members;
-    const size_t refilled = FillEmptyEntries(colors, searched, &assignment, &members, palette);
-    if (refilled > 0) {
-      sums = EntrySums(k);
-      for (size_t c = 0; c < n; ++c) sums.Add(size_t(assignment[c]), colors[c], false);
+    if (std::find(sums.members.begin(), sums.members.end(), 0) != sums.members.end()) {
+      std::vector<int> assignment(n);  // by colour, as FillEmptyEntries looks at them
+      for (size_t p = 0; p < n; ++p) assignment[order[p]] = assigned[p];
+      std::vector<size_t> members = sums.members;
+      const size_t refilled = FillEmptyEntries(colors, searched, &assignment, &members, palette);
+      if (refilled > 0) {
+        assignments_changed = true;
+        sums = EntrySums(k);
+        for (size_t p = 0; p < n; ++p) {
+          assigned[p] = assignment[order[p]];
+          sums.Add(size_t(assigned[p]), colors[order[p]], false);
+        }
+      }
+      changed += refilled;
     }
-    changed += refilled;
     if (changed == 0) break;
   }
   return passes;

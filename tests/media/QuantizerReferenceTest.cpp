@@ -334,6 +334,32 @@ TEST(QuantizerReferenceTest, RefinementFromAwkwardPalettesIsIdentical) {
   }
 }
 
+// Many small cases, for the rarer paths of the faster k-means (colours that keep their entry
+// while others move past them, cells skipped and looked at again).
+TEST(QuantizerReferenceTest, ManySmallRefinementsAreIdentical) {
+  Lcg random{2024};
+  for (int round = 0; round < 600; ++round) {
+    const int spread = 8 << random.Next(6);  // 8 to 256 levels
+    const int count = 30 + random.Next(250);
+    std::vector<WeightedColor> colors;
+    for (int i = 0; i < count; ++i) {
+      colors.push_back({Rgb{uint8_t(random.Next(spread)), uint8_t(random.Next(spread)),
+                            uint8_t(random.Next(spread))},
+                        uint32_t(1 + random.Next(1 + random.Next(60)))});
+    }
+    const int k = 2 + random.Next(random.Next(2) ? 30 : 120);
+    std::vector<Rgb> want;
+    for (int e = 0; e < k; ++e) {
+      want.push_back(e > 0 && random.Next(6) == 0 ? want[size_t(random.Next(e))]
+                                                  : colors[size_t(random.Next(count))].color);
+    }
+    std::vector<Rgb> got = want;
+    const int want_passes = ReferenceRefine(colors, &want);
+    ASSERT_EQ(RefinePalette(colors, &got), want_passes) << "round " << round;
+    ASSERT_EQ(got, want) << "round " << round;
+  }
+}
+
 // Mapping with palettes whose entries tie (repeats) or sit in one corner, so diffused values
 // run to the ends of the channel range.
 TEST(QuantizerReferenceTest, MappingWithTiesAndClampingIsIdentical) {
