@@ -317,21 +317,34 @@ inline void SpanDistances(int v, int lo, int hi, int* least, int* greatest) {
 
 }  // namespace
 
-NearestColor::NearestColor(const std::vector<Rgb>& palette)
-    : palette_(palette),
-      first_(size_t(kCellsPerSide) * kCellsPerSide * kCellsPerSide, -1),
-      count_(first_.size(), 0) {}
+NearestColor::Cells::Cells(int bits)
+    : first(size_t(1) << (3 * (8 - bits)), -1), count(first.size(), 0) {}
 
-void NearestColor::Build(size_t cell) const {
-  const int cr = int(cell / (kCellsPerSide * kCellsPerSide));
-  const int cg = int(cell / kCellsPerSide % kCellsPerSide);
-  const int cb = int(cell % kCellsPerSide);
-  const int span = (1 << kCellBits) - 1;
-  const int lo[3] = {cr << kCellBits, cg << kCellBits, cb << kCellBits};
-  std::vector<int> least(palette_.size());
+NearestColor::NearestColor(const std::vector<Rgb>& palette)
+    : cells_(kCellBits), outer_(kOuterBits) {
+  for (size_t i = 0; i < palette.size(); ++i) {
+    const Rgb& e = palette[i];
+    all_.push_back(Candidate{int16_t(e.r), int16_t(e.g), int16_t(e.b), uint16_t(i)});
+  }
+}
+
+void NearestColor::Build(int r, int g, int b) const {
+  const size_t outer = CellAt(r, g, b, kOuterBits);
+  if (outer_.first[outer] < 0) Choose(r, g, b, kOuterBits, -1, all_.size(), &outer_);
+  Choose(r, g, b, kCellBits, outer_.first[outer], outer_.count[outer], &cells_);
+}
+
+void NearestColor::Choose(int r, int g, int b, int bits, int32_t from, size_t count,
+                          Cells* cells) const {
+  const int span = (1 << bits) - 1;
+  const int lo[3] = {r >> bits << bits, g >> bits << bits, b >> bits << bits};
+  // Copied, as pool_ grows below.
+  std::vector<Candidate> source(from < 0 ? all_.data() : pool_.data() + from,
+                                (from < 0 ? all_.data() : pool_.data() + from) + count);
+  std::vector<int> least(source.size());
   int bound = INT_MAX;
-  for (size_t i = 0; i < palette_.size(); ++i) {
-    const int v[3] = {palette_[i].r, palette_[i].g, palette_[i].b};
+  for (size_t i = 0; i < source.size(); ++i) {
+    const int v[3] = {source[i].r, source[i].g, source[i].b};
     int sum_least = 0, sum_greatest = 0;
     for (int c = 0; c < 3; ++c) {
       int l, g2;
@@ -342,13 +355,12 @@ void NearestColor::Build(size_t cell) const {
     least[i] = sum_least;
     bound = std::min(bound, sum_greatest);
   }
-  first_[cell] = int32_t(pool_.size());
-  for (size_t i = 0; i < palette_.size(); ++i) {
-    if (least[i] > bound) continue;
-    const Rgb& e = palette_[i];
-    pool_.push_back(Candidate{int16_t(e.r), int16_t(e.g), int16_t(e.b), uint16_t(i)});
+  const size_t cell = CellAt(r, g, b, bits);
+  cells->first[cell] = int32_t(pool_.size());
+  for (size_t i = 0; i < source.size(); ++i) {
+    if (least[i] <= bound) pool_.push_back(source[i]);
   }
-  count_[cell] = uint16_t(size_t(int32_t(pool_.size()) - first_[cell]));
+  cells->count[cell] = uint16_t(pool_.size() - size_t(cells->first[cell]));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -40,20 +40,19 @@ void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vec
                       int bytes_per_pixel, uint8_t* out);
 
 // Nearest palette entry by squared RGB distance; the first entry of the smallest distance wins.
-// The colour cube is split into cells of 8 levels per channel; each cell, on first use, keeps
+// The colour cube is split into cells of 4 levels per channel; each cell, on first use, keeps
 // the entries that can be nearest to some point inside it (those whose least distance to the
 // cell is no more than the smallest greatest distance of any entry), so a search looks at a
-// few entries only.
+// few entries only. A cell picks its entries from those of the larger cell (16 levels) around
+// it, which is built the same way from the whole palette.
 class NearestColor {
  public:
   explicit NearestColor(const std::vector<Rgb>& palette);
   int Find(int r, int g, int b, int* distance = nullptr) const {
-    const size_t cell =
-        (size_t(r >> kCellBits) * kCellsPerSide + size_t(g >> kCellBits)) * kCellsPerSide +
-        size_t(b >> kCellBits);
-    if (first_[cell] < 0) Build(cell);
-    const Candidate* c = pool_.data() + first_[cell];
-    const Candidate* end = c + count_[cell];
+    const size_t cell = CellAt(r, g, b, kCellBits);
+    if (cells_.first[cell] < 0) Build(r, g, b);
+    const Candidate* c = pool_.data() + cells_.first[cell];
+    const Candidate* end = c + cells_.count[cell];
     // The least of distance × 65536 + entry: the first entry of the smallest distance, found
     // without a branch per candidate.
     int64_t best = int64_t(INT_MAX) << 16;
@@ -66,18 +65,30 @@ class NearestColor {
   }
 
  private:
-  static constexpr int kCellBits = 3;
-  static constexpr int kCellsPerSide = 256 >> kCellBits;
+  static constexpr int kCellBits = 2;
+  static constexpr int kOuterBits = 4;
   struct Candidate {
     int16_t r, g, b;
     uint16_t index;
   };
-  void Build(size_t cell) const;
+  // Where each cell's candidates lie in pool_: first (-1 until built) and count.
+  struct Cells {
+    std::vector<int32_t> first;
+    std::vector<uint16_t> count;
+    explicit Cells(int bits);
+  };
+  static size_t CellAt(int r, int g, int b, int bits) {
+    const int side = 256 >> bits;
+    return (size_t(r >> bits) * size_t(side) + size_t(g >> bits)) * size_t(side) +
+           size_t(b >> bits);
+  }
+  void Build(int r, int g, int b) const;
+  // Appends the candidates of the cell of the given size around (r, g, b), chosen from
+  // pool_[from, from + count) (or from all_ when from is -1), to pool_.
+  void Choose(int r, int g, int b, int bits, int32_t from, size_t count, Cells* cells) const;
 
-  std::vector<Rgb> palette_;
-  // Built on first use: each cell's candidates lie at first_[cell] (-1 until built) in pool_.
-  mutable std::vector<int32_t> first_;
-  mutable std::vector<uint16_t> count_;
+  std::vector<Candidate> all_;  // the whole palette
+  mutable Cells cells_, outer_;
   mutable std::vector<Candidate> pool_;
 };
 
