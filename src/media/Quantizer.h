@@ -1,6 +1,7 @@
 #pragma once
 // Reduction of RGBA pixels to a palette of at most 256 colours: a weighted colour list, Wu's
 // quantiser for the first palette, k-means refinement, then mapping with error diffusion.
+// Entries are numbered in 16 bits, so the functions taking a palette accept up to 65535 entries.
 
 #include <algorithm>
 #include <climits>
