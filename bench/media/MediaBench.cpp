@@ -1,5 +1,5 @@
-// Speed of the media code: conversion to colour-indexed (with its PSNR), IMA4 decoding, and
-// reading and writing 2048 x 2048 pictures as BMP, PNG and TIFF.
+// Speed of the media code: conversion to colour-indexed (with its PSNR) and its steps, IMA4
+// decoding, and reading and writing 2048 x 2048 pictures as BMP, PNG and TIFF.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -10,7 +10,9 @@
 
 #include "media/Ima4.h"
 #include "media/MediaFile.h"
+#include "media/PhotoImage.h"
 #include "media/PixelConvert.h"
+#include "media/Quantizer.h"
 
 namespace brae {
 namespace {
@@ -64,6 +66,79 @@ void BM_ConvertToIndexed1024(benchmark::State& state) {
   state.counters["palette"] = result.palette.count;
 }
 BENCHMARK(BM_ConvertToIndexed1024)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The photograph of PhotoImage.h, which bench/media/compare-quantizer.sh also gives to
+// ImageMagick: the whole conversion, RGB (as the script's PNG) and with a transparent corner.
+void BM_QuantizePhoto1024(benchmark::State& state, bool with_alpha) {
+  const Image source = bench::MakePhotoImage(1024, with_alpha);
+  Image result;
+  for (auto _ : state) {
+    result = source;
+    ConvertPixelFormat(&result, PixelFormat::kIndexed);
+    benchmark::DoNotOptimize(result.pixels.data());
+  }
+  const ColorFidelity fidelity = CompareColors(source, result);
+  state.counters["psnr_db"] = fidelity.psnr_db;
+  state.counters["palette"] = result.palette.count;
+}
+BENCHMARK_CAPTURE(BM_QuantizePhoto1024, rgb, false)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_QuantizePhoto1024, rgba, true)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The steps of that conversion one by one, to see where the time goes.
+struct PhotoSteps {
+  std::vector<uint8_t> rgba;
+  std::vector<WeightedColor> colors;
+  std::vector<Rgb> initial, palette;
+  PhotoSteps() {
+    rgba = ExpandToRgba(bench::MakePhotoImage(1024, false));
+    colors = BuildColorList(rgba.data(), rgba.size() / 4);
+    initial = WuQuantize(colors, 256);
+    palette = initial;
+    RefinePalette(colors, &palette);
+  }
+};
+
+const PhotoSteps& Steps() {
+  static const PhotoSteps steps;
+  return steps;
+}
+
+void BM_QuantizeStepColorList(benchmark::State& state) {
+  const PhotoSteps& s = Steps();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(BuildColorList(s.rgba.data(), s.rgba.size() / 4).data());
+  }
+  state.counters["colors"] = double(s.colors.size());
+}
+BENCHMARK(BM_QuantizeStepColorList)->Unit(benchmark::kMillisecond);
+
+void BM_QuantizeStepWu(benchmark::State& state) {
+  const PhotoSteps& s = Steps();
+  for (auto _ : state) benchmark::DoNotOptimize(WuQuantize(s.colors, 256).data());
+}
+BENCHMARK(BM_QuantizeStepWu)->Unit(benchmark::kMillisecond);
+
+void BM_QuantizeStepRefine(benchmark::State& state) {
+  const PhotoSteps& s = Steps();
+  int passes = 0;
+  for (auto _ : state) {
+    std::vector<Rgb> palette = s.initial;
+    passes = RefinePalette(s.colors, &palette);
+    benchmark::DoNotOptimize(palette.data());
+  }
+  state.counters["passes"] = passes;
+}
+BENCHMARK(BM_QuantizeStepRefine)->Unit(benchmark::kMillisecond);
+
+void BM_QuantizeStepMap(benchmark::State& state) {
+  const PhotoSteps& s = Steps();
+  std::vector<uint8_t> out(s.rgba.size() / 4);
+  for (auto _ : state) {
+    MapWithDiffusion(s.rgba.data(), 1024, 1024, s.palette, 1, out.data());
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_QuantizeStepMap)->Unit(benchmark::kMillisecond);
 
 void BM_Ima4Decode(benchmark::State& state) {
   const size_t packets = 8192;

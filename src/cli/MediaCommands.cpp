@@ -1,11 +1,18 @@
-// brae-cli commands over the media code: bulk image conversion, sound lists and WAV export.
+// brae-cli commands over the media code: bulk image conversion, quantisation, sound lists and
+// WAV export.
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-#include "core/MessageLog.h"
 #include "cli/CliCommon.h"
+#include "core/MessageLog.h"
 #include "media/ImageConversion.h"
+#include "media/MediaFile.h"
+#include "media/PixelConvert.h"
 #include "media/Sound.h"
 #include "tagstore/Codex.h"
 #include "tagstore/FileSystem.h"
@@ -34,6 +41,62 @@ int ConvertImages(const Args& in) {
       });
   std::printf(kConversionDoneText, count);
   std::printf("\n");
+  return kOk;
+}
+
+// A whole decimal number and nothing else.
+bool ParseInt(const std::string& text, long* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  *value = std::strtol(text.c_str(), &end, 10);
+  return errno == 0 && *end == '\0' && !std::isspace(static_cast<unsigned char>(text[0]));
+}
+
+// quantize IN OUT [--colors N]: any readable image to an 8-bit colour-indexed one of at most N
+// colours, written after OUT's extension. Grey and colour-indexed inputs are expanded to RGBA
+// first (an indexed input gets its palette chosen again). The output has no alpha; the PSNR
+// leaves out the pixels whose alpha is 0, whose colour is never seen.
+int Quantize(const Args& in) {
+  Args args = in;
+  std::string colors_text = "256";
+  TakeOption(args, "--colors", &colors_text);
+  if (args.size() != 2) return Fail("expected IN OUT [--colors N]");
+  long colors = 0;
+  if (!ParseInt(colors_text, &colors) || colors < 2 || colors > 256) {
+    return Fail("--colors takes a whole number from 2 to 256, not '%s'", colors_text.c_str());
+  }
+  const std::string& out_path = args[1];
+  const MediaType out_type = MediaTypeFromPath(out_path);
+  if (out_type != MediaType::kBmp && out_type != MediaType::kPng && out_type != MediaType::kTiff) {
+    return Fail("'%s' must end in .bmp, .png, .tif or .tiff", out_path.c_str());
+  }
+  MediaFile input(args[0], MediaGroup::kImage);
+  if (!input.ReadPixels()) {
+    return Fail("cannot read the image '%s': %s", args[0].c_str(), input.Error().c_str());
+  }
+  MediaFile output(out_path);
+  output.image = input.image;
+  ColorFidelity fidelity;
+  std::string error;
+  if (!QuantizeImage(&output.image, int(colors), &fidelity, &error)) {
+    return Fail("cannot quantize '%s': %s", args[0].c_str(), error.c_str());
+  }
+  if (!output.Write()) return Fail("cannot write the image: %s", output.Error().c_str());
+  const size_t pixels = size_t(input.image.width) * size_t(input.image.height);
+  std::printf("palette size: %d\n", output.image.palette.count);
+  if (fidelity.pixels == 0) {
+    std::printf("PSNR: none (every pixel is transparent)\n");
+  } else {
+    char psnr[32];
+    if (std::isinf(fidelity.psnr_db)) {
+      std::snprintf(psnr, sizeof psnr, "inf");
+    } else {
+      std::snprintf(psnr, sizeof psnr, "%.2f", fidelity.psnr_db);
+    }
+    std::printf("PSNR: %s dB (RGB over %zu of %zu pixels; pixels of alpha 0 not counted)\n", psnr,
+                fidelity.pixels, pixels);
+  }
   return kOk;
 }
 
@@ -125,6 +188,7 @@ bool DescribeSound(const std::vector<uint8_t>& data, Node* out, std::string* err
 std::vector<Command> MediaCommands() {
   return {
       {"convert-images", "DIR --to bmp|png|tiff [--alpha-only]", ConvertImages},
+      {"quantize", "IN OUT [--colors N]", Quantize},
       {"sounds", "GAMEDIR TAGID", Sounds},
       {"export-sounds", "GAMEDIR TAGID OUTDIR [--only NAME...]", ExportSounds},
   };

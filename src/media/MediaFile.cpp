@@ -161,8 +161,10 @@ bool MediaFile::Write() {
   return true;
 }
 
-bool MediaFile::ConvertPixelFormat(PixelFormat target) {
-  if (!brae::ConvertPixelFormat(&image, target)) return Failed("the pixels cannot be converted");
+bool MediaFile::ConvertPixelFormat(PixelFormat target, int max_colors) {
+  if (!brae::ConvertPixelFormat(&image, target, max_colors)) {
+    return Failed("the pixels cannot be converted");
+  }
   return true;
 }
 

@@ -26,8 +26,9 @@ class MediaFile {
   bool ReadPixels();
   // Writes the pixels as BMP, PNG or TIFF after the path's extension.
   bool Write();
-  // Converts the pixels in place (see ConvertPixelFormat in PixelConvert.h).
-  bool ConvertPixelFormat(PixelFormat target);
+  // Converts the pixels in place (see ConvertPixelFormat in PixelConvert.h); max_colors bounds
+  // the palette of a conversion to colour-indexed.
+  bool ConvertPixelFormat(PixelFormat target, int max_colors = kMaxPaletteSize);
 
   // Why the last operation failed.
   const std::string& Error() const { return error_; }

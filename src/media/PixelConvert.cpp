@@ -1,5 +1,8 @@
 #include "media/PixelConvert.h"
 
+#include <cmath>
+#include <limits>
+
 #include "media/Quantizer.h"
 
 namespace brae {
@@ -14,10 +17,11 @@ bool IsIndexed(PixelFormat f) {
   return f == PixelFormat::kIndexed || f == PixelFormat::kIndexedAlpha;
 }
 
-bool QuantizeTo(Image* image, PixelFormat target) {
+bool QuantizeTo(Image* image, PixelFormat target, int max_colors) {
   const std::vector<uint8_t> rgba = ExpandToRgba(*image);
   const size_t pixel_count = size_t(image->width) * size_t(image->height);
-  const std::vector<Rgb> palette = ChoosePalette(BuildColorList(rgba.data(), pixel_count), 256);
+  const std::vector<Rgb> palette =
+      ChoosePalette(BuildColorList(rgba.data(), pixel_count), max_colors);
   const int bpp = BytesPerPixel(target);
   std::vector<uint8_t> out(pixel_count * size_t(bpp));
   MapWithDiffusion(rgba.data(), image->width, image->height, palette, bpp, out.data());
@@ -108,8 +112,9 @@ std::vector<uint8_t> ExpandToRgba(const Image& image) {
   return rgba;
 }
 
-bool ConvertPixelFormat(Image* image, PixelFormat target) {
+bool ConvertPixelFormat(Image* image, PixelFormat target, int max_colors) {
   if (image->format == PixelFormat::kNone || target == PixelFormat::kNone) return false;
+  if (max_colors < 1 || max_colors > kMaxPaletteSize) return false;
   if (image->width < 1 || image->height < 1 || image->pixels.size() < image->PixelBytes()) {
     return false;
   }
@@ -119,7 +124,7 @@ bool ConvertPixelFormat(Image* image, PixelFormat target) {
       ChangeIndexedWidth(image, target);
       return true;
     }
-    return QuantizeTo(image, target);
+    return QuantizeTo(image, target, max_colors);
   }
   std::vector<uint8_t> rgba = ExpandToRgba(*image);
   if (target == PixelFormat::kRgba) {
@@ -142,6 +147,53 @@ bool ExtractAlphaChannel(Image* image) {
   image->pixels = std::move(out);
   image->format = PixelFormat::kGrey;
   image->palette.count = 0;
+  return true;
+}
+
+ColorFidelity CompareColors(const Image& original, const Image& converted) {
+  ColorFidelity result;
+  if (original.width != converted.width || original.height != converted.height) return result;
+  const std::vector<uint8_t> a = ExpandToRgba(original), b = ExpandToRgba(converted);
+  uint64_t squares = 0;
+  for (size_t i = 0; i + 3 < a.size(); i += 4) {
+    if (a[i + 3] == 0) continue;
+    for (size_t c = 0; c < 3; ++c) {
+      const int d = int(a[i + c]) - int(b[i + c]);
+      squares += uint64_t(d * d);
+    }
+    ++result.pixels;
+  }
+  if (result.pixels == 0) return result;
+  if (squares == 0) {
+    result.psnr_db = std::numeric_limits<double>::infinity();
+  } else {
+    const double mse = double(squares) / (3.0 * double(result.pixels));
+    result.psnr_db = 10 * std::log10(255.0 * 255.0 / mse);
+  }
+  return result;
+}
+
+bool QuantizeImage(Image* image, int max_colors, ColorFidelity* fidelity, std::string* error) {
+  auto fail = [error](const char* reason) {
+    if (error) *error = reason;
+    return false;
+  };
+  if (max_colors < 2 || max_colors > kMaxPaletteSize) {
+    return fail("the number of colours must be 2-256");
+  }
+  if (image->format == PixelFormat::kNone || image->width < 1 || image->height < 1 ||
+      image->pixels.size() < image->PixelBytes()) {
+    return fail("the image has no pixels");
+  }
+  Image result = *image;
+  // An indexed picture gets its palette chosen afresh.
+  const bool expanded =
+      !IsIndexed(result.format) || ConvertPixelFormat(&result, PixelFormat::kRgba);
+  if (!expanded || !ConvertPixelFormat(&result, PixelFormat::kIndexed, max_colors)) {
+    return fail("the pixels cannot be converted");
+  }
+  if (fidelity) *fidelity = CompareColors(*image, result);
+  *image = std::move(result);
   return true;
 }
 

@@ -7,6 +7,8 @@
 #include "media/Quantizer.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,28 +17,71 @@ namespace brae {
 // ---------------------------------------------------------------------------------------------
 // Colour list
 
+namespace {
+
+// Sorts keys (below 1 << bits) in place by least significant digits first, 12 bits at a time,
+// through the scratch buffer; equal keys keep their order.
+void RadixSort(std::vector<uint32_t>* keys, std::vector<uint32_t>* scratch, int bits,
+               uint32_t (*key_of)(uint32_t, const void*), const void* context) {
+  constexpr int kDigitBits = 12;
+  constexpr size_t kDigits = size_t(1) << kDigitBits;
+  scratch->resize(keys->size());
+  std::vector<size_t> count(kDigits);
+  for (int shift = 0; shift < bits; shift += kDigitBits) {
+    std::fill(count.begin(), count.end(), 0);
+    for (uint32_t v : *keys) ++count[(key_of(v, context) >> shift) & (kDigits - 1)];
+    if (count[(key_of((*keys)[0], context) >> shift) & (kDigits - 1)] == keys->size()) {
+      continue;  // one digit everywhere: nothing to reorder
+    }
+    size_t at = 0;
+    for (size_t& c : count) {
+      const size_t n = c;
+      c = at;
+      at += n;
+    }
+    for (uint32_t v : *keys) (*scratch)[count[(key_of(v, context) >> shift) & (kDigits - 1)]++] = v;
+    keys->swap(*scratch);
+  }
+}
+
+}  // namespace
+
+// The pixels' colours are sorted as 24-bit numbers, counted in runs, and the distinct colours
+// (in colour order) are then sorted stably by their counts; both sorts are radix sorts, which
+// give the same order as comparison sorts (ascending, equal counts in colour order).
 std::vector<WeightedColor> BuildColorList(const uint8_t* rgba, size_t pixel_count) {
-  std::vector<uint32_t> keys;
+  std::vector<uint32_t> keys, scratch;
   keys.reserve(pixel_count);
   for (size_t i = 0; i < pixel_count; ++i) {
     const uint8_t* p = rgba + 4 * i;
     if (p[3] != 0) keys.push_back((uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2]);
   }
-  std::sort(keys.begin(), keys.end());
-  std::vector<WeightedColor> list;
+  if (keys.empty()) return {};
+  auto itself = [](uint32_t v, const void*) { return v; };
+  RadixSort(&keys, &scratch, 24, itself, nullptr);
+  std::vector<WeightedColor> distinct;
+  uint32_t most = 0;
   for (size_t i = 0; i < keys.size();) {
     size_t j = i + 1;
     while (j < keys.size() && keys[j] == keys[i]) ++j;
     WeightedColor c;
     c.color = Rgb{uint8_t(keys[i] >> 16), uint8_t(keys[i] >> 8), uint8_t(keys[i])};
     c.weight = uint32_t(j - i);
-    list.push_back(c);
+    most = std::max(most, c.weight);
+    distinct.push_back(c);
     i = j;
   }
   // Fewest pixels first; equal counts keep colour order, so the result is deterministic.
-  std::stable_sort(list.begin(), list.end(), [](const WeightedColor& a, const WeightedColor& b) {
-    return a.weight < b.weight;
-  });
+  std::vector<uint32_t> order(distinct.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = uint32_t(i);
+  int bits = 0;
+  while (bits < 32 && (most >> bits) != 0) ++bits;
+  auto weight_of = [](uint32_t i, const void* list) {
+    return static_cast<const WeightedColor*>(list)[i].weight;
+  };
+  RadixSort(&order, &scratch, bits, weight_of, distinct.data());
+  std::vector<WeightedColor> list(distinct.size());
+  for (size_t i = 0; i < order.size(); ++i) list[i] = distinct[order[i]];
   for (size_t i = 1; i < list.size(); ++i) {
     const uint64_t cap = (uint64_t(list[i - 1].weight) * 3) / 2 + 1;
     if (list[i].weight > cap) list[i].weight = uint32_t(cap);
@@ -272,23 +317,34 @@ inline void SpanDistances(int v, int lo, int hi, int* least, int* greatest) {
 
 }  // namespace
 
-NearestColor::NearestColor(const std::vector<Rgb>& palette)
-    : palette_(palette),
-      cells_(size_t(kCellsPerSide) * kCellsPerSide * kCellsPerSide),
-      built_(cells_.size(), false) {}
+NearestColor::Cells::Cells(int bits)
+    : first(size_t(1) << (3 * (8 - bits)), -1), count(first.size(), 0) {}
 
-const std::vector<uint16_t>& NearestColor::Candidates(int r, int g, int b) const {
-  const int cr = r >> kCellBits, cg = g >> kCellBits, cb = b >> kCellBits;
-  const size_t at = (size_t(cr) * kCellsPerSide + size_t(cg)) * kCellsPerSide + size_t(cb);
-  std::vector<uint16_t>& cell = cells_[at];
-  if (built_[at]) return cell;
-  built_[at] = true;
-  const int span = (1 << kCellBits) - 1;
-  const int lo[3] = {cr << kCellBits, cg << kCellBits, cb << kCellBits};
-  std::vector<int> least(palette_.size());
-  int bound = 1 << 30;
-  for (size_t i = 0; i < palette_.size(); ++i) {
-    const int v[3] = {palette_[i].r, palette_[i].g, palette_[i].b};
+NearestColor::NearestColor(const std::vector<Rgb>& palette)
+    : cells_(kCellBits), outer_(kOuterBits) {
+  for (size_t i = 0; i < palette.size(); ++i) {
+    const Rgb& e = palette[i];
+    all_.push_back(Candidate{int16_t(e.r), int16_t(e.g), int16_t(e.b), uint16_t(i)});
+  }
+}
+
+void NearestColor::Build(int r, int g, int b) const {
+  const size_t outer = CellAt(r, g, b, kOuterBits);
+  if (outer_.first[outer] < 0) Choose(r, g, b, kOuterBits, -1, all_.size(), &outer_);
+  Choose(r, g, b, kCellBits, outer_.first[outer], outer_.count[outer], &cells_);
+}
+
+void NearestColor::Choose(int r, int g, int b, int bits, int32_t from, size_t count,
+                          Cells* cells) const {
+  const int span = (1 << bits) - 1;
+  const int lo[3] = {r >> bits << bits, g >> bits << bits, b >> bits << bits};
+  // Copied, as pool_ grows below.
+  std::vector<Candidate> source(from < 0 ? all_.data() : pool_.data() + from,
+                                (from < 0 ? all_.data() : pool_.data() + from) + count);
+  std::vector<int> least(source.size());
+  int bound = INT_MAX;
+  for (size_t i = 0; i < source.size(); ++i) {
+    const int v[3] = {source[i].r, source[i].g, source[i].b};
     int sum_least = 0, sum_greatest = 0;
     for (int c = 0; c < 3; ++c) {
       int l, g2;
@@ -299,27 +355,12 @@ const std::vector<uint16_t>& NearestColor::Candidates(int r, int g, int b) const
     least[i] = sum_least;
     bound = std::min(bound, sum_greatest);
   }
-  for (size_t i = 0; i < palette_.size(); ++i) {
-    if (least[i] <= bound) cell.push_back(uint16_t(i));
+  const size_t cell = CellAt(r, g, b, bits);
+  cells->first[cell] = int32_t(pool_.size());
+  for (size_t i = 0; i < source.size(); ++i) {
+    if (least[i] <= bound) pool_.push_back(source[i]);
   }
-  return cell;
-}
-
-int NearestColor::Find(int r, int g, int b, int* distance) const {
-  if (palette_.empty()) return 0;
-  int best = 1 << 30, best_index = 0;
-  // Candidates are in entry order, so the first of equal distances is kept.
-  for (uint16_t i : Candidates(r, g, b)) {
-    const Rgb& e = palette_[i];
-    const int dr = r - e.r, dg = g - e.g, db = b - e.b;
-    const int d = dr * dr + dg * dg + db * db;
-    if (d < best) {
-      best = d;
-      best_index = i;
-    }
-  }
-  if (distance) *distance = best;
-  return best_index;
+  cells->count[cell] = uint16_t(pool_.size() - size_t(cells->first[cell]));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -367,45 +408,249 @@ size_t FillEmptyEntries(const std::vector<WeightedColor>& colors,
 
 }  // namespace
 
+namespace {
+
+// k-means works on cells of 16 levels per channel: the colours are grouped by cell once, and
+// each pass looks at the palette cell by cell.
+constexpr int kPassCellBits = 4;
+constexpr int kPassCellsPerSide = 256 >> kPassCellBits;
+constexpr int kPassCellSpan = (1 << kPassCellBits) - 1;
+
+size_t PassCellOf(const Rgb& c) {
+  return (size_t(c.r >> kPassCellBits) * kPassCellsPerSide + size_t(c.g >> kPassCellBits)) *
+             kPassCellsPerSide +
+         size_t(c.b >> kPassCellBits);
+}
+
+// Least squared distance from an entry to any point of the cell whose lowest corner is lo.
+int LeastToCell(const Rgb& e, const int lo[3]) {
+  const int v[3] = {e.r, e.g, e.b};
+  int sum = 0;
+  for (int c = 0; c < 3; ++c) {
+    int least, greatest;
+    SpanDistances(v[c], lo[c], lo[c] + kPassCellSpan, &least, &greatest);
+    sum += least;
+  }
+  return sum;
+}
+
+// The entries that can be nearest to a point of the cell, in entry order (as NearestColor keeps
+// them), and a bound: every other entry lies farther than bound from every point of the cell.
+void CellCandidates(const std::vector<Rgb>& palette, const int lo[3], std::vector<int>* least,
+                    std::vector<uint16_t>* candidates, int* bound) {
+  least->resize(palette.size());
+  *bound = INT_MAX;
+  for (size_t i = 0; i < palette.size(); ++i) {
+    const int v[3] = {palette[i].r, palette[i].g, palette[i].b};
+    int sum_least = 0, sum_greatest = 0;
+    for (int c = 0; c < 3; ++c) {
+      int l, g2;
+      SpanDistances(v[c], lo[c], lo[c] + kPassCellSpan, &l, &g2);
+      sum_least += l;
+      sum_greatest += g2;
+    }
+    (*least)[i] = sum_least;
+    *bound = std::min(*bound, sum_greatest);
+  }
+  candidates->clear();
+  for (size_t i = 0; i < palette.size(); ++i) {
+    if ((*least)[i] <= *bound) candidates->push_back(uint16_t(i));
+  }
+}
+
+// Squared distance and entry in one number that orders by distance, then by entry: the smaller
+// of two keys belongs to the entry that wins.
+using Rank = int64_t;
+constexpr Rank kNoRank = INT64_MAX;
+inline Rank RankKey(int squared_distance, int entry) {
+  return Rank(squared_distance) << 16 | Rank(entry);
+}
+inline int RankedEntry(Rank key) {
+  return int(key & 0xFFFF);
+}
+
+// Entry sums of the colours assigned to each entry.
+struct EntrySums {
+  std::vector<int64_t> r, g, b, weight;
+  std::vector<size_t> members;
+  explicit EntrySums(size_t k) : r(k), g(k), b(k), weight(k), members(k) {}
+  void Add(size_t e, const WeightedColor& c, bool remove) {
+    const int64_t w = remove ? -int64_t(c.weight) : int64_t(c.weight);
+    r[e] += w * c.color.r;
+    g[e] += w * c.color.g;
+    b[e] += w * c.color.b;
+    weight[e] += w;
+    members[e] = remove ? members[e] - 1 : members[e] + 1;
+  }
+};
+
+}  // namespace
+
+// Every pass needs each colour's nearest entry, but from one pass to the next most entries stay
+// where they are and most colours keep their entry. So each colour carries what the last pass
+// learnt: its nearest entry and a bound below which no other entry ranks, ranks being RankKeys
+// (distance, then entry number, so that ties fall as in a full search). An entry that has not
+// moved ranks as it did, so only the colour's own entry and the entries that moved can change
+// the answer, and of those only the ones that may rank below the bound (judged per cell first).
+// When the best of these ranks below the bound, it is the nearest of all; otherwise the
+// colour's cell candidates are searched, which also renews the bound. All of it is integer
+// arithmetic, and the result is exactly that of a full search. The entry sums follow the
+// assignments colour by colour.
 int RefinePalette(const std::vector<WeightedColor>& colors, std::vector<Rgb>* palette,
                   int max_passes) {
   const size_t k = palette->size();
   if (k == 0 || colors.empty()) return 0;
-  std::vector<int> assignment(colors.size(), -1);
+  const size_t n = colors.size();
+
+  // The colours grouped by cell: order[p] is the colour at place p.
+  struct Run {
+    size_t cell, begin, end;
+  };
+  std::vector<uint32_t> order(n);
+  std::vector<Run> runs;
+  {
+    std::vector<uint32_t> starts(size_t(kPassCellsPerSide) * kPassCellsPerSide * kPassCellsPerSide +
+                                 1);
+    for (const WeightedColor& c : colors) ++starts[PassCellOf(c.color) + 1];
+    for (size_t i = 1; i < starts.size(); ++i) {
+      if (starts[i] != 0) runs.push_back({i - 1, starts[i - 1], starts[i - 1] + starts[i]});
+      starts[i] += starts[i - 1];
+    }
+    for (size_t c = 0; c < n; ++c) order[starts[PassCellOf(colors[c].color)]++] = uint32_t(c);
+  }
+  std::vector<Rgb> placed(n);
+  for (size_t p = 0; p < n; ++p) placed[p] = colors[order[p]].color;
+
+  std::vector<int> assigned(n, -1);  // by place: the entry the colour counts for
+  std::vector<int> nearest(n, -1);   // by place: the nearest entry found in the last pass
+  std::vector<Rank> bound(n, 0);     // by place: every other entry's RankKey is at least this
+  std::vector<Rank> run_bound(runs.size(), 0);                  // the greatest bound in each run
+  std::vector<std::vector<uint16_t>> run_entries(runs.size());  // nearest entries in each run
+  std::vector<size_t> seen(k, 0);  // the listing that last took each entry
+  size_t listing = 0;
+  bool assignments_changed = true;  // outside the search, so every run must be looked at
+  std::vector<Rgb> searched;        // the palette of the last pass
+  std::vector<uint8_t> entry_moved(k);
+  std::vector<uint16_t> moved, candidates;
+  std::vector<std::pair<Rank, uint16_t>> near_moved;  // (RankKey of the least distance, entry)
+  std::vector<int> least;
+  EntrySums sums(k);
   int passes = 0;
   while (passes < max_passes) {
     ++passes;
-    const NearestColor nearest(*palette);
-    size_t changed = 0;
-    for (size_t c = 0; c < colors.size(); ++c) {
-      const Rgb& col = colors[c].color;
-      const int entry = nearest.Find(col.r, col.g, col.b);
-      if (entry != assignment[c]) {
-        assignment[c] = entry;
-        ++changed;
-      }
-    }
-
-    std::vector<int64_t> sum_r(k), sum_g(k), sum_b(k), weight(k);
-    std::vector<size_t> members(k);
-    for (size_t c = 0; c < colors.size(); ++c) {
-      const size_t e = size_t(assignment[c]);
-      const int64_t w = colors[c].weight;
-      sum_r[e] += w * colors[c].color.r;
-      sum_g[e] += w * colors[c].color.g;
-      sum_b[e] += w * colors[c].color.b;
-      weight[e] += w;
-      ++members[e];
-    }
-    const std::vector<Rgb> old_palette = *palette;
+    const std::vector<Rgb>& pal = *palette;
+    moved.clear();
     for (size_t e = 0; e < k; ++e) {
-      const int64_t w = weight[e];
+      entry_moved[e] = searched.empty() || pal[e] != searched[e];
+      if (entry_moved[e]) moved.push_back(uint16_t(e));
+    }
+    size_t changed = 0;
+    for (size_t r = 0; r < runs.size(); ++r) {
+      const Run& run = runs[r];
+      const int lo[3] = {int(run.cell / (kPassCellsPerSide * kPassCellsPerSide)) << kPassCellBits,
+                         int(run.cell / kPassCellsPerSide % kPassCellsPerSide) << kPassCellBits,
+                         int(run.cell % kPassCellsPerSide) << kPassCellBits};
+      near_moved.clear();
+      for (uint16_t e : moved) {
+        const Rank least_key = RankKey(LeastToCell(pal[e], lo), e);
+        if (least_key < run_bound[r]) near_moved.push_back({least_key, e});
+      }
+      if (near_moved.empty() && !assignments_changed) {
+        bool any_moved = false;
+        for (uint16_t e : run_entries[r]) any_moved = any_moved || entry_moved[e];
+        if (!any_moved) continue;  // nothing in this cell can have changed
+      }
+      run_entries[r].clear();
+      ++listing;
+      bool have_candidates = false;
+      int cell_bound = 0;
+      Rank greatest_bound = 0;
+      for (size_t p = run.begin; p < run.end; ++p) {
+        int entry = nearest[p];
+        // When neither the colour's entry nor any entry that might come nearer moved, the
+        // answer and the bound stand.
+        if (entry < 0 || entry_moved[size_t(entry)] || !near_moved.empty()) {
+          const Rgb& col = placed[p];
+          if (entry >= 0) {
+            const Rank limit = bound[p];
+            Rank best = RankKey(SquaredDistance(col, pal[size_t(entry)]), entry), second = kNoRank;
+            for (const auto& [least_key, e] : near_moved) {
+              if (least_key >= limit || e == entry) continue;
+              const Rank key = RankKey(SquaredDistance(col, pal[e]), e);
+              if (key < best) {
+                second = best;
+                best = key;
+              } else if (key < second) {
+                second = key;
+              }
+            }
+            if (best < limit) {
+              entry = RankedEntry(best);
+              bound[p] = std::min(limit, second);
+            } else {
+              entry = -1;
+            }
+          }
+          if (entry < 0) {
+            if (!have_candidates) {
+              CellCandidates(pal, lo, &least, &candidates, &cell_bound);
+              have_candidates = true;
+            }
+            Rank best = kNoRank, second = kNoRank;
+            for (uint16_t i : candidates) {
+              const Rank key = RankKey(SquaredDistance(col, pal[i]), i);
+              if (key < best) {
+                second = best;
+                best = key;
+              } else if (key < second) {
+                second = key;
+              }
+            }
+            entry = RankedEntry(best);
+            bound[p] = std::min(second, RankKey(cell_bound + 1, 0));
+          }
+          nearest[p] = entry;
+        }
+        greatest_bound = std::max(greatest_bound, bound[p]);
+        if (seen[size_t(entry)] != listing) {
+          seen[size_t(entry)] = listing;
+          run_entries[r].push_back(uint16_t(entry));
+        }
+        if (entry != assigned[p]) {
+          const WeightedColor& c = colors[order[p]];
+          if (assigned[p] >= 0) sums.Add(size_t(assigned[p]), c, true);
+          sums.Add(size_t(entry), c, false);
+          assigned[p] = entry;
+          ++changed;
+        }
+      }
+      run_bound[r] = greatest_bound;
+    }
+    assignments_changed = false;
+
+    searched = *palette;
+    for (size_t e = 0; e < k; ++e) {
+      const int64_t w = sums.weight[e];
       if (w == 0) continue;
-      (*palette)[e] = Rgb{uint8_t((sum_r[e] + w / 2) / w), uint8_t((sum_g[e] + w / 2) / w),
-                          uint8_t((sum_b[e] + w / 2) / w)};
+      (*palette)[e] = Rgb{uint8_t((sums.r[e] + w / 2) / w), uint8_t((sums.g[e] + w / 2) / w),
+                          uint8_t((sums.b[e] + w / 2) / w)};
     }
     // Entries are means of their current colours; a pass that moved nothing is the last.
-    changed += FillEmptyEntries(colors, old_palette, &assignment, &members, palette);
+    if (std::find(sums.members.begin(), sums.members.end(), 0) != sums.members.end()) {
+      std::vector<int> assignment(n);  // by colour, as FillEmptyEntries looks at them
+      for (size_t p = 0; p < n; ++p) assignment[order[p]] = assigned[p];
+      std::vector<size_t> members = sums.members;
+      const size_t refilled = FillEmptyEntries(colors, searched, &assignment, &members, palette);
+      if (refilled > 0) {
+        assignments_changed = true;
+        sums = EntrySums(k);
+        for (size_t p = 0; p < n; ++p) {
+          assigned[p] = assignment[order[p]];
+          sums.Add(size_t(assigned[p]), colors[order[p]], false);
+        }
+      }
+      changed += refilled;
+    }
     if (changed == 0) break;
   }
   return passes;
@@ -449,25 +694,28 @@ void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vec
                       int bytes_per_pixel, uint8_t* out) {
   if (width <= 0 || height <= 0 || palette.empty()) return;
   const NearestColor nearest(palette);
-  std::vector<int> current(size_t(width) * 3), below(size_t(width) * 3);
-  LoadRow(rgba, width, 0, current.data());
+  // Two rows of width + 2 pixels: the spare pixel at each end takes the shares that fall
+  // outside the picture, and the row below the last one is never read, so no spread needs a
+  // test.
+  const size_t row_ints = (size_t(width) + 2) * 3;
+  std::vector<int> current(row_ints), below(row_ints);
+  LoadRow(rgba, width, 0, current.data() + 3);
   for (int y = 0; y < height; ++y) {
-    const bool has_below = y + 1 < height;
-    if (has_below) LoadRow(rgba, width, y + 1, below.data());
-    for (int x = 0; x < width; ++x) {
-      int* px = &current[size_t(3 * x)];
+    if (y + 1 < height) LoadRow(rgba, width, y + 1, below.data() + 3);
+    int* px = current.data() + 3;
+    int* down = below.data() + 3;
+    const size_t row_at = size_t(y) * size_t(width);
+    for (int x = 0; x < width; ++x, px += 3, down += 3) {
       const int index = nearest.Find(px[0], px[1], px[2]);
       const Rgb& e = palette[size_t(index)];
       const int error[3] = {px[0] - e.r, px[1] - e.g, px[2] - e.b};
       for (int ch = 0; ch < 3; ++ch) {
-        if (x + 1 < width) Spread(&current[size_t(3 * (x + 1) + ch)], error[ch], 21);
-        if (has_below) {
-          if (x > 0) Spread(&below[size_t(3 * (x - 1) + ch)], error[ch], 9);
-          Spread(&below[size_t(3 * x + ch)], error[ch], 15);
-          if (x + 1 < width) Spread(&below[size_t(3 * (x + 1) + ch)], error[ch], 3);
-        }
+        Spread(&px[3 + ch], error[ch], 21);
+        Spread(&down[ch - 3], error[ch], 9);
+        Spread(&down[ch], error[ch], 15);
+        Spread(&down[3 + ch], error[ch], 3);
       }
-      const size_t at = size_t(y) * size_t(width) + size_t(x);
+      const size_t at = row_at + size_t(x);
       if (bytes_per_pixel == 2) {
         out[2 * at] = rgba[4 * at + 3];
         out[2 * at + 1] = uint8_t(index);

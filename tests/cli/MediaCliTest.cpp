@@ -1,10 +1,13 @@
 // brae-cli's media commands over the demo game folder.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "CliTest.h"
 #include "TempDir.h"
+#include "media/MediaFile.h"
+#include "media/PixelConvert.h"
 #include "mkdemo/DemoGame.h"
 
 namespace brae {
@@ -69,6 +72,137 @@ TEST_F(MediaCliDemo, ConvertImagesReportsEachFileAndTheCount) {
   EXPECT_TRUE(std::filesystem::exists(dir_.Path() + "/images/sprite.alpha.png"));
   EXPECT_EQ(RunCli("convert-images " + images + " --to gif").status, 2);
   EXPECT_EQ(RunCli("convert-images " + images).status, 2);
+}
+
+// Gradients with noise: a few thousand colours. alpha_zero_every: every so many pixels is fully
+// transparent (0: none).
+Image Picture(PixelFormat format, int width, int height, int alpha_zero_every = 0) {
+  Image image;
+  image.format = format;
+  image.width = width;
+  image.height = height;
+  image.pixels.resize(image.PixelBytes());
+  if (format == PixelFormat::kIndexed) {
+    image.palette.count = 16;
+    for (int i = 0; i < 16; ++i) image.palette.entries[i] = Rgb{uint8_t(i * 16), 200, 3};
+  }
+  const int bpp = BytesPerPixel(format);
+  uint32_t seed = 3;
+  for (int i = 0; i < width * height; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const int x = i % width, y = i / width, noise = int(seed >> 28);
+    uint8_t* p = &image.pixels[size_t(i) * size_t(bpp)];
+    p[0] = uint8_t(format == PixelFormat::kIndexed ? (x / 4 + y) % 16 : x * 3 + noise);
+    if (bpp >= 3) p[1] = uint8_t(y * 4 + noise), p[2] = uint8_t(x + y);
+    if (bpp == 4) p[3] = alpha_zero_every && i % alpha_zero_every == 0 ? 0 : uint8_t(100 + x);
+  }
+  return image;
+}
+
+class QuantizeCli : public ::testing::Test {
+ protected:
+  // Writes the picture as IN.png; the path.
+  std::string Input(const Image& image, const std::string& name = "in.png") {
+    MediaFile file(dir_.Path() + "/" + name);
+    file.image = image;
+    EXPECT_TRUE(file.Write()) << file.Error();
+    return file.path;
+  }
+  std::string Out(const std::string& name) const { return dir_.Path() + "/" + name; }
+  test::CliResult Run(const std::string& in, const std::string& out, const std::string& more = "") {
+    return RunCli("quantize " + ShellQuote(in) + " " + ShellQuote(out) + more);
+  }
+  test::TempDir dir_;
+};
+
+TEST_F(QuantizeCli, WritesAnIndexedImageOfEveryTypeAndReportsItsPsnr) {
+  const Image source = Picture(PixelFormat::kRgb, 80, 60);
+  const std::string in = Input(source);
+  for (const char* name : {"out.png", "out.bmp", "out.tif", "out.TIFF"}) {
+    SCOPED_TRACE(name);
+    test::CliResult r = Run(in, Out(name), " --colors 16");
+    ASSERT_EQ(r.status, 0) << r.out;
+    MediaFile written(Out(name));
+    ASSERT_TRUE(written.ReadPixels()) << written.Error();
+    EXPECT_EQ(written.image.format, PixelFormat::kIndexed);
+    // TIFF's colour map always has 256 entries; only the first 16 are used.
+    for (uint8_t index : written.image.pixels) ASSERT_LT(index, 16);
+    // The figure printed is the written file's PSNR against the input.
+    const ColorFidelity f = CompareColors(source, written.image);
+    char expected[200];
+    std::snprintf(expected, sizeof expected,
+                  "palette size: 16\nPSNR: %.2f dB (RGB over 4800 of 4800 pixels; pixels of "
+                  "alpha 0 not counted)\n",
+                  f.psnr_db);
+    EXPECT_EQ(r.out, expected);
+    EXPECT_GT(f.psnr_db, 20.0);
+  }
+  // 256 colours by default.
+  test::CliResult r = Run(in, Out("full.png"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("palette size: 256"), std::string::npos) << r.out;
+}
+
+TEST_F(QuantizeCli, TransparentPixelsAreLeftOutOfThePsnr) {
+  const std::string in = Input(Picture(PixelFormat::kRgba, 40, 30, 4));
+  test::CliResult r = Run(in, Out("out.png"), " --colors 2");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("palette size: 2\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("over 900 of 1200 pixels"), std::string::npos) << r.out;
+
+  Image clear = Picture(PixelFormat::kRgba, 4, 4);
+  for (size_t i = 3; i < clear.pixels.size(); i += 4) clear.pixels[i] = 0;
+  r = Run(Input(clear, "clear.png"), Out("clear-out.png"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "palette size: 1\nPSNR: none (every pixel is transparent)\n");
+}
+
+TEST_F(QuantizeCli, GreyAndIndexedInputsAreExpandedFirst) {
+  test::CliResult r = Run(Input(Picture(PixelFormat::kGrey, 30, 20), "grey.png"),
+                          Out("grey-out.bmp"), " --colors 8");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("palette size: 8"), std::string::npos) << r.out;
+
+  // A 16-colour indexed picture shrinks to 4; at 16 it keeps every colour.
+  const std::string indexed = Input(Picture(PixelFormat::kIndexed, 32, 16), "indexed.bmp");
+  r = Run(indexed, Out("four.png"), " --colors 4");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("palette size: 4"), std::string::npos) << r.out;
+  r = Run(indexed, Out("same.png"), " --colors 16");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("palette size: 16\nPSNR: inf dB"), std::string::npos) << r.out;
+}
+
+TEST_F(QuantizeCli, BadArgumentsAndFilesFailWithAMessage) {
+  const std::string in = Input(Picture(PixelFormat::kRgb, 8, 8));
+  for (const char* colors : {"1", "257", "0", "-4", "abc", "12x", "", " 9"}) {
+    test::CliResult r = Run(in, Out("out.png"), std::string(" --colors ") + ShellQuote(colors));
+    EXPECT_EQ(r.status, 2) << colors;
+    EXPECT_NE(r.out.find("--colors takes a whole number from 2 to 256"), std::string::npos)
+        << r.out;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Out("out.png")));
+
+  test::CliResult r = Run(in, Out("out.gif"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("must end in .bmp, .png, .tif or .tiff"), std::string::npos) << r.out;
+  r = Run(Out("missing.png"), Out("out.png"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("cannot read the image"), std::string::npos) << r.out;
+  {
+    std::FILE* text = std::fopen(Out("notes.png").c_str(), "wb");
+    ASSERT_TRUE(text);
+    std::fputs("not a picture\n", text);
+    std::fclose(text);
+  }
+  EXPECT_EQ(Run(Out("notes.png"), Out("out.png")).status, 2);
+  r = Run(in, Out("no-such-folder/out.png"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("cannot write the image"), std::string::npos) << r.out;
+  EXPECT_EQ(RunCli("quantize " + ShellQuote(in)).status, 2);
+  EXPECT_EQ(
+      RunCli("quantize " + ShellQuote(in) + " " + ShellQuote(Out("a.png")) + " --colors").status,
+      2);
 }
 
 }  // namespace

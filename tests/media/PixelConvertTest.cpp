@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
 #include "MediaTestUtil.h"
@@ -270,6 +271,94 @@ TEST(QuantizeTest, PhotographLikeImageKeepsItsLook) {
     if (i % 4 != 3) error += std::abs(int(before[i]) - int(after[i]));
   }
   EXPECT_LT(error / (64 * 64 * 3), 12.0);
+}
+
+TEST(QuantizeTest, ColourCountBoundsThePalette) {
+  const Image source = MakeTestImage(PixelFormat::kRgb, 48, 40);
+  Image by_default = source, explicit_256 = source;
+  ASSERT_TRUE(ConvertPixelFormat(&by_default, PixelFormat::kIndexed));
+  ASSERT_TRUE(ConvertPixelFormat(&explicit_256, PixelFormat::kIndexed, 256));
+  EXPECT_EQ(by_default.pixels, explicit_256.pixels);
+  EXPECT_EQ(by_default.palette.count, 256);
+
+  for (int colours : {1, 2, 16, 100}) {
+    Image image = source;
+    ASSERT_TRUE(ConvertPixelFormat(&image, PixelFormat::kIndexedAlpha, colours));
+    EXPECT_EQ(image.palette.count, colours);
+    for (size_t i = 1; i < image.pixels.size(); i += 2) {
+      ASSERT_LT(image.pixels[i], colours);
+    }
+  }
+  // Fewer colours than allowed: the colours themselves.
+  Image two = Rgba(2, 1, {1, 2, 3, 255, 4, 5, 6, 255});
+  ASSERT_TRUE(ConvertPixelFormat(&two, PixelFormat::kIndexed, 16));
+  EXPECT_EQ(two.palette.count, 2);
+
+  for (int bad : {0, -3, 257}) {
+    Image image = source;
+    EXPECT_FALSE(ConvertPixelFormat(&image, PixelFormat::kIndexed, bad));
+    EXPECT_EQ(image.format, PixelFormat::kRgb);
+    EXPECT_EQ(image.pixels, source.pixels);
+  }
+}
+
+TEST(CompareColorsTest, PsnrOverThePixelsThatCanBeSeen) {
+  // One pixel off by 3 in red, one exact, one transparent one far off (not counted):
+  // squared error 9 over 2 pixels x 3 channels.
+  const Image a = Rgba(3, 1, {10, 20, 30, 255, 40, 50, 60, 1, 0, 0, 0, 0});
+  const Image b = Rgba(3, 1, {13, 20, 30, 255, 40, 50, 60, 255, 255, 255, 255, 255});
+  const ColorFidelity f = CompareColors(a, b);
+  EXPECT_EQ(f.pixels, 2u);
+  EXPECT_NEAR(f.psnr_db, 10 * std::log10(255.0 * 255.0 / 1.5), 1e-9);
+
+  // Formats do not matter, only colours: RGB against the same colours in RGBA.
+  Image rgb = b;
+  ASSERT_TRUE(ConvertPixelFormat(&rgb, PixelFormat::kRgb));
+  EXPECT_TRUE(std::isinf(CompareColors(rgb, b).psnr_db));
+  EXPECT_EQ(CompareColors(rgb, b).pixels, 3u);
+
+  EXPECT_EQ(CompareColors(Rgba(1, 1, {1, 2, 3, 0}), Rgba(1, 1, {9, 9, 9, 255})).pixels, 0u);
+  EXPECT_EQ(CompareColors(a, Rgba(1, 1, {1, 2, 3, 255})).pixels, 0u);  // sizes differ
+}
+
+TEST(QuantizeImageTest, EveryFormatBecomesIndexedWithItsFidelity) {
+  for (PixelFormat from : kAllFormats) {
+    const Image source = MakeTestImage(from, 30, 20, /*full_palette=*/true);
+    Image image = source;
+    ColorFidelity fidelity;
+    std::string error;
+    ASSERT_TRUE(QuantizeImage(&image, 8, &fidelity, &error)) << PixelFormatName(from) << error;
+    EXPECT_EQ(image.format, PixelFormat::kIndexed);
+    EXPECT_LE(image.palette.count, 8);
+    EXPECT_GE(image.palette.count, 1);
+    EXPECT_EQ(image.pixels.size(), 600u);
+    const ColorFidelity again = CompareColors(source, image);
+    EXPECT_EQ(fidelity.pixels, again.pixels);
+    EXPECT_EQ(fidelity.psnr_db, again.psnr_db);
+    EXPECT_GT(fidelity.psnr_db, 10.0) << PixelFormatName(from);
+  }
+  // An indexed picture already within the bound keeps its colours exactly.
+  Image small = MakeTestImage(PixelFormat::kIndexed, 30, 20);  // 16 entries
+  ColorFidelity exact;
+  ASSERT_TRUE(QuantizeImage(&small, 16, &exact, nullptr));
+  EXPECT_TRUE(std::isinf(exact.psnr_db));
+}
+
+TEST(QuantizeImageTest, RefusalsLeaveTheImageAlone) {
+  const Image source = MakeTestImage(PixelFormat::kRgb, 5, 5);
+  for (int bad : {1, 0, 257}) {
+    Image image = source;
+    std::string error;
+    EXPECT_FALSE(QuantizeImage(&image, bad, nullptr, &error));
+    EXPECT_EQ(error, "the number of colours must be 2-256");
+    EXPECT_EQ(image.pixels, source.pixels);
+  }
+  Image broken = source;
+  broken.pixels.resize(7);
+  std::string error;
+  EXPECT_FALSE(QuantizeImage(&broken, 256, nullptr, &error));
+  EXPECT_EQ(error, "the image has no pixels");
+  EXPECT_EQ(broken.format, PixelFormat::kRgb);
 }
 
 }  // namespace
