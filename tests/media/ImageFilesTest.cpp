@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <png.h>
 #include <tiffio.h>
 #include <zlib.h>
 
@@ -21,25 +20,6 @@ using test::TempDir;
 
 const PixelFormat kFileFormats[] = {PixelFormat::kIndexed, PixelFormat::kGrey, PixelFormat::kRgb,
                                     PixelFormat::kRgba};
-
-// Writes a PNG with libpng directly (bit depth and colour type of the caller's choice).
-void WriteRawPng(const std::string& path, int width, int height, int depth, int color_type) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_TRUE(f);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_init_io(png, f);
-  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), depth, color_type,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_color palette[16] = {};
-  if (color_type == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette, 16);
-  png_write_info(png, info);
-  std::vector<uint8_t> row(size_t(width) * 8, 0);
-  for (int y = 0; y < height; ++y) png_write_row(png, row.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(f);
-}
 
 void ExpectSameImage(const Image& back, const Image& source, const std::string& what) {
   EXPECT_EQ(back.width, source.width) << what;
@@ -141,28 +121,6 @@ TEST(ImageWriteTest, TiffUsesDeflateAndTheStatedTags) {
 }
 
 // ---- Refusals
-
-TEST(PngReadTest, RefusesOtherDepthsAndGreyWithAlpha) {
-  TempDir dir;
-  struct Case {
-    int depth, color_type;
-    bool accepted;
-  };
-  const Case cases[] = {
-      {16, PNG_COLOR_TYPE_GRAY, false},      {16, PNG_COLOR_TYPE_RGB, false},
-      {16, PNG_COLOR_TYPE_RGB_ALPHA, false}, {8, PNG_COLOR_TYPE_GRAY_ALPHA, false},
-      {4, PNG_COLOR_TYPE_PALETTE, false},    {1, PNG_COLOR_TYPE_GRAY, false},
-      {8, PNG_COLOR_TYPE_PALETTE, true},     {8, PNG_COLOR_TYPE_GRAY, true},
-  };
-  for (const Case& c : cases) {
-    const std::string path = dir.Path() + "/d.png";
-    WriteRawPng(path, 5, 3, c.depth, c.color_type);
-    MediaFile file(path);
-    EXPECT_EQ(file.ReadHeader(), c.accepted) << c.depth << " " << c.color_type;
-    Image image;
-    EXPECT_EQ(ReadPng(path, &image, false), c.accepted) << c.depth << " " << c.color_type;
-  }
-}
 
 TEST(TiffReadTest, RefusesSixteenBitSamples) {
   TempDir dir;
