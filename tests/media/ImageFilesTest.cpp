@@ -120,27 +120,6 @@ TEST(ImageWriteTest, TiffUsesDeflateAndTheStatedTags) {
   TIFFClose(t);
 }
 
-// ---- Refusals
-
-TEST(TiffReadTest, RefusesSixteenBitSamples) {
-  TempDir dir;
-  const std::string path = dir.Path() + "/s.tiff";
-  TIFF* t = TIFFOpen(path.c_str(), "w");
-  ASSERT_TRUE(t);
-  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 4);
-  TIFFSetField(t, TIFFTAG_IMAGELENGTH, 2);
-  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 16);
-  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-  uint16_t row[4] = {};
-  for (uint32_t y = 0; y < 2; ++y) TIFFWriteScanline(t, row, y, 0);
-  TIFFClose(t);
-  Image image;
-  std::string error;
-  EXPECT_FALSE(ReadTiff(path, &image, true, &error));
-  EXPECT_FALSE(error.empty());
-}
-
 // Patches a PNG's IHDR dimensions and fixes its checksum.
 void SetPngSize(std::vector<uint8_t>& b, uint32_t width, uint32_t height) {
   test::PutBE32(b, 16, width);
