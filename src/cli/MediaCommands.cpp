@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/MessageLog.h"
 #include "cli/CliCommon.h"
+#include "core/MessageLog.h"
 #include "media/ImageConversion.h"
 #include "media/Sound.h"
 #include "tagstore/Codex.h"
@@ -27,14 +27,22 @@ int ConvertImages(const Args& in) {
   if (to == "tiff") target = MediaType::kTiff;
   if (target == MediaType::kUnknown) return Fail("unknown target type '%s'", to.c_str());
   if (!FolderExists(args[0])) return Fail("cannot read the folder '%s'", args[0].c_str());
-  const int count = ConvertImagesInFolder(
+  const ConversionResult result = ConvertImagesInFolder(
       args[0], target, alpha_only ? ConversionMode::kAlphaOnly : ConversionMode::kFull,
       [](const std::string& path) {
         std::printf("%s%s\n", kConversionProgressPrefix, path.c_str());
       });
-  std::printf(kConversionDoneText, count);
-  std::printf("\n");
-  return kOk;
+  std::fflush(stdout);
+  for (const ConversionNote& note : result.skipped) {
+    std::fprintf(stderr, "skipped %s: %s\n", note.path.c_str(), note.reason.c_str());
+  }
+  for (const ConversionNote& note : result.failed) {
+    std::fprintf(stderr, "failed %s: %s\n", note.path.c_str(), note.reason.c_str());
+  }
+  std::printf(kConversionDoneText, result.converted);
+  std::printf("\n%d converted, %zu skipped, %zu failed\n", result.converted, result.skipped.size(),
+              result.failed.size());
+  return result.failed.empty() ? kOk : kSomeFailed;
 }
 
 // Loads the game folder and reads the sound tag with the given tagid.

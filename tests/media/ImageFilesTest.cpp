@@ -278,6 +278,21 @@ TEST(DetectionTest, AcceptedGroupAndType) {
   MediaFile missing(dir.Path() + "/none.png");
   EXPECT_FALSE(missing.ReadHeader());
   EXPECT_FALSE(missing.Error().empty());
+  EXPECT_EQ(missing.LastFailure(), MediaFile::Failure::kFileAccess);
+
+  // The failure says what went wrong: bytes of no known kind, or an image a reader refused;
+  // the reason comes alone and, in Error, after the path.
+  test::WriteFile(dir.Path() + "/n.txt", "plain text");
+  MediaFile text(dir.Path() + "/n.txt");
+  EXPECT_FALSE(text.ReadHeader());
+  EXPECT_EQ(text.LastFailure(), MediaFile::Failure::kUnknownKind);
+  test::WriteFile(dir.Path() + "/b.bmp", "BM" + std::string(60, '\0'));
+  MediaFile bad(dir.Path() + "/b.bmp");
+  EXPECT_FALSE(bad.ReadHeader());
+  EXPECT_EQ(bad.LastFailure(), MediaFile::Failure::kInvalid);
+  EXPECT_EQ(bad.Reason(), "unsupported BMP information header (0 bytes)");
+  EXPECT_EQ(bad.Error(), "'" + bad.path + "': " + bad.Reason());
+  EXPECT_EQ(bad.group, MediaGroup::kImage);
 }
 
 TEST(FileTypesTest, ExtensionsAndGroups) {
