@@ -302,22 +302,28 @@ void DecodeRow(const uint8_t* src, const BmpLayout& l, uint8_t* dst) {
 }
 
 // Decodes RLE8 or RLE4 data into one index per pixel (rows top first). Pixels the data does
-// not reach stay index 0. Runs and deltas must stay inside the image.
+// not reach stay index 0. A run may reach into the padding of its stored row (ImageMagick
+// encodes the padding as pixels); what lies there is dropped. Runs and deltas past the padded
+// row, or past the last row, are refused.
 bool DecodeRle(const uint8_t* data, size_t size, const BmpLayout& l, std::vector<uint8_t>* pixels,
                std::string* error) {
   const bool rle8 = l.compression == kBiRle8;
   const size_t width = size_t(l.width);
   const size_t rows = size_t(l.rows);
+  const size_t row_limit = rle8 ? (width + 3) & ~size_t{3} : (width + 7) & ~size_t{7};
   pixels->assign(width * rows, 0);
   size_t x = 0, y = 0;  // y counts stored rows, bottom row first
   size_t at = 0;
-  auto put = [&](uint8_t index) { (*pixels)[(rows - 1 - y) * width + x++] = index; };
+  auto put = [&](uint8_t index) {
+    if (x < width) (*pixels)[(rows - 1 - y) * width + x] = index;
+    ++x;
+  };
   for (;;) {
     if (size - at < 2) return Refuse(error, "BMP RLE data ends without an end-of-bitmap code");
     const uint8_t count = data[at], value = data[at + 1];
     at += 2;
     if (count > 0) {
-      if (y >= rows || count > width - x) {
+      if (y >= rows || count > row_limit - x) {
         return Refuse(error, "BMP RLE run goes past the end of a row");
       }
       for (int i = 0; i < count; ++i) {
@@ -337,7 +343,7 @@ bool DecodeRle(const uint8_t* data, size_t size, const BmpLayout& l, std::vector
         if (size - at < 2) return Refuse(error, "BMP RLE data ends without an end-of-bitmap code");
         const size_t dx = data[at], dy = data[at + 1];
         at += 2;
-        if (y >= rows || dx > width - x || dy >= rows - y) {
+        if (y >= rows || dx > row_limit - x || dy >= rows - y) {
           return Refuse(error, "BMP RLE delta moves past the image");
         }
         x += dx;
@@ -346,16 +352,16 @@ bool DecodeRle(const uint8_t* data, size_t size, const BmpLayout& l, std::vector
       }
       default: {  // an absolute run of value indices, padded to a 16-bit boundary
         const size_t stored = rle8 ? value : (size_t(value) + 1) / 2;
-        const size_t padded = (stored + 1) & ~size_t{1};
-        if (size - at < padded) return Refuse(error, "truncated BMP RLE data");
-        if (y >= rows || value > width - x) {
+        const size_t stored_padded = (stored + 1) & ~size_t{1};
+        if (size - at < stored_padded) return Refuse(error, "truncated BMP RLE data");
+        if (y >= rows || value > row_limit - x) {
           return Refuse(error, "BMP RLE run goes past the end of a row");
         }
         const uint8_t* src = data + at;
         for (size_t i = 0; i < value; ++i) {
           put(rle8 ? src[i] : uint8_t(i % 2 == 0 ? src[i / 2] >> 4 : src[i / 2] & 0x0F));
         }
-        at += padded;
+        at += stored_padded;
         break;
       }
     }

@@ -463,13 +463,14 @@ TEST(BmpVariantTest, RleThatLeavesTheImageIsRefused) {
     const char* what;
     std::vector<uint8_t> data;  // RLE8 over 6 x 4 pixels
   };
+  // Rows of 6 pixels are stored padded to 8; runs may reach into the padding, not beyond it.
   const Case cases[] = {
-      {"run longer than a row", {7, 1, 0, 1}},
-      {"run past the end of a row", {4, 1, 3, 1, 0, 1}},
-      {"absolute run longer than a row", {0, 7, 1, 2, 3, 4, 5, 6, 7, 0, 0, 1}},
-      {"delta past the right edge", {0, 2, 7, 0, 0, 1}},
+      {"run longer than a padded row", {9, 1, 0, 1}},
+      {"run past the end of a padded row", {4, 1, 5, 1, 0, 1}},
+      {"absolute run longer than a padded row", {0, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 1}},
+      {"delta past the padded row", {0, 2, 9, 0, 0, 1}},
       {"delta past the last row", {0, 2, 0, 4, 0, 1}},
-      {"delta after a full row", {6, 1, 0, 2, 1, 0, 0, 1}},
+      {"delta after a full padded row", {8, 1, 0, 2, 1, 0, 0, 1}},
       {"end of line past the last row", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}},
       {"pixels after the last row", {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1}},
       {"no end of bitmap", {3, 5}},
@@ -492,6 +493,21 @@ TEST(BmpVariantTest, RleThatLeavesTheImageIsRefused) {
   EXPECT_EQ(image.pixels[5], 9);
   EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), 0), 23);
   ReadOrFail(BuildBmp(RleSpec(8, 6, 4, {0, 0, 0, 0, 0, 0, 0, 0, 0, 1})));  // four line ends
+
+  // ImageMagick runs its rows into their padding: those pixels are dropped.
+  const std::vector<uint8_t> into_padding = {
+      8, 5,                          // a row of 6 pixels of 5 and its 2 bytes of padding
+      0, 0,                          // end of line
+      0, 8, 1, 2, 3, 4, 5, 6, 7, 8,  // the same given one by one
+      0, 1,
+  };
+  const Image padded = ReadOrFail(BuildBmp(RleSpec(8, 6, 4, into_padding)));
+  EXPECT_EQ(std::vector<uint8_t>(padded.pixels.end() - 12, padded.pixels.end()),
+            (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 5, 5, 5, 5, 5, 5}));
+  EXPECT_EQ(std::count(padded.pixels.begin(), padded.pixels.end() - 12, 0), 12);
+  // RLE4 rows are padded to 8 pixels too.
+  ReadOrFail(BuildBmp(RleSpec(4, 5, 1, {8, 0x12, 0, 1})));
+  RefusalOf(BuildBmp(RleSpec(4, 5, 1, {9, 0x12, 0, 1})));
 
   // RLE data must be bottom-up and match its bit count.
   BmpSpec top_down = RleSpec(8, 6, 4, {0, 1});
