@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "MediaTestUtil.h"
 #include "TempDir.h"
@@ -328,6 +329,17 @@ TEST(PngReadTest, PaletteImageWithoutPaletteIsRefused) {
   EXPECT_FALSE(ReadPng(path, &image, true, &error));
   EXPECT_NE(error.find("PLTE"), std::string::npos) << error;
   EXPECT_FALSE(ReadPng(path, &image, false, &error));
+}
+
+// The fuzzer's seed inputs are valid files, read whole and header only alike.
+TEST(PngReadTest, FuzzSeedsAreReadable) {
+  const std::string dir = std::string(BRAE_TEST_DATA_DIR) + "/../fuzz/seeds/fuzz_png";
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    ReadBoth(entry.path().string(), entry.path().filename().string());
+    ++count;
+  }
+  EXPECT_GT(count, 1);
 }
 
 }  // namespace

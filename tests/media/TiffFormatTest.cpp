@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "MediaTestUtil.h"
 #include "TempDir.h"
@@ -451,6 +452,17 @@ TEST(TiffReadTest, KindsThatCannotBeHeldAreRefusedWithTheReason) {
       EXPECT_NE(error.find(c.reason), std::string::npos) << c.what << ": " << error;
     }
   }
+}
+
+// The fuzzer's seed inputs are valid files, read whole and header only alike.
+TEST(TiffReadTest, FuzzSeedsAreReadable) {
+  const std::string dir = std::string(BRAE_TEST_DATA_DIR) + "/../fuzz/seeds/fuzz_tiff";
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    ReadBoth(entry.path().string(), entry.path().filename().string());
+    ++count;
+  }
+  EXPECT_GT(count, 1);
 }
 
 }  // namespace
