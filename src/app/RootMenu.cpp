@@ -393,8 +393,10 @@ void RecursiveImageConversion() {
   std::string folder;
   int mode = 0, target = static_cast<int>(MediaType::kPng);
   if (!services.choose_conversion(kConversionFolderTitle, &folder, &target, &mode)) return;
-  int count = ConvertImagesInFolder(folder, static_cast<MediaType>(target),
-                                    mode == 1 ? ConversionMode::kAlphaOnly : ConversionMode::kFull);
+  const int count =
+      ConvertImagesInFolder(folder, static_cast<MediaType>(target),
+                            mode == 1 ? ConversionMode::kAlphaOnly : ConversionMode::kFull)
+          .converted;
   char text[64];
   std::snprintf(text, sizeof text, kConversionDoneText, count);
   ShowMessageBox(kConversionDoneTitle, text, {"OK"});

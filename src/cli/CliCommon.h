@@ -15,8 +15,10 @@ struct Command {
   int (*run)(const Args& args);  // args exclude the program and command names
 };
 
-// Exit statuses: 0 success, 2 bad arguments or unreadable input.
+// Exit statuses: 0 success, 1 a batch command finished but some of its files failed, 2 bad
+// arguments or unreadable input.
 constexpr int kOk = 0;
+constexpr int kSomeFailed = 1;
 constexpr int kFail = 2;
 
 // Prints "brae-cli: <message>" on standard error and returns kFail.

@@ -34,14 +34,22 @@ int ConvertImages(const Args& in) {
   if (to == "tiff") target = MediaType::kTiff;
   if (target == MediaType::kUnknown) return Fail("unknown target type '%s'", to.c_str());
   if (!FolderExists(args[0])) return Fail("cannot read the folder '%s'", args[0].c_str());
-  const int count = ConvertImagesInFolder(
+  const ConversionResult result = ConvertImagesInFolder(
       args[0], target, alpha_only ? ConversionMode::kAlphaOnly : ConversionMode::kFull,
       [](const std::string& path) {
         std::printf("%s%s\n", kConversionProgressPrefix, path.c_str());
       });
-  std::printf(kConversionDoneText, count);
-  std::printf("\n");
-  return kOk;
+  std::fflush(stdout);
+  for (const ConversionNote& note : result.skipped) {
+    std::fprintf(stderr, "skipped %s: %s\n", note.path.c_str(), note.reason.c_str());
+  }
+  for (const ConversionNote& note : result.failed) {
+    std::fprintf(stderr, "failed %s: %s\n", note.path.c_str(), note.reason.c_str());
+  }
+  std::printf(kConversionDoneText, result.converted);
+  std::printf("\n%d converted, %zu skipped, %zu failed\n", result.converted, result.skipped.size(),
+              result.failed.size());
+  return result.failed.empty() ? kOk : kSomeFailed;
 }
 
 // A whole decimal number and nothing else.
@@ -73,7 +81,7 @@ int Quantize(const Args& in) {
   }
   MediaFile input(args[0], MediaGroup::kImage);
   if (!input.ReadPixels()) {
-    return Fail("cannot read the image '%s': %s", args[0].c_str(), input.Error().c_str());
+    return Fail("cannot read the image '%s': %s", args[0].c_str(), input.Reason().c_str());
   }
   MediaFile output(out_path);
   output.image = input.image;
@@ -82,7 +90,7 @@ int Quantize(const Args& in) {
   if (!QuantizeImage(&output.image, int(colors), &fidelity, &error)) {
     return Fail("cannot quantize '%s': %s", args[0].c_str(), error.c_str());
   }
-  if (!output.Write()) return Fail("cannot write the image: %s", output.Error().c_str());
+  if (!output.Write()) return Fail("cannot write the image %s", output.Error().c_str());
   const size_t pixels = size_t(input.image.width) * size_t(input.image.height);
   std::printf("palette size: %d\n", output.image.palette.count);
   if (fidelity.pixels == 0) {

@@ -20,27 +20,72 @@ std::string ReplaceExtension(const std::string& path, const std::string& suffix,
 
 namespace {
 
-bool ConvertOne(const std::string& path, MediaType target, ConversionMode mode) {
-  MediaFile file(path, MediaGroup::kImage);
-  if (!file.ReadHeader()) return false;  // not an image
+enum class Outcome { kConverted, kSkipped, kFailed };
+
+const char* TypeName(MediaType type) {
+  switch (type) {
+    case MediaType::kBmp:
+      return "BMP";
+    case MediaType::kPng:
+      return "PNG";
+    case MediaType::kTiff:
+      return "TIFF";
+    default:
+      return "?";
+  }
+}
+
+Outcome ConvertOne(const std::string& path, MediaType target, ConversionMode mode,
+                   std::string* reason) {
+  MediaFile file(path);
+  const bool header = file.ReadHeader();
+  // Files of no known kind, or of a known kind other than images, are not images. Anything
+  // else that fails here is an image (or an unreadable file) that cannot be converted.
+  if ((!header && file.LastFailure() == MediaFile::Failure::kUnknownKind) ||
+      (header && file.group != MediaGroup::kImage)) {
+    *reason = "not an image";
+    return Outcome::kSkipped;
+  }
+  if (!header) {
+    *reason = file.Reason();
+    return Outcome::kFailed;
+  }
   const bool alpha_only = mode == ConversionMode::kAlphaOnly;
   const bool grey = file.image.format == PixelFormat::kGrey;
-  if (file.type == target && !(alpha_only && !grey)) return false;
-  if (!file.ReadPixels()) return false;
+  if (file.type == target && !(alpha_only && !grey)) {
+    *reason = std::string("already a ") + TypeName(target) + " file";
+    return Outcome::kSkipped;
+  }
+  if (alpha_only && !HasAlphaChannel(file.image.format)) {
+    *reason = "no alpha channel";
+    return Outcome::kSkipped;
+  }
+  if (!file.ReadPixels()) {
+    *reason = file.Reason();
+    return Outcome::kFailed;
+  }
   std::string suffix;
   if (alpha_only) {
-    if (!ExtractAlphaChannel(&file.image)) return false;
+    if (!ExtractAlphaChannel(&file.image)) {
+      *reason = "the alpha channel cannot be extracted";
+      return Outcome::kFailed;
+    }
     suffix = ".alpha";
   }
   file.path = ReplaceExtension(path, suffix, MediaTypeInfoOf(target).extension);
-  return file.Write();
+  if (!file.Write()) {
+    *reason = "cannot write '" + file.path + "': " + file.Reason();
+    return Outcome::kFailed;
+  }
+  return Outcome::kConverted;
 }
 
 }  // namespace
 
-int ConvertImagesInFolder(const std::string& folder, MediaType target, ConversionMode mode,
-                          const ConversionProgress& progress) {
-  if (MediaTypeInfoOf(target).group != MediaGroup::kImage) return 0;
+ConversionResult ConvertImagesInFolder(const std::string& folder, MediaType target,
+                                       ConversionMode mode, const ConversionProgress& progress) {
+  ConversionResult result;
+  if (MediaTypeInfoOf(target).group != MediaGroup::kImage) return result;
   std::vector<std::string> paths;
   ScanFolder(
       folder, true,
@@ -49,12 +94,22 @@ int ConvertImagesInFolder(const std::string& folder, MediaType target, Conversio
         return true;
       },
       [](const FileInfoRecord&, const std::string&, const std::string&) { return true; });
-  int count = 0;
   for (const std::string& path : paths) {
     if (progress) progress(path);
-    if (ConvertOne(path, target, mode)) ++count;
+    std::string reason;
+    switch (ConvertOne(path, target, mode, &reason)) {
+      case Outcome::kConverted:
+        ++result.converted;
+        break;
+      case Outcome::kSkipped:
+        result.skipped.push_back({path, reason});
+        break;
+      case Outcome::kFailed:
+        result.failed.push_back({path, reason});
+        break;
+    }
   }
-  return count;
+  return result;
 }
 
 }  // namespace brae

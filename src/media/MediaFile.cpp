@@ -59,8 +59,10 @@ bool DetectMediaKind(const uint8_t* b, size_t available, uint64_t file_length, M
   return true;
 }
 
-bool MediaFile::Failed(const std::string& reason) {
-  error_ = reason;
+bool MediaFile::Failed(Failure failure, const std::string& reason) {
+  failure_ = failure;
+  reason_ = reason;
+  error_ = "'" + path + "': " + reason;
   return false;
 }
 
@@ -72,23 +74,25 @@ bool MediaFile::Detect(const uint8_t* bytes, size_t available, MediaGroup* found
 bool MediaFile::ReadHeader() {
   if (header_read) return true;
   FileStream stream;
-  if (!stream.Open(path, FileStream::kRead)) return Failed("cannot open '" + path + "'");
+  if (!stream.Open(path, FileStream::kRead)) {
+    return Failed(Failure::kFileAccess, "cannot open the file");
+  }
   size = stream.Length();
   uint8_t bytes[kProbeBytes] = {};
   const size_t available = size_t(std::min<uint64_t>(size, kProbeBytes));
-  if (!stream.Read(bytes, available)) return Failed("cannot read '" + path + "'");
+  if (!stream.Read(bytes, available)) return Failed(Failure::kFileAccess, "cannot read the file");
   stream.Close();
 
   MediaGroup found_group;
   MediaType found_type;
   if (!Detect(bytes, available, &found_group, &found_type)) {
-    return Failed("'" + path + "' is of no known kind");
+    return Failed(Failure::kUnknownKind, "not a file of any known kind");
   }
   if (group != MediaGroup::kAny && group != found_group) {
-    return Failed("'" + path + "' is not of the expected kind");
+    return Failed(Failure::kWrongKind, "not of the expected kind");
   }
   if (group == MediaGroup::kImage && type != MediaType::kUnknown && type != found_type) {
-    return Failed("'" + path + "' is not of the expected image type");
+    return Failed(Failure::kWrongKind, "not of the expected image type");
   }
   group = found_group;
   type = found_type;
@@ -104,7 +108,7 @@ bool MediaFile::ReadImage(bool header_only) {
   switch (type) {
     case MediaType::kBmp: {
       std::vector<uint8_t> bytes;
-      if (!ReadWholeFile(path, &bytes)) return Failed("cannot read '" + path + "'");
+      if (!ReadWholeFile(path, &bytes)) return Failed(Failure::kFileAccess, "cannot read the file");
       ok = ReadBmp(bytes.data(), bytes.size(), &read, header_only, &reason);
       break;
     }
@@ -115,9 +119,9 @@ bool MediaFile::ReadImage(bool header_only) {
       ok = ReadTiff(path, &read, header_only, &reason);
       break;
     default:
-      return Failed("'" + path + "' is not an image");
+      return Failed(Failure::kWrongKind, "not an image");
   }
-  if (!ok) return Failed("'" + path + "': " + reason);
+  if (!ok) return Failed(Failure::kInvalid, reason);
   image = std::move(read);
   return true;
 }
@@ -125,7 +129,7 @@ bool MediaFile::ReadImage(bool header_only) {
 bool MediaFile::ReadPixels() {
   if (pixels_read) return true;
   if (!ReadHeader()) return false;
-  if (group != MediaGroup::kImage) return Failed("'" + path + "' is not an image");
+  if (group != MediaGroup::kImage) return Failed(Failure::kWrongKind, "not an image");
   if (!ReadImage(false)) return false;
   pixels_read = true;
   return true;
@@ -138,9 +142,11 @@ bool MediaFile::Write() {
   switch (target) {
     case MediaType::kBmp: {
       std::vector<uint8_t> bytes;
-      if (!EncodeBmp(image, &bytes)) return Failed("BMP cannot hold this image");
+      if (!EncodeBmp(image, &bytes)) return Failed(Failure::kInvalid, "BMP cannot hold this image");
       FileStream stream;
-      if (!stream.Open(path, FileStream::kCreate)) return Failed("cannot create '" + path + "'");
+      if (!stream.Open(path, FileStream::kCreate)) {
+        return Failed(Failure::kFileAccess, "cannot create the file");
+      }
       ok = stream.Write(bytes.data(), bytes.size());
       ok = stream.Close() && ok;
       if (!ok) reason = "cannot write the file";
@@ -153,9 +159,9 @@ bool MediaFile::Write() {
       ok = WriteTiff(path, image, &reason);
       break;
     default:
-      return Failed("'" + path + "' has no image extension");
+      return Failed(Failure::kWrongKind, "no image extension");
   }
-  if (!ok) return Failed("'" + path + "': " + reason);
+  if (!ok) return Failed(Failure::kInvalid, reason);
   group = MediaGroup::kImage;
   type = target;
   return true;
@@ -163,7 +169,7 @@ bool MediaFile::Write() {
 
 bool MediaFile::ConvertPixelFormat(PixelFormat target, int max_colors) {
   if (!brae::ConvertPixelFormat(&image, target, max_colors)) {
-    return Failed("the pixels cannot be converted");
+    return Failed(Failure::kInvalid, "the pixels cannot be converted");
   }
   return true;
 }

@@ -30,8 +30,20 @@ class MediaFile {
   // the palette of a conversion to colour-indexed.
   bool ConvertPixelFormat(PixelFormat target, int max_colors = kMaxPaletteSize);
 
-  // Why the last operation failed.
+  // What kind of failure the last operation met.
+  enum class Failure {
+    kNone,
+    kFileAccess,   // the file cannot be opened, read or created
+    kUnknownKind,  // the bytes are of no kind the program knows
+    kWrongKind,    // of a known kind, but not of the accepted group or type
+    kInvalid,      // of the right kind, but the reader or writer refused it
+  };
+
+  // Why the last operation failed: the path and the reason.
   const std::string& Error() const { return error_; }
+  // The reason alone.
+  const std::string& Reason() const { return reason_; }
+  Failure LastFailure() const { return failure_; }
 
   std::string path;
   MediaGroup group = MediaGroup::kAny;
@@ -44,9 +56,11 @@ class MediaFile {
  private:
   bool Detect(const uint8_t* bytes, size_t available, MediaGroup* group, MediaType* type) const;
   bool ReadImage(bool header_only);
-  bool Failed(const std::string& reason);
+  bool Failed(Failure failure, const std::string& reason);
 
   std::string error_;
+  std::string reason_;
+  Failure failure_ = Failure::kNone;
 };
 
 // Detection by the first bytes of a file (at most 128 of them): the group and type of the data.

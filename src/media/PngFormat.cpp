@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace brae {
@@ -48,7 +49,21 @@ class PngReadState {
   char message[128] = {};
 };
 
-bool ReadPngInfo(PngReadState* s, PngHeader* h, png_colorp palette, int* palette_count) {
+// The layout libpng delivers after the transformations ReadPngInfo asks for.
+struct PngRows {
+  int color_type = 0;
+  int bit_depth = 0;
+  int channels = 0;
+  size_t row_bytes = 0;
+};
+
+// Reads the chunks up to the pixels and sets the transformations that bring every colour type
+// and depth to one of the four 8-bit pixel formats: indices below 8 bits are unpacked to one
+// byte each (the palette and its indices stay as stored, tRNS is not applied); grey below 8
+// bits is scaled to 0-255; 16-bit samples keep their high byte; grey with alpha, and grey or
+// RGB with a tRNS chunk, become RGBA. Gamma and colour-space chunks are not applied.
+bool ReadPngInfo(PngReadState* s, PngHeader* h, png_colorp palette, int* palette_count,
+                 PngRows* rows) {
   if (setjmp(png_jmpbuf(s->png))) return false;
   png_init_io(s->png, s->file);
   png_set_user_limits(s->png, kMaxImageSide, kMaxImageSide);
@@ -63,6 +78,27 @@ bool ReadPngInfo(PngReadState* s, PngHeader* h, png_colorp palette, int* palette
     std::memcpy(palette, entries, sizeof(png_color) * size_t(count));
     *palette_count = count;
   }
+
+  if (h->color_type == PNG_COLOR_TYPE_PALETTE) {
+    if (h->bit_depth < 8) png_set_packing(s->png);
+  } else {
+    const bool transparency = png_get_valid(s->png, s->info, PNG_INFO_tRNS) != 0;
+    if (h->color_type == PNG_COLOR_TYPE_GRAY && h->bit_depth < 8) {
+      png_set_expand_gray_1_2_4_to_8(s->png);
+    }
+    if (transparency) png_set_tRNS_to_alpha(s->png);
+    if (h->bit_depth == 16) png_set_strip_16(s->png);
+    if (h->color_type == PNG_COLOR_TYPE_GRAY_ALPHA ||
+        (h->color_type == PNG_COLOR_TYPE_GRAY && transparency)) {
+      png_set_gray_to_rgb(s->png);
+    }
+  }
+  if (h->interlace != PNG_INTERLACE_NONE) png_set_interlace_handling(s->png);
+  png_read_update_info(s->png, s->info);
+  rows->color_type = png_get_color_type(s->png, s->info);
+  rows->bit_depth = png_get_bit_depth(s->png, s->info);
+  rows->channels = png_get_channels(s->png, s->info);
+  rows->row_bytes = png_get_rowbytes(s->png, s->info);
   return true;
 }
 
@@ -72,11 +108,8 @@ bool ReadPngRows(PngReadState* s, bool interlaced, size_t row_bytes, size_t heig
                  std::vector<uint8_t>* pixels, png_bytepp rows) {
   if (setjmp(png_jmpbuf(s->png))) return false;
   if (interlaced) {
-    png_set_interlace_handling(s->png);
-    png_read_update_info(s->png, s->info);
     png_read_image(s->png, rows);
   } else {
-    png_read_update_info(s->png, s->info);
     for (size_t y = 0; y < height; ++y) {
       pixels->resize((y + 1) * row_bytes);
       png_read_row(s->png, pixels->data() + y * row_bytes, nullptr);
@@ -141,16 +174,20 @@ bool ReadPng(const std::string& path, Image* out, bool header_only, std::string*
   PngHeader h;
   png_color palette[kMaxPaletteSize];
   int palette_count = 0;
-  if (!ReadPngInfo(&s, &h, palette, &palette_count)) {
+  PngRows layout;
+  if (!ReadPngInfo(&s, &h, palette, &palette_count, &layout)) {
     return Fail(error, std::string("PNG error: ") + s.message);
   }
-  if (h.bit_depth != 8) return Fail(error, "only PNG files with 8-bit samples are supported");
   Image image;
-  image.format = FormatOfColorType(h.color_type);
-  if (image.format == PixelFormat::kNone) return Fail(error, "unsupported PNG colour type");
+  image.format = FormatOfColorType(layout.color_type);
   if (!Image::AcceptableSize(h.width, h.height)) return Fail(error, "PNG image too large");
   image.width = int(h.width);
   image.height = int(h.height);
+  if (image.format == PixelFormat::kNone || layout.bit_depth != 8 ||
+      layout.channels != BytesPerPixel(image.format) || layout.row_bytes != image.RowBytes()) {
+    return Fail(error, "unsupported PNG colour type " + std::to_string(h.color_type) + " at " +
+                           std::to_string(h.bit_depth) + " bits");
+  }
   if (image.format == PixelFormat::kIndexed) {
     if (palette_count == 0) return Fail(error, "PNG palette missing");
     image.palette.count = palette_count;

@@ -1,5 +1,6 @@
 #pragma once
-// PNG files through libpng: 8-bit grey, RGB, palette and RGBA only.
+// PNG files through libpng. Reading takes every colour type and bit depth, interlaced or not;
+// writing produces 8-bit grey, RGB, palette and RGBA files.
 
 #include <string>
 
@@ -7,8 +8,12 @@
 
 namespace brae {
 
-// Reads a PNG file. With header_only, fills format, size and palette and leaves the pixels
-// empty. Refuses other bit depths and grey with alpha.
+// Reads a PNG file. Palette images of any depth are colour-indexed with one byte per index and
+// the palette as stored (a tRNS chunk on them is ignored); grey below 8 bits is scaled to
+// 0-255; 16-bit samples keep their high byte; grey with alpha, and grey or RGB with a tRNS
+// chunk, become RGBA. Gamma and colour-space chunks are not applied: pixels come as stored.
+// With header_only, fills format, size and palette (the same as the full read) and leaves the
+// pixels empty.
 bool ReadPng(const std::string& path, Image* out, bool header_only, std::string* error = nullptr);
 
 // Writes colour-indexed (with its palette), grey, RGB or RGBA pixels as 8-bit PNG.

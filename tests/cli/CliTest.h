@@ -2,16 +2,19 @@
 // Runs the real brae-cli binary and captures what it prints.
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace brae::test {
 
 struct CliResult {
   int status = -1;
-  std::string out;  // standard output and standard error
+  std::string out;  // standard output, and standard error unless err holds it
+  std::string err;  // standard error when RunCliSeparately ran the command
 };
 
 inline std::string ShellQuote(const std::string& s) {
@@ -20,9 +23,11 @@ inline std::string ShellQuote(const std::string& s) {
   return q + "'";
 }
 
-inline CliResult RunCli(const std::string& args) {
+// stderr_to: a shell redirection of standard error.
+inline CliResult RunCliRedirected(const std::string& args, const std::string& stderr_to) {
   CliResult r;
-  const std::string command = std::string(BRAE_BUILD_DIR) + "/bin/brae-cli " + args + " 2>&1";
+  const std::string command =
+      std::string(BRAE_BUILD_DIR) + "/bin/brae-cli " + args + " " + stderr_to;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return r;
   std::array<char, 4096> buffer;
@@ -31,6 +36,27 @@ inline CliResult RunCli(const std::string& args) {
     r.out.append(buffer.data(), n);
   const int status = ::pclose(pipe);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+inline CliResult RunCli(const std::string& args) {
+  return RunCliRedirected(args, "2>&1");
+}
+
+// Runs brae-cli with standard error captured apart from standard output.
+inline CliResult RunCliSeparately(const std::string& args) {
+  char path[] = "/tmp/brae-cli-stderr-XXXXXX";
+  const int fd = ::mkstemp(path);
+  if (fd < 0) return CliResult{};
+  ::close(fd);
+  CliResult r = RunCliRedirected(args, "2>" + ShellQuote(path));
+  if (FILE* f = std::fopen(path, "rb")) {
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) r.err.append(buffer.data(), n);
+    std::fclose(f);
+  }
+  std::remove(path);
   return r;
 }
 
