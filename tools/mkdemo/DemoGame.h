@@ -48,6 +48,9 @@ class DemoGame {
   bool Write(const std::string& root) const;
 
   const std::deque<DemoArchive>& Archives() const { return archives_; }
+  // Loose tags with their file names ("" for the tag's name), and plain files by path.
+  const std::vector<std::pair<DemoTag, std::string>>& LocalTags() const { return local_; }
+  const std::map<std::string, std::vector<uint8_t>>& Files() const { return files_; }
 
  private:
   std::deque<DemoArchive> archives_;

@@ -1,0 +1,127 @@
+// fuzzseeds OUTDIR: writes starting inputs for every fuzz target into OUTDIR/<target>/, made from
+// the demo game (archives of both layouts, loose tags, collections of every encoding, meshes,
+// detail maps, detail textures, sounds, definitions, images, objects) and a few small files of
+// the program's own formats. The fuzz runs and the fuzz regression tests both start from these.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "mkdemo/DemoGame.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using brae::demo::Code;
+using brae::demo::DemoTag;
+
+class SeedWriter {
+ public:
+  explicit SeedWriter(std::string root) : root_(std::move(root)) {}
+  bool Add(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
+    fs::path folder = fs::path(root_) / target;
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    std::string safe;
+    for (char c : name) safe += (std::isalnum(static_cast<unsigned char>(c)) || c == '.') ? c : '_';
+    std::ofstream out(folder / safe, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    ok_ = ok_ && out.good();
+    ++count_;
+    return out.good();
+  }
+  bool ok() const { return ok_; }
+  int count() const { return count_; }
+
+ private:
+  std::string root_;
+  bool ok_ = true;
+  int count_ = 0;
+};
+
+std::vector<uint8_t> Text(const std::string& text) {
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+std::string Extension(const std::string& path) {
+  std::string ext = fs::path(path).extension().string();
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+// Tag data seeds by group: the target and, for collections, the header's user data in front.
+void AddTag(SeedWriter& seeds, const DemoTag& tag, const std::string& label) {
+  if (tag.group == Code(".256")) {
+    std::vector<uint8_t> bytes = {uint8_t(tag.user_data >> 24), uint8_t(tag.user_data >> 16),
+                                  uint8_t(tag.user_data >> 8), uint8_t(tag.user_data)};
+    bytes.insert(bytes.end(), tag.data.begin(), tag.data.end());
+    seeds.Add("fuzz_collection", label, bytes);
+  } else if (tag.group == Code("mesh")) {
+    seeds.Add("fuzz_mesh", label, tag.data);
+  } else if (tag.group == Code("dmap")) {
+    seeds.Add("fuzz_dmap", label, tag.data);
+  } else if (tag.group == Code("dtex")) {
+    seeds.Add("fuzz_dtex", label, tag.data);
+  } else if (tag.group == Code("soun")) {
+    seeds.Add("fuzz_sound", label, tag.data);
+  }
+}
+
+// An Adobe colour table: 768 bytes, and the 772-byte form with a count of 16.
+void AddColorTables(SeedWriter& seeds) {
+  std::vector<uint8_t> full(768);
+  for (size_t i = 0; i < full.size(); ++i) full[i] = uint8_t(i * 7);
+  seeds.Add("fuzz_color_table", "full.act", full);
+  std::vector<uint8_t> counted(772, 0);
+  for (size_t i = 0; i < 48; ++i) counted[i] = uint8_t(200 - i);
+  counted[768] = 0, counted[769] = 16, counted[770] = 0xFF, counted[771] = 0xFF;
+  seeds.Add("fuzz_color_table", "sixteen.act", counted);
+}
+
+void AddPrefs(SeedWriter& seeds) {
+  seeds.Add("fuzz_prefs", "prefs.txt",
+            Text("VornPath \"/games/vorn/\"\nShowSplash 0\nUseVSync 1\nOsWindowSizeX 1024\n"
+                 "OsWindowSizeY 768\nCodexWorkingSet \"a.vrn;b.vrn\"\nLastImageOpenPath \"/tmp/\"\n"
+                 "BrowserWindowPlacement 10 20 624 468 0\n"));
+  seeds.Add("fuzz_prefs", "crlf.txt", Text("ShowSplash 2\r\nUseFullscreen 0\r\nName \"a b\"\r\n"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: fuzzseeds OUTDIR\n");
+    return 2;
+  }
+  SeedWriter seeds(argv[1]);
+  const brae::demo::DemoGame game = brae::demo::MakeDemoGame();
+
+  int archive_number = 0;
+  for (const brae::demo::DemoArchive& archive : game.Archives()) {
+    std::string label = std::to_string(archive_number++) + "_" + archive.file_name;
+    seeds.Add("fuzz_archive", label, brae::demo::ArchiveBytes(archive));
+    for (const DemoTag& tag : archive.tags) AddTag(seeds, tag, label + "_" + tag.name);
+  }
+  for (const auto& [tag, file_name] : game.LocalTags()) {
+    seeds.Add("fuzz_archive", "loose_" + tag.name, brae::demo::LooseTagBytes(tag));
+    AddTag(seeds, tag, "local_" + tag.name);
+  }
+  for (const auto& [path, bytes] : game.Files()) {
+    std::string ext = Extension(path);
+    if (ext == ".bmp") seeds.Add("fuzz_bmp", path, bytes);
+    if (ext == ".png") seeds.Add("fuzz_png", path, bytes);
+    if (ext == ".tif" || ext == ".tiff") seeds.Add("fuzz_tiff", path, bytes);
+    if (ext == ".lwo") seeds.Add("fuzz_lwo", path, bytes);
+    if (ext == ".xml") seeds.Add("fuzz_structdefs", path, bytes);
+  }
+  AddColorTables(seeds);
+  AddPrefs(seeds);
+  if (!seeds.ok()) {
+    std::fprintf(stderr, "fuzzseeds: could not write every seed into '%s'\n", argv[1]);
+    return 1;
+  }
+  std::printf("%d seeds written into %s\n", seeds.count(), argv[1]);
+  return 0;
+}
