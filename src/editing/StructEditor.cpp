@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "editing/MemberChangeListener.h"
+#include "editing/MemberWriteAction.h"
 #include "editing/StructCollectionCache.h"
 #include "editing/SubStructArrayEdit.h"
 #include "editing/Table.h"
@@ -385,12 +386,18 @@ int StructEditor::OpenNested(const StructDefinition* definition, StructEditor* p
   return result == 1 ? 1 : 0;
 }
 
-// ---- writes ----------------------------------------------------------------------------
+// ---- writes, undo ----------------------------------------------------------------------------
 
 bool StructEditor::StoreInteger(const StructMember& member, int index, int64_t value) {
   uint8_t* record = Record();
   if (!record || index < 0 || index >= member.count) return false;
+  int32_t before = ReadInteger(member, record, RecordSize(), index);
   if (!WriteInteger(member, record, RecordSize(), index, value)) return false;
+  int32_t after = ReadInteger(member, record, RecordSize(), index);
+  if (before != after)
+    Undos().Perform(new MemberWriteAction(Root(), base_ + member.offset, index,
+                                          member.ElementSize(), before, after),
+                    true);
   changed.Emit();
   if (this != Root()) Root()->changed.Emit();
   return true;
@@ -423,6 +430,23 @@ void StructEditor::ResetSequencesOf(const StructMember& tag_member, StructEditor
         l->owner->StoreInteger(*l->member, l->index, -1);
         l->Refresh();
       }
+}
+
+bool StructEditor::Undo() {
+  return Undos().Undo() != 0;
+}
+
+bool StructEditor::Redo() {
+  return Undos().Redo() != 0;
+}
+
+int StructEditor::HandleEvent(Window* target, EventType type, Event* event) {
+  if (type == EventType::Key && event->Pressed() && (event->Modifiers() & kModControl) &&
+      (event->Key() == 'Z' || event->Key() == 'Y')) {
+    event->Key() == 'Z' ? Undo() : Redo();
+    return 1;
+  }
+  return Window::HandleEvent(target, type, event);
 }
 
 // ---- collections -----------------------------------------------------------------------------

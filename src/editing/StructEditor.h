@@ -1,7 +1,7 @@
 #pragma once
 // One generated form over one record of a structure definition: the containers and controls
 // built from the structure's "structedit" definition, OK and Cancel, and the writes of every
-// change straight into the record's bytes. The root editor owns the record;
+// change straight into the record's bytes. The root editor owns the record and the undo stack;
 // a nested editor (an embedded structure, opened modally) works on bytes inside its parent's
 // record and restores its snapshot on Cancel.
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editing/structdefs/StructDefinition.h"
+#include "toolkit/UndoStack.h"
 #include "toolkit/Window.h"
 
 namespace tinyxml2 {
@@ -46,6 +47,7 @@ class StructEditor : public Window {
                uint32_t flags);
   ~StructEditor() override;
   const char* ClassName() const override { return "StructEditor"; }
+  int HandleEvent(Window* target, EventType type, Event* event) override;
   int RequestClose(int reason) override;
   void Layout() override;
 
@@ -74,12 +76,12 @@ class StructEditor : public Window {
   // editors that opened it; `owner` receives the editor whose record holds it.
   const StructMember* FindTarget(const std::string& name, StructEditor** owner);
 
-  // ---- writes (each one followed by "changed") ----
+  // ---- writes (each one undoable, then "changed") ----
   // Stores the value through the integer writer (truncated to the member's width).
   bool StoreInteger(const StructMember& member, int index, int64_t value);
   bool StoreBit(const StructMember& member, int bit, bool on);
-  // After a change of bytes that no control made (array edits, a cancelled form): every control
-  // shows the record again, in this editor and every open editor of the same root.
+  // After a change of bytes that no control made (undo, array edits): every control shows
+  // the record again, in this editor and every open editor of the same root.
   void RefreshAll();
   void RefreshControls();
   // The tag member changed: every "sequence_index" item that lists its collection goes back
@@ -91,6 +93,10 @@ class StructEditor : public Window {
   Collection* CollectionFor(const StructMember* tag_member, StructEditor* owner);
   Collection* CollectionById(uint32_t tag_id);
   const std::vector<uint32_t>& HeldCollections() const { return collections_; }
+
+  UndoStack& Undos() { return Root()->undo_; }
+  bool Undo();
+  bool Redo();
 
   // ---- the form ----
   Table* Form() const { return form_; }
@@ -138,6 +144,7 @@ class StructEditor : public Window {
   std::vector<uint32_t> collections_;
   std::vector<StructEditor*> open_editors_;  // kept by the root
   std::vector<Window*> nested_windows_;      // of nested "structedit" containers
+  UndoStack undo_;
   bool orphaned_ = false;  // the root was deleted first (the whole tree at shutdown)
 };
 

@@ -71,6 +71,7 @@ int TagStructEdit::ReadTagData(FileStream& stream, TagHeader& header) {
   } else if (!Build(header.group, &file)) {
     return 0;
   }
+  editor_->Undos().Clear();
   return 1;
 }
 

@@ -1,6 +1,6 @@
 // The structure editor on a generated game with its own definition file: binding groups,
 // the generated form and its controls, saving byte for byte, arrays, nested forms, the tag and
-// sequence lists and the shared collection cache.
+// sequence lists, the shared collection cache and undo.
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -424,6 +424,60 @@ TEST_F(StructEditTest, NestedFormsOfASingleStructureAndAContainer) {
   ClickWindow(movement);
   Frame();
   EXPECT_EQ(CountLayer0("TagStructEdit"), 1);
+}
+
+TEST_F(StructEditTest, ControlZAndYUndoAndRedoMemberWrites) {
+  TagStructEdit* editor = OpenOgre();
+  ASSERT_TRUE(editor);
+  StructEditor* form = editor->Editor();
+  ClickWindow(ListenerOf(form, "flags", 3)->control);
+  auto* hp = static_cast<TextBox*>(ListenerOf(form, "hit_points")->control);
+  SelectAllAndType(hp, "9");
+  EXPECT_EQ(Value(form, "hit_points"), 9);
+  EXPECT_EQ(Value(form, "flags"), 8);
+  auto chord = [&](int key) {
+    QueueKeyEvent(kKeyLeftControl, 1);
+    QueueKeyEvent(key, 1);
+    QueueKeyEvent(key, 0);
+    QueueKeyEvent(kKeyLeftControl, 0);
+    Frame();
+  };
+  chord('Z');
+  EXPECT_EQ(Value(form, "hit_points"), 120);
+  EXPECT_EQ(hp->Text(), "120");
+  chord('Z');
+  EXPECT_EQ(Value(form, "flags"), 0);
+  EXPECT_FALSE(static_cast<CheckBox*>(ListenerOf(form, "flags", 3)->control)->IsChecked());
+  chord('Y');
+  EXPECT_EQ(Value(form, "flags"), 8);
+  chord('Y');
+  EXPECT_EQ(Value(form, "hit_points"), 9);
+}
+
+TEST_F(StructEditTest, UndoReachesWritesOfAClosedNestedForm) {
+  TagStructEdit* editor = OpenOgre();
+  ASSERT_TRUE(editor);
+  StructEditor* form = editor->Editor();
+  const auto* drop = static_cast<const VornStructMember*>(&M("drop"));
+  const StructMember& chance = *drop->embedded->FindMember("chance");
+  auto value = [&] {
+    return ReadInteger(chance, form->Record() + drop->offset, drop->ElementSize(), 0);
+  };
+  WhenNestedOpens([&](StructEditor* nested) {
+    nested->StoreInteger(chance, 0, 42);
+    nested->PressOk();
+  });
+  EXPECT_EQ(StructEditor::OpenNested(drop->embedded, form, drop->offset, "Drop"), 1);
+  EXPECT_EQ(value(), 42);
+  // Back in the root form, its undo reaches the write the closed form made.
+  ClickWindow(ListenerOf(form, "hit_points")->control);
+  QueueKeyEvent(kKeyLeftControl, 1);
+  QueueKeyEvent('Z', 1);
+  QueueKeyEvent('Z', 0);
+  QueueKeyEvent(kKeyLeftControl, 0);
+  Frame();
+  EXPECT_EQ(value(), 100);
+  EXPECT_STREQ(editor->Title(), "Hill Ogre*");
 }
 
 TEST_F(StructEditTest, CancelClosesWithoutSaving) {
