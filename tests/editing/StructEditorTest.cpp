@@ -1,6 +1,6 @@
 // The structure editor on a generated game with its own definition file: binding groups,
 // the generated form and its controls, saving byte for byte, arrays, nested forms, the tag and
-// sequence lists, the shared collection cache and undo.
+// sequence lists, the shared collection cache, undo, and large forms that scroll.
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -489,6 +489,49 @@ TEST_F(StructEditTest, CancelClosesWithoutSaving) {
   EXPECT_EQ(CountLayer0("TagStructEdit"), 0);
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(LooseData(FourCC("mons"), "Hill Ogre"), "<missing>");
+}
+
+// A structure of 300 members in 20 frames, far taller than the screen.
+class LargeFormTest : public StructEditTest {
+ protected:
+  void AddContent(demo::DemoGame& game) override {
+    StructEditTest::AddContent(game);
+    ASSERT_TRUE(
+        TheStructRegistry().AddDefinitionText(demo::LargeFormDefinitionText("part", 300, 20)));
+    TheStructRegistry().BuildRegistry();
+    const StructDefinition* part = TheStructRegistry().FindStructDefinition("part");
+    ASSERT_TRUE(part);
+    game.Archive("tags", "collections", 2)
+        .tags.push_back(demo::LargeFormTag("part", "big1", part->Size()));
+  }
+};
+
+TEST_F(LargeFormTest, AFormTallerThanTheScreenScrolls) {
+  auto* editor = dynamic_cast<TagStructEdit*>(OpenTag(Find("part", "big1")));
+  ASSERT_TRUE(editor);
+  Frame();
+  StructEditor* form = editor->Editor();
+  EXPECT_EQ(form->Listeners().size(), 300u);
+  Point screen = ScreenSize();
+  Rect frame = editor->Frame();
+  EXPECT_GE(frame.y0, 0);
+  EXPECT_LE(frame.y1, screen.y);
+  EXPECT_LE(frame.x1, screen.x);
+  EXPECT_GT(form->FormSize().y, screen.y);
+  // OK and Cancel stay on the screen, under the scrolling view.
+  EXPECT_LE(form->OkButton()->Frame().y1, screen.y);
+  auto* view = dynamic_cast<ScrollableWindow*>(form->Form()->Parent());
+  ASSERT_TRUE(view);
+  EXPECT_TRUE(view->HasVBar());
+  EXPECT_EQ(view->VTotal(), form->Form()->Frame().Height());
+  // Scrolled to the end, the last member's box is in view and takes typing.
+  view->ScrollTo(view->VTotal());
+  Frame();
+  Window* last = form->Listeners().back()->control;
+  EXPECT_GE(last->Frame().y0, view->ClientRect().y0);
+  EXPECT_LE(last->Frame().y1, view->ClientRect().y1);
+  ClickWindow(last);
+  EXPECT_TRUE(last->HasFocus());
 }
 
 }  // namespace
