@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "editing/structdefs/StructDefinition.h"
 #include "toolkit/UndoStack.h"
 
 namespace brae {
@@ -14,9 +15,10 @@ class StructEditor;
 
 class MemberWriteAction : public UndoableAction {
  public:
-  // root: the editor that owns the record and the undo stack holding this action.
-  MemberWriteAction(StructEditor* root, size_t member_offset, int element, size_t element_size,
-                    int32_t before, int32_t after);
+  // root: the editor that owns the record and the undo stack holding this action. The member
+  // is described by its type, its offset in the root record and its count.
+  MemberWriteAction(StructEditor* root, MemberType type, size_t member_offset, int count,
+                    int element, int32_t before, int32_t after);
   int Do() override;
   void Undo() override;
 
@@ -26,9 +28,10 @@ class MemberWriteAction : public UndoableAction {
  private:
   bool Store(int32_t value);
   StructEditor* root_;
+  MemberType type_;
   size_t member_offset_;
+  int count_;
   int element_;
-  size_t element_size_;
   int32_t before_, after_;
 };
 

@@ -395,8 +395,8 @@ bool StructEditor::StoreInteger(const StructMember& member, int index, int64_t v
   if (!WriteInteger(member, record, RecordSize(), index, value)) return false;
   int32_t after = ReadInteger(member, record, RecordSize(), index);
   if (before != after)
-    Undos().Perform(new MemberWriteAction(Root(), base_ + member.offset, index,
-                                          member.ElementSize(), before, after),
+    Undos().Perform(new MemberWriteAction(Root(), member.type, base_ + member.offset, member.count,
+                                          index, before, after),
                     true);
   changed.Emit();
   if (this != Root()) Root()->changed.Emit();
