@@ -369,6 +369,50 @@ TEST_F(StructEditTest, CancelAfterAddRestoresTheBytes) {
   EXPECT_EQ(attacks->List()->ShownCount(), 3u);
 }
 
+TEST_F(StructEditTest, DuplicateCopiesTheSelectedElementIntoANewOne) {
+  TagStructEdit* editor = OpenOgre();
+  ASSERT_TRUE(editor);
+  StructEditor* form = editor->Editor();
+  SubStructArrayEdit* attacks = ArrayOf(form, "attacks");
+  ScrollIntoView(attacks);
+  EXPECT_FALSE(attacks->DuplicateButton()->IsEnabled());
+  Rect row = attacks->List()->RowRect(1);
+  Click(row.x0 + 20, row.y0 + 2);
+  std::string title;
+  WhenNestedOpens([&](StructEditor* nested) {
+    title = nested->Title() ? nested->Title() : "";
+    nested->PressOk();
+  });
+  ClickWindow(attacks->DuplicateButton());
+  Frame();
+  EXPECT_EQ(title, "attack #4");
+  EXPECT_EQ(Value(form, "attack_count"), 4);
+  const auto* array = static_cast<const VornStructMember*>(&M("attacks"));
+  const uint8_t* base = form->Record() + array->offset;
+  EXPECT_EQ(std::memcmp(base + 3 * array->ElementSize(), base + 1 * array->ElementSize(),
+                        array->ElementSize()),
+            0);
+  EXPECT_EQ(attacks->List()->ShownCount(), 4u);
+  EXPECT_STREQ(editor->Title(), "Hill Ogre*");
+}
+
+TEST_F(StructEditTest, ANewTagStartsFromAZeroRecord) {
+  TagEdit* created = CreateAndOpen(FourCC("mons"), "Cave Troll");
+  auto* editor = dynamic_cast<TagStructEdit*>(created);
+  ASSERT_TRUE(editor);
+  Frame();
+  EXPECT_STREQ(editor->Title(), "Cave Troll*");
+  StructEditor* form = editor->Editor();
+  EXPECT_EQ(static_cast<TextBox*>(ListenerOf(form, "hit_points")->control)->Text(), "0");
+  SelectAllAndType(static_cast<TextBox*>(ListenerOf(form, "hit_points")->control), "7");
+  ClickWindow(form->OkButton());
+  Frame();
+  std::string data = LooseData(FourCC("mons"), "Cave Troll");
+  ASSERT_EQ(data.size(), Mons().Size());
+  EXPECT_EQ(data.substr(0, 4), std::string("\0\0\0\7", 4));
+  EXPECT_EQ(data.substr(4), std::string(Mons().Size() - 4, '\0'));
+}
+
 TEST_F(StructEditTest, NestedFormsOfASingleStructureAndAContainer) {
   TagStructEdit* editor = OpenOgre();
   ASSERT_TRUE(editor);
