@@ -8,6 +8,7 @@
 
 #include "editing/MemberChangeListener.h"
 #include "editing/MemberWriteAction.h"
+#include "editing/RecordBytesAction.h"
 #include "editing/StructCollectionCache.h"
 #include "editing/SubStructArrayEdit.h"
 #include "editing/Table.h"
@@ -343,6 +344,8 @@ void StructEditor::PressOk() {
 }
 
 void StructEditor::PressCancel() {
+  // The writes of this form leave the undo stack (undone), then the snapshot is in force.
+  if (parent_editor_) UndoTo(depth_at_open_);
   if (has_snapshot_ && Record())
     std::memcpy(Record(), snapshot_.data(), std::min(snapshot_.size(), RecordSize()));
   if (parent_editor_ || orphaned_) {
@@ -369,6 +372,7 @@ int StructEditor::OpenNested(const StructDefinition* definition, StructEditor* p
   auto* nested = new StructEditor(definition, parent_editor, position, kNestedFormFlags);
   nested->snapshot_.assign(nested->Record(), nested->Record() + definition->Size());
   nested->has_snapshot_ = true;
+  nested->depth_at_open_ = nested->UndoDepth();
   if (!nested->BuildForm()) {
     nested->Close();
     return 0;
@@ -395,9 +399,8 @@ bool StructEditor::StoreInteger(const StructMember& member, int index, int64_t v
   if (!WriteInteger(member, record, RecordSize(), index, value)) return false;
   int32_t after = ReadInteger(member, record, RecordSize(), index);
   if (before != after)
-    Undos().Perform(new MemberWriteAction(Root(), member.type, base_ + member.offset, member.count,
-                                          index, before, after),
-                    true);
+    RememberDone(new MemberWriteAction(Root(), member.type, base_ + member.offset, member.count,
+                                       index, before, after));
   changed.Emit();
   if (this != Root()) Root()->changed.Emit();
   return true;
@@ -433,11 +436,41 @@ void StructEditor::ResetSequencesOf(const StructMember& tag_member, StructEditor
 }
 
 bool StructEditor::Undo() {
-  return Undos().Undo() != 0;
+  if (!Undos().Undo()) return false;
+  --Root()->undo_depth_;
+  return true;
 }
 
 bool StructEditor::Redo() {
-  return Undos().Redo() != 0;
+  if (!Undos().Redo()) return false;
+  ++Root()->undo_depth_;
+  return true;
+}
+
+void StructEditor::RememberDone(UndoableAction* action) {
+  Undos().Perform(action, true);
+  ++Root()->undo_depth_;
+}
+
+void StructEditor::ClearUndo() {
+  Undos().Clear();
+  Root()->undo_depth_ = 0;
+}
+
+void StructEditor::UndoTo(int depth) {
+  while (UndoDepth() > depth && Undo()) {
+  }
+}
+
+std::vector<uint8_t> StructEditor::RecordCopy() {
+  const uint8_t* record = Record();
+  return record ? std::vector<uint8_t>(record, record + RecordSize()) : std::vector<uint8_t>();
+}
+
+void StructEditor::RememberRecordChange(std::vector<uint8_t> before) {
+  std::vector<uint8_t> after = RecordCopy();
+  if (before.size() != after.size() || before == after) return;
+  RememberDone(new RecordBytesAction(Root(), base_, std::move(before), std::move(after)));
 }
 
 int StructEditor::HandleEvent(Window* target, EventType type, Event* event) {

@@ -97,6 +97,16 @@ class StructEditor : public Window {
   UndoStack& Undos() { return Root()->undo_; }
   bool Undo();
   bool Redo();
+  // Puts a change that is already made on the undo stack.
+  void RememberDone(UndoableAction* action);
+  // The number of changes on the undo stack that are done; UndoTo undoes back to one.
+  int UndoDepth() { return Root()->undo_depth_; }
+  void UndoTo(int depth);
+  void ClearUndo();
+  // The bytes of this editor's record, to be remembered before an array edit.
+  std::vector<uint8_t> RecordCopy();
+  // Remembers an array edit of this editor's record (the bytes before it are given).
+  void RememberRecordChange(std::vector<uint8_t> before);
 
   // ---- the form ----
   Table* Form() const { return form_; }
@@ -145,6 +155,8 @@ class StructEditor : public Window {
   std::vector<StructEditor*> open_editors_;  // kept by the root
   std::vector<Window*> nested_windows_;      // of nested "structedit" containers
   UndoStack undo_;
+  int undo_depth_ = 0;
+  int depth_at_open_ = 0;  // a nested editor's Cancel undoes back to it
   bool orphaned_ = false;  // the root was deleted first (the whole tree at shutdown)
 };
 

@@ -135,14 +135,17 @@ bool SubStructArrayEdit::AppendAndOpen(int copy_from) {
   const int n = array_.Count(record, size);
   // What Add changes, so that a cancelled form leaves the record as it was.
   std::vector<uint8_t> before(record, record + size);
+  const int depth = owner_->UndoDepth();
   int index = array_.Append(record, size, copy_from);
   if (index < 0) return false;
+  owner_->RememberRecordChange(before);
   char title[128];
   std::snprintf(title, sizeof title, "%s #%d", Embedded()->name.c_str(), n + 1);
   int result = StructEditor::OpenNested(Embedded(), owner_, array_.ElementOffset(index), title);
   record = owner_->Record();
   if (!record) return false;
   if (!result) {
+    owner_->UndoTo(depth);
     std::memcpy(record, before.data(), size);
     array_.SetCount(record, size, std::min(n, array_.Declared()));
   } else {
@@ -168,7 +171,9 @@ bool SubStructArrayEdit::DeleteSelected() {
   std::vector<ListRow*> rows = list_->SelectedRows();
   uint8_t* record = owner_->Record();
   if (rows.empty() || !record) return false;
+  std::vector<uint8_t> before = owner_->RecordCopy();
   if (!array_.Delete(record, owner_->RecordSize(), rows.front()->value)) return false;
+  owner_->RememberRecordChange(std::move(before));
   owner_->changed.Emit();
   if (owner_->Root() != owner_) owner_->Root()->changed.Emit();
   owner_->RefreshAll();

@@ -71,7 +71,7 @@ int TagStructEdit::ReadTagData(FileStream& stream, TagHeader& header) {
   } else if (!Build(header.group, &file)) {
     return 0;
   }
-  editor_->Undos().Clear();
+  editor_->ClearUndo();
   return 1;
 }
 

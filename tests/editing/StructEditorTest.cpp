@@ -524,6 +524,47 @@ TEST_F(StructEditTest, UndoReachesWritesOfAClosedNestedForm) {
   EXPECT_STREQ(editor->Title(), "Hill Ogre*");
 }
 
+TEST_F(StructEditTest, ArrayEditsAndCancelledFormsKeepTheUndoStackTrue) {
+  TagStructEdit* editor = OpenOgre();
+  ASSERT_TRUE(editor);
+  StructEditor* form = editor->Editor();
+  const std::vector<uint8_t> original = form->RootBytes();
+  SubStructArrayEdit* attacks = ArrayOf(form, "attacks");
+  ScrollIntoView(attacks);
+  // A nested form changes a value twice and is cancelled: nothing of it stays to be undone.
+  WhenNestedOpens([&](StructEditor* nested) {
+    const StructMember& damage = *nested->Definition()->FindMember("damage");
+    nested->StoreInteger(damage, 0, 4);
+    nested->StoreInteger(damage, 0, 45);
+    nested->PressCancel();
+  });
+  EXPECT_FALSE(attacks->OpenRow(attacks->List()->ShownRow(1)));
+  EXPECT_EQ(form->RootBytes(), original);
+  EXPECT_EQ(form->UndoDepth(), 0);
+  // Deleting a row is one undoable change of the record.
+  attacks->List()->Select(attacks->List()->ShownRow(0), false);
+  ASSERT_TRUE(attacks->DeleteSelected());
+  EXPECT_EQ(Value(form, "attack_count"), 2);
+  ASSERT_TRUE(form->Undo());
+  EXPECT_EQ(form->RootBytes(), original);
+  EXPECT_EQ(attacks->List()->ShownCount(), 3u);
+  ASSERT_TRUE(form->Redo());
+  EXPECT_EQ(Value(form, "attack_count"), 2);
+  // An added element with a change in its form: undone change by change, back to the start.
+  WhenNestedOpens([&](StructEditor* nested) {
+    nested->StoreInteger(*nested->Definition()->FindMember("damage"), 0, 9);
+    nested->PressOk();
+  });
+  ASSERT_TRUE(attacks->Add());
+  EXPECT_EQ(Value(form, "attack_count"), 3);
+  ASSERT_TRUE(form->Undo());  // the damage
+  ASSERT_TRUE(form->Undo());  // the added element
+  EXPECT_EQ(Value(form, "attack_count"), 2);
+  ASSERT_TRUE(form->Undo());  // the deletion
+  EXPECT_EQ(form->RootBytes(), original);
+  EXPECT_FALSE(form->Undo());
+}
+
 TEST_F(StructEditTest, CancelClosesWithoutSaving) {
   TagStructEdit* editor = OpenOgre();
   ASSERT_TRUE(editor);
