@@ -162,6 +162,15 @@ const StructMember* StructEditor::FindTarget(const std::string& name, StructEdit
 void StructEditor::ForgetNestedWindow(Window* window) {
   nested_windows_.erase(std::remove(nested_windows_.begin(), nested_windows_.end(), window),
                         nested_windows_.end());
+  // Its controls go with it.
+  listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(),
+                                  [window](const std::unique_ptr<MemberChangeListener>& l) {
+                                    return l->control && window->IsAncestorOf(l->control);
+                                  }),
+                   listeners_.end());
+  arrays_.erase(std::remove_if(arrays_.begin(), arrays_.end(),
+                               [window](SubStructArrayEdit* a) { return window->IsAncestorOf(a); }),
+                arrays_.end());
 }
 
 // ---- building the form -----------------------------------------------------------------------

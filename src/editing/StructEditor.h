@@ -121,7 +121,7 @@ class StructEditor : public Window {
   // Places the form (scrolled by `scroll_y`) and the buttons in a client area of this size.
   void PlaceForm(int width, int height);
 
-  // A window of a nested "structedit" container is being deleted.
+  // A window of a nested "structedit" container is being deleted: its controls are forgotten.
   void ForgetNestedWindow(Window* window);
 
   Signal<> changed;

@@ -498,6 +498,43 @@ TEST_F(StructEditTest, ControlZAndYUndoAndRedoMemberWrites) {
   EXPECT_EQ(Value(form, "hit_points"), 9);
 }
 
+TEST_F(StructEditTest, ClosingEverythingTakesTheHiddenContainerWindowsAlong) {
+  TagStructEdit* editor = OpenOgre();
+  ASSERT_TRUE(editor);
+  StructEditor* form = editor->Editor();
+  size_t listeners = form->Listeners().size();
+  SelectAllAndType(static_cast<TextBox*>(ListenerOf(form, "hit_points")->control), "5");
+  // Shown once, the container's window lies in front of the editor, hidden.
+  Button* movement = nullptr;
+  std::function<void(Window*)> walk = [&](Window* w) {
+    for (Window* c = w->FirstChild(); c; c = c->NextSibling()) {
+      auto* b = dynamic_cast<Button*>(c);
+      if (b && b->Title() && std::string(b->Title()) == "Movement...") movement = b;
+      walk(c);
+    }
+  };
+  walk(form);
+  ASSERT_TRUE(movement);
+  ScrollIntoView(movement);
+  steps.push_back([] {
+    Window* top = TopModal()->window;
+    if (!top || std::string(top->ClassName()) != "NestedContainerWindow") return false;
+    top->RequestClose(0);
+    return true;
+  });
+  ClickWindow(movement);
+  Frame();
+  answers = {2};  // "Save?": Cancel, so the editor stays open
+  EXPECT_EQ(CloseAllWindows(), 0);
+  ProcessDeferredDeletions();
+  Frame();
+  EXPECT_EQ(CountLayer0("TagStructEdit"), 1);
+  // The container's speed box went with its window; the form still works.
+  EXPECT_EQ(form->Listeners().size(), listeners - 1);
+  ASSERT_TRUE(form->Undo());
+  EXPECT_EQ(Value(form, "hit_points"), 120);
+}
+
 TEST_F(StructEditTest, UndoReachesWritesOfAClosedNestedForm) {
   TagStructEdit* editor = OpenOgre();
   ASSERT_TRUE(editor);
