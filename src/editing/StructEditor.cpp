@@ -18,6 +18,7 @@
 #include "tagstore/Codex.h"
 #include "tagstore/FourCC.h"
 #include "toolkit/Button.h"
+#include "toolkit/ComboBox.h"
 #include "toolkit/Frame.h"
 #include "toolkit/Input.h"
 #include "toolkit/Keys.h"
@@ -71,6 +72,16 @@ class FormView : public ScrollableWindow {
  public:
   explicit FormView(Window* parent) : ScrollableWindow(kPlainFlags, parent) { SetLineStep(16); }
   const char* ClassName() const override { return "ScrollableWindow"; }
+  // The wheel over any part of the form scrolls it, except over windows that scroll
+  // themselves (array lists, the open list of a choice).
+  int HandleEvent(Window* target, EventType type, Event* event) override {
+    if (type == EventType::Wheel && target != this && HasVBar() &&
+        !dynamic_cast<ScrollableWindow*>(target) && !dynamic_cast<ComboBox::ItemList*>(target)) {
+      ClientWheel(event);
+      return 1;
+    }
+    return ScrollableWindow::HandleEvent(target, type, event);
+  }
   void VerticalScrolled(int position) override {
     if (Window* content = FirstChild()) {
       Rect f = content->ParentRelativeFrame();

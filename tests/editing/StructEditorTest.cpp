@@ -646,6 +646,12 @@ TEST_F(LargeFormTest, AFormTallerThanTheScreenScrolls) {
   ASSERT_TRUE(view);
   EXPECT_TRUE(view->HasVBar());
   EXPECT_EQ(view->VTotal(), form->Form()->Frame().Height());
+  // The wheel over a label scrolls the form.
+  Rect label = form->Form()->Rows()[0][0].window->Frame();
+  QueueMousePosition(label.x0 + 30, label.y0 + 40);
+  QueueWheel(0, -3);
+  Frame();
+  EXPECT_GT(view->VPos(), 0);
   // Scrolled to the end, the last member's box is in view and takes typing.
   view->ScrollTo(view->VTotal());
   Frame();
