@@ -71,6 +71,7 @@ Window* MemberChangeListener::CreateControl(Window* parent, const std::string& t
       box->SetMaxLength(kind == kIntegerBox ? 11 : kNumberBoxLength);
       box->SetFrame(Rect(0, 0, kNumberBoxWidth, LineHeight(box) + 8));
       box->changed.Connect(this, &MemberChangeListener::OnTextChanged);
+      box->focus_lost_signal.Connect(this, &MemberChangeListener::OnFocusLost);
       control = box;
       break;
     }
@@ -188,6 +189,11 @@ void MemberChangeListener::OnTextChanged() {
     stored = EntryValue(*member, std::strtod(box->Text().c_str(), nullptr), lower);
   }
   owner->StoreInteger(*member, index, stored);
+}
+
+// Leaving a box shows what was stored (rounded, clamped, with the lower bound).
+void MemberChangeListener::OnFocusLost(int) {
+  Refresh();
 }
 
 void MemberChangeListener::OnCheckClicked() {

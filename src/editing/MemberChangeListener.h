@@ -49,6 +49,7 @@ class MemberChangeListener : public CleanHeapObject<has_slots<void>> {
 
  private:
   void OnTextChanged();
+  void OnFocusLost(int reason);
   void OnCheckClicked();
   void OnChosen(int value);
   bool refreshing_ = false;

@@ -237,6 +237,22 @@ TEST_F(StructEditTest, RoundTripThroughTheWindowSavesTheExpectedRecord) {
   EXPECT_EQ(CountLayer0("TagStructEdit"), 0);
 }
 
+TEST_F(StructEditTest, ANumberBoxShowsWhatWasStoredWhenLeft) {
+  TagStructEdit* editor = OpenOgre();
+  ASSERT_TRUE(editor);
+  StructEditor* form = editor->Editor();
+  auto* speed = static_cast<TextBox*>(ListenerOf(form, "speed")->control);
+  SelectAllAndType(speed, "2.0011");
+  EXPECT_EQ(Value(form, "speed"), 1025);
+  EXPECT_EQ(speed->Text(), "2.0011");  // not rewritten while typing
+  ClickWindow(ListenerOf(form, "hit_points")->control);
+  EXPECT_EQ(speed->Text(), "2.002");
+  SelectAllAndType(speed, "100");  // beyond a short: clamped
+  ClickWindow(ListenerOf(form, "hit_points")->control);
+  EXPECT_EQ(Value(form, "speed"), 32767);
+  EXPECT_EQ(speed->Text(), "63.998");
+}
+
 TEST_F(StructEditTest, ABitOverZeroStoresItsValue) {
   TagStructEdit* editor = OpenOgre();
   ASSERT_TRUE(editor);
