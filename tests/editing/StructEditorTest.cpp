@@ -234,6 +234,16 @@ TEST_F(StructEditTest, RoundTripThroughTheWindowSavesTheExpectedRecord) {
   std::vector<uint8_t> file(expected.size());
   ConvertToFile(expected.data(), file.data(), 1, mons.FieldDescription());
   EXPECT_EQ(RecordBytes(Find("mons", "ogre")), file);
+  // The same, from the generator's own bytes patched by hand (big-endian, offsets of 'mons').
+  std::vector<uint8_t> by_hand;
+  for (const demo::DemoTag& tag : demo::DemoStructTags())
+    if (tag.group == FourCC("mons")) by_hand = tag.data;
+  ASSERT_EQ(by_hand.size(), 106u);
+  const uint8_t patches[][2] = {{3, 250},   {4, 8},     {5, 2},     {8, 'g'},   {9, 'l'},
+                                {10, 'o'},  {11, 'w'},  {12, 0xFF}, {13, 0xFF}, {14, 0xFF},
+                                {15, 0xFF}, {32, 0x00}, {33, 45}};
+  for (const auto& p : patches) by_hand[p[0]] = p[1];
+  EXPECT_EQ(RecordBytes(Find("mons", "ogre")), by_hand);
   EXPECT_EQ(CountLayer0("TagStructEdit"), 0);
 }
 
