@@ -22,7 +22,10 @@
 #include "toolkit/Frame.h"
 #include "toolkit/Input.h"
 #include "toolkit/Keys.h"
+#include "toolkit/ListWindow.h"
 #include "toolkit/ScrollableWindow.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/UiState.h"
 
 namespace brae {
 
@@ -82,6 +85,18 @@ class FormView : public ScrollableWindow {
     }
     return ScrollableWindow::HandleEvent(target, type, event);
   }
+  // A control that gets the focus (Tab) while scrolled out of view is scrolled into it.
+  void Idle() override {
+    Window* focus = Ui().focus;
+    if (focus == last_focus_) return;
+    last_focus_ = focus;
+    if (!focus || !HasVBar() || !IsAncestorOf(focus)) return;
+    Rect f = focus->Frame(), view = ClientRect();
+    if (f.y0 < view.y0)
+      ScrollTo(VPos() - (view.y0 - f.y0));
+    else if (f.y1 > view.y1)
+      ScrollTo(VPos() + std::min(f.y1 - view.y1, f.y0 - view.y0));
+  }
   void VerticalScrolled(int position) override {
     if (Window* content = FirstChild()) {
       Rect f = content->ParentRelativeFrame();
@@ -89,7 +104,32 @@ class FormView : public ScrollableWindow {
     }
     InvalidateClient();
   }
+
+ private:
+  Window* last_focus_ = nullptr;
 };
+
+// The controls of a form, for the Tab ring.
+void CollectTabStops(Window* w, std::vector<Window*>* out) {
+  for (Window* c = w->FirstChild(); c; c = c->NextSibling()) {
+    bool control = dynamic_cast<TextBox*>(c) || dynamic_cast<ComboBox*>(c) ||
+                   dynamic_cast<Button*>(c) || dynamic_cast<ListWindow*>(c);
+    if (control) {
+      if (c->CanFocus()) out->push_back(c);
+    } else {
+      CollectTabStops(c, out);
+    }
+  }
+}
+
+void SetTabRing(std::vector<Window*> stops) {
+  // Reading order: top to bottom, then left to right.
+  std::stable_sort(stops.begin(), stops.end(), [](Window* a, Window* b) {
+    Rect fa = a->Frame(), fb = b->Frame();
+    return fa.y0 != fb.y0 ? fa.y0 < fb.y0 : fa.x0 < fb.x0;
+  });
+  if (stops.size() > 1) stops.front()->SetTabOrder(stops.data(), int(stops.size()));
+}
 
 // The window of a nested "structedit" container: shown modally over the form, hidden (not
 // deleted) when closed, so the container is put back for the next time.
@@ -198,6 +238,11 @@ bool StructEditor::BuildFormFrom(const tinyxml2::XMLElement& container) {
   form_view_ = view;
   form_ = BuildContainer(container, view);
   AddButtons();
+  std::vector<Window*> stops;
+  CollectTabStops(form_, &stops);
+  stops.push_back(ok_);
+  stops.push_back(cancel_);
+  SetTabRing(stops);
   Rect f = form_->ParentRelativeFrame();
   form_size_ = Point{std::max(f.Width(), kFormOkFromRight + 8), f.Height() + kFormButtonStrip};
   Point fits = FrameSizeForClient(form_size_.x, form_size_.y);
@@ -305,6 +350,9 @@ Window* StructEditor::BuildNestedButton(const tinyxml2::XMLElement& element, Win
   auto* window = new NestedContainerWindow(this);
   window->SetTitle(caption.c_str());
   Table* table = BuildContainer(element, window);
+  std::vector<Window*> stops;
+  CollectTabStops(table, &stops);
+  SetTabRing(stops);
   Rect t = table->ParentRelativeFrame();
   Point size = window->FrameSizeForClient(t.Width(), t.Height());
   window->SetFrame(Rect(0, 0, size.x, size.y));

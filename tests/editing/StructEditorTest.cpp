@@ -678,6 +678,15 @@ TEST_F(LargeFormTest, AFormTallerThanTheScreenScrolls) {
   QueueWheel(0, -3);
   Frame();
   EXPECT_GT(view->VPos(), 0);
+  // Tab walks the controls in order and scrolls the one it reaches into view.
+  view->ScrollTo(0);
+  ClickWindow(form->Listeners()[0]->control);
+  for (int i = 0; i < 40; ++i) Tap(kKeyTab);
+  Window* reached = form->Listeners()[40]->control;
+  EXPECT_TRUE(reached->HasFocus());
+  EXPECT_GT(view->VPos(), 0);
+  EXPECT_GE(reached->Frame().y0, view->ClientRect().y0);
+  EXPECT_LE(reached->Frame().y1, view->ClientRect().y1);
   // Scrolled to the end, the last member's box is in view and takes typing.
   view->ScrollTo(view->VTotal());
   Frame();
