@@ -252,15 +252,15 @@ bool StructEditor::BuildFormFrom(const tinyxml2::XMLElement& container) {
 }
 
 Table* StructEditor::BuildContainer(const tinyxml2::XMLElement& element, Window* parent) {
-  TableSpec spec;
-  spec.has_text = element.Attribute("text") != nullptr;
-  spec.text = Attribute(element, "text");
-  spec.stretch = IsTrue(element, "stretch");
+  TableShape shape;
+  shape.has_text = element.Attribute("text") != nullptr;
+  shape.text = Attribute(element, "text");
+  shape.stretch = IsTrue(element, "stretch");
   std::string align = Attribute(element, "align");
-  spec.align = align == "right" ? kAlignRight : align == "center" ? kAlignCenter : kAlignLeft;
+  shape.align = align == "right" ? kAlignRight : align == "center" ? kAlignCenter : kAlignLeft;
   std::string layout = Attribute(element, "layout");
-  spec.shared_columns = layout == "table" || IsTrue(element, "alignchildren");
-  auto* table = new Table(parent, spec);
+  shape.shared_columns = layout == "table" || IsTrue(element, "alignchildren");
+  auto* table = new Table(parent, shape);
 
   auto add_child = [&](const tinyxml2::XMLElement& child) {
     std::string kind = child.Name();

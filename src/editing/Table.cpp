@@ -12,7 +12,7 @@ constexpr uint32_t kTextColour = 0xFFFFFFFFu;
 
 }  // namespace
 
-Table::Table(Window* parent, const TableSpec& settings)
+Table::Table(Window* parent, const TableShape& settings)
     : Window(kPlainFlags, parent), settings_(settings) {
   settings_.rows.clear();
 }
@@ -24,15 +24,15 @@ void Table::AddCell(Window* window, bool framed) {
 }
 
 void Table::Arrange() {
-  TableSpec spec = settings_;
+  TableShape shape = settings_;
   for (const auto& row : rows_) {
-    spec.rows.emplace_back();
+    shape.rows.emplace_back();
     for (const Cell& cell : row) {
       Rect f = cell.window->ParentRelativeFrame();
-      spec.rows.back().push_back(Point{f.Width(), f.Height()});
+      shape.rows.back().push_back(Point{f.Width(), f.Height()});
     }
   }
-  TableGeometry g = ComputeTableLayout(spec);
+  TableGeometry g = ComputeTableLayout(shape);
   for (size_t r = 0; r < rows_.size(); ++r)
     for (size_t c = 0; c < rows_[r].size(); ++c) rows_[r][c].window->SetFrame(g.cells[r][c]);
   Rect f = ParentRelativeFrame();

@@ -17,7 +17,7 @@ class Table : public Window {
     bool framed = false;  // a nested container (a framed group) rather than a plain control
   };
 
-  Table(Window* parent, const TableSpec& settings);
+  Table(Window* parent, const TableShape& settings);
   const char* ClassName() const override { return "Table"; }
   void DrawContent() override;
 
@@ -28,11 +28,11 @@ class Table : public Window {
   void Arrange();
 
   const std::vector<std::vector<Cell>>& Rows() const { return rows_; }
-  const TableSpec& Settings() const { return settings_; }
+  const TableShape& Settings() const { return settings_; }
   bool IsTitled() const { return settings_.has_text; }
 
  private:
-  TableSpec settings_;
+  TableShape settings_;
   std::vector<std::vector<Cell>> rows_;
 };
 

@@ -32,31 +32,31 @@ int AlignedOffset(int align, int room) {
 
 }  // namespace
 
-TableGeometry ComputeTableLayout(const TableSpec& spec) {
+TableGeometry ComputeTableLayout(const TableShape& shape) {
   TableGeometry g;
   std::vector<std::vector<int>> widths;  // per row
   std::vector<int> shared;
-  for (const auto& row : spec.rows) {
+  for (const auto& row : shape.rows) {
     widths.push_back(ColumnWidths(row));
-    if (spec.shared_columns) Widen(&shared, widths.back());
+    if (shape.shared_columns) Widen(&shared, widths.back());
   }
-  if (spec.shared_columns)
+  if (shape.shared_columns)
     for (auto& w : widths) w.assign(shared.begin(), shared.begin() + long(w.size()));
 
   int content_width = 0, content_height = 0;
   std::vector<int> heights;
-  for (size_t r = 0; r < spec.rows.size(); ++r) {
+  for (size_t r = 0; r < shape.rows.size(); ++r) {
     int tallest = 0;
-    for (const Point& cell : spec.rows[r]) tallest = std::max(tallest, cell.y);
+    for (const Point& cell : shape.rows[r]) tallest = std::max(tallest, cell.y);
     heights.push_back(tallest + kTableRowGap);
     content_width = std::max(content_width, Sum(widths[r]));
     content_height += heights.back();
   }
 
   int left = 0, top = 0, extra_w = 0, extra_h = 0;
-  if (spec.has_text) {
+  if (shape.has_text) {
     extra_w = kTableTitledWidth;
-    extra_h = kTableTitledHeight + (spec.text.empty() ? 0 : kTableTitleHeight);
+    extra_h = kTableTitledHeight + (shape.text.empty() ? 0 : kTableTitleHeight);
     left = kTableTitledWidth / 2;
     top = extra_h - kTableTitledHeight / 2;
   }
@@ -64,14 +64,14 @@ TableGeometry ComputeTableLayout(const TableSpec& spec) {
   g.content = Rect(left, top, left + content_width, top + content_height);
 
   int y = top;
-  for (size_t r = 0; r < spec.rows.size(); ++r) {
+  for (size_t r = 0; r < shape.rows.size(); ++r) {
     std::vector<Rect> placed;
-    int x = left + AlignedOffset(spec.align, content_width - Sum(widths[r]));
-    for (size_t c = 0; c < spec.rows[r].size(); ++c) {
-      const Point& cell = spec.rows[r][c];
+    int x = left + AlignedOffset(shape.align, content_width - Sum(widths[r]));
+    for (size_t c = 0; c < shape.rows[r].size(); ++c) {
+      const Point& cell = shape.rows[r][c];
       int column = widths[r][c];
-      int w = spec.stretch ? column - kTableColumnGap : cell.x;
-      int cx = x + (spec.stretch ? 0 : AlignedOffset(spec.align, column - kTableColumnGap - w));
+      int w = shape.stretch ? column - kTableColumnGap : cell.x;
+      int cx = x + (shape.stretch ? 0 : AlignedOffset(shape.align, column - kTableColumnGap - w));
       placed.push_back(Rect(cx, y, cx + w, y + cell.y));
       x += column;
     }

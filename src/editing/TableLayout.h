@@ -18,7 +18,7 @@ constexpr int kTableTitleHeight = 24;
 constexpr int kTableColumnGap = 4;  // a column is its widest cell plus this
 constexpr int kTableRowGap = 1;     // a row is its tallest cell plus this
 
-struct TableSpec {
+struct TableShape {
   bool has_text = false;  // the container has a "text" attribute (a titled frame)
   std::string text;
   bool stretch = false;                  // cells widened to their column
@@ -33,6 +33,6 @@ struct TableGeometry {
   std::vector<std::vector<Rect>> cells;  // container-local, by row and cell
 };
 
-TableGeometry ComputeTableLayout(const TableSpec& spec);
+TableGeometry ComputeTableLayout(const TableShape& shape);
 
 }  // namespace brae

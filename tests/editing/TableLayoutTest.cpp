@@ -6,10 +6,10 @@
 namespace brae {
 namespace {
 
-TableSpec Rows(std::vector<std::vector<Point>> rows) {
-  TableSpec spec;
-  spec.rows = std::move(rows);
-  return spec;
+TableShape Rows(std::vector<std::vector<Point>> rows) {
+  TableShape shape;
+  shape.rows = std::move(rows);
+  return shape;
 }
 
 TEST(TableLayout, ColumnsAndRowsAddTheirGaps) {
@@ -21,25 +21,25 @@ TEST(TableLayout, ColumnsAndRowsAddTheirGaps) {
 }
 
 TEST(TableLayout, ATitledContainerAddsItsFrame) {
-  TableSpec spec = Rows({{{100, 30}}});
-  spec.has_text = true;  // text=""
-  TableGeometry g = ComputeTableLayout(spec);
+  TableShape shape = Rows({{{100, 30}}});
+  shape.has_text = true;  // text=""
+  TableGeometry g = ComputeTableLayout(shape);
   EXPECT_EQ(g.size.x, 104 + 48);
   EXPECT_EQ(g.size.y, 31 + 36);
-  spec.text = "Looks";
-  g = ComputeTableLayout(spec);
+  shape.text = "Looks";
+  g = ComputeTableLayout(shape);
   EXPECT_EQ(g.size.y, 31 + 36 + 24);
   EXPECT_GE(g.cells[0][0].y0, 24);  // below the title
   EXPECT_EQ(g.cells[0][0].x0, 24);
 }
 
 TEST(TableLayout, AlignedChildrenShareColumnWidths) {
-  TableSpec spec = Rows({{{30, 10}, {50, 10}}, {{80, 10}, {20, 10}}});
-  TableGeometry own = ComputeTableLayout(spec);
+  TableShape shape = Rows({{{30, 10}, {50, 10}}, {{80, 10}, {20, 10}}});
+  TableGeometry own = ComputeTableLayout(shape);
   EXPECT_EQ(own.cells[1][1].x0, 84);
   EXPECT_EQ(own.cells[0][1].x0, 34);
-  spec.shared_columns = true;
-  TableGeometry shared = ComputeTableLayout(spec);
+  shape.shared_columns = true;
+  TableGeometry shared = ComputeTableLayout(shape);
   EXPECT_EQ(shared.cells[0][1].x0, 84);
   EXPECT_EQ(shared.cells[1][1].x0, 84);
   EXPECT_EQ(shared.size.x, 84 + 54);
@@ -47,25 +47,25 @@ TEST(TableLayout, AlignedChildrenShareColumnWidths) {
 }
 
 TEST(TableLayout, StretchWidensCellsToTheirColumn) {
-  TableSpec spec = Rows({{{30, 10}}, {{80, 10}}});
-  spec.shared_columns = true;
-  spec.stretch = true;
-  TableGeometry g = ComputeTableLayout(spec);
+  TableShape shape = Rows({{{30, 10}}, {{80, 10}}});
+  shape.shared_columns = true;
+  shape.stretch = true;
+  TableGeometry g = ComputeTableLayout(shape);
   EXPECT_EQ(g.cells[0][0].Width(), 80);
   EXPECT_EQ(g.cells[1][0].Width(), 80);
 }
 
 TEST(TableLayout, RightAndCentreAlignment) {
-  TableSpec spec = Rows({{{30, 10}}, {{80, 10}}});
-  spec.shared_columns = true;
-  spec.align = kAlignRight;
-  EXPECT_EQ(ComputeTableLayout(spec).cells[0][0].x1, 80);
-  spec.align = kAlignCenter;
-  EXPECT_EQ(ComputeTableLayout(spec).cells[0][0].x0, 25);
+  TableShape shape = Rows({{{30, 10}}, {{80, 10}}});
+  shape.shared_columns = true;
+  shape.align = kAlignRight;
+  EXPECT_EQ(ComputeTableLayout(shape).cells[0][0].x1, 80);
+  shape.align = kAlignCenter;
+  EXPECT_EQ(ComputeTableLayout(shape).cells[0][0].x0, 25);
   // Rows narrower than the widest one move as a whole.
-  spec = Rows({{{30, 10}}, {{80, 10}}});
-  spec.align = kAlignRight;
-  EXPECT_EQ(ComputeTableLayout(spec).cells[0][0].x0, 50);
+  shape = Rows({{{30, 10}}, {{80, 10}}});
+  shape.align = kAlignRight;
+  EXPECT_EQ(ComputeTableLayout(shape).cells[0][0].x0, 50);
 }
 
 TEST(TableLayout, AnEmptyContainer) {
