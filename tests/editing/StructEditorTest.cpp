@@ -169,6 +169,50 @@ TEST_F(StructEditTest, ADifferentSizeFailsToLoad) {
   EXPECT_EQ(CountLayer0("TagStructEdit"), 0);
 }
 
+TEST_F(StructEditTest, AHostileRecordOpensWithItsValuesHeldInRange) {
+  demo::DemoGame game;
+  for (auto [id, fill] : {std::pair<const char*, uint8_t>{"hsta", 0x7F}, {"hstb", 0xFF}}) {
+    demo::DemoTag tag;
+    tag.group = FourCC("mons");
+    tag.subgroup = MakeFourCC(id[0], id[1], id[2], id[3]);
+    tag.name = std::string("Hostile ") + id;
+    tag.data.assign(Mons().Size(), fill);
+    game.AddLocal(tag);
+  }
+  ASSERT_TRUE(game.Write(game_));
+  TheCodex().PollLocalFolder(true);
+
+  auto* a = dynamic_cast<TagStructEdit*>(OpenTag(Find("mons", "hsta")));
+  ASSERT_TRUE(a);
+  Frame();
+  StructEditor* form = a->Editor();
+  // A count beyond the array is held to its 8 elements; their collection does not exist.
+  SubStructArrayEdit* attacks = ArrayOf(form, "attacks");
+  ASSERT_EQ(attacks->List()->ShownCount(), 8u);
+  EXPECT_EQ(attacks->List()->ShownRow(7)->text, "Sequence #8");
+  EXPECT_FALSE(attacks->AddButton()->IsEnabled());
+  // Values without a choice show as their numbers.
+  EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "size")->control)->Text(), "127");
+  EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "idle")->control)->Text(), "32639");
+  EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "idle")->control)->ItemCount(), 1);
+  EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "collection")->control)->Text(),
+            std::to_string(0x7F7F7F7F));
+  attacks->List()->Select(attacks->List()->ShownRow(0), false);
+  EXPECT_TRUE(attacks->DeleteSelected());
+  EXPECT_EQ(Value(form, "attack_count"), 7);
+
+  auto* b = dynamic_cast<TagStructEdit*>(OpenTag(Find("mons", "hstb")));
+  ASSERT_TRUE(b);
+  Frame();
+  form = b->Editor();
+  EXPECT_EQ(ArrayOf(form, "attacks")->List()->ShownCount(), 0u);  // a count of -1
+  EXPECT_TRUE(ArrayOf(form, "attacks")->AddButton()->IsEnabled());
+  EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "size")->control)->Text(), "Small");
+  EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "collection")->control)->Text(), "<no tag>");
+  EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "idle")->control)->Text(), "<no sequence>");
+  EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(StructEditTest, RoundTripThroughTheWindowSavesTheExpectedRecord) {
   TagStructEdit* editor = OpenOgre();
   ASSERT_TRUE(editor);
