@@ -353,6 +353,7 @@ TEST_F(StructEditTest, TwoEditorsShareOneCollectionFreedWhenBothClose) {
   auto* arti = dynamic_cast<TagStructEdit*>(OpenTag(Find("arti", "ambr")));
   ASSERT_TRUE(arti);
   Frame();
+  test::SaveScreenshot("struct_form_artifact");
   EXPECT_EQ(cache.References(FourCC("dspr")), 2);
   EXPECT_EQ(cache.LoadCount(), loads + 2);  // 'dspr' once, 'glow' once
   Collection* shared = cache.Find(FourCC("dspr"));
