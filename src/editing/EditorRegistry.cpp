@@ -1,5 +1,6 @@
 #include "editing/EditorRegistry.h"
 
+#include "editing/TagStructEdit.h"
 #include "editing/TextEdit.h"
 #include "editing/structdefs/StructRegistry.h"
 #include "tagstore/FourCC.h"
@@ -28,8 +29,8 @@ void LoadStructDefinitions(const std::string& folder) {
 }
 
 void RegisterEditorFactories() {
-  // The structure editor's factory goes to every group of TheStructRegistry().BoundGroups()
-  // once that editor exists; until then those groups keep no editor.
+  for (const BoundGroup& bound : TheStructRegistry().BoundGroups())
+    SetGroupEditorFactory(bound.group, NewTagStructEdit);
   for (uint32_t group : kTextGroups) SetGroupEditorFactory(group, NewTextEdit);
 }
 

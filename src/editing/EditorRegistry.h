@@ -10,7 +10,7 @@ namespace brae {
 // Reads the definition files of the folder and builds the definition registry.
 void LoadStructDefinitions(const std::string& folder);
 // Fills the group table's editor factories: first the structure editor for every bound group
-// (once it exists), then the dedicated editors, which replace those entries.
+// , then the dedicated editors, which replace those entries.
 void RegisterEditorFactories();
 // The groups edited by the text editor.
 bool IsTextEditGroup(uint32_t group);

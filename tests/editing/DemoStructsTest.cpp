@@ -51,8 +51,9 @@ TEST_F(DemoStructs, MembersReadAsDefined) {
   const StructMember* strength = sub->embedded->FindMember("strength");
   const uint8_t* second = record.data() + effects->offset + effects->ElementSize();
   EXPECT_EQ(ReadInteger(*strength, second, sub->embedded->Size(), 0), -4);
-  // The 'arti', 'ligh' and 'wind' groups are bound; the embedded structure is not a group.
-  EXPECT_EQ(registry.BoundGroups().size(), 3u);
+  // The 'arti', 'mons', 'ligh' and 'wind' groups are bound; the embedded structures are not
+  // groups.
+  EXPECT_EQ(registry.BoundGroups().size(), 4u);
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ class EditingTest : public GuiTest {
     note.name = "Local Notes";
     note.data = {'W', 'r', 'i', 't', 't', 'e', 'n', '\r'};
     game.AddLocal(note);
+    AddContent(game);
     ASSERT_TRUE(game.Write(game_));
     TheCodex().LoadCodex(game_);
     RegisterEditorFactories();
@@ -54,6 +55,9 @@ class EditingTest : public GuiTest {
     TheCodex().ShutdownCodex();
     for (int i = 0; i < kTagGroupCount; ++i) TagGroupTable()[i].editor_factory = nullptr;
   }
+
+  // More content of a derived fixture's game (before the game is written and loaded).
+  virtual void AddContent(demo::DemoGame&) {}
 
   // The scripted user in front of message boxes: notes what each box says, types the prepared
   // name into an input box and presses the next planned button (the last button when none is

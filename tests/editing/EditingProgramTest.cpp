@@ -5,14 +5,18 @@
 
 #include "TempDir.h"
 #include "app/EditingHooks.h"
+#include "app/ProgramHooks.h"
 #include "app/Startup.h"
 #include "editing/TextEdit.h"
+#include "editing/browser/ArchiveBrowser.h"
+#include "editing/browser/ArchiveBrowserModel.h"
 #include "editing/structdefs/StructRegistry.h"
 #include "gui/GuiHarness.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/Codex.h"
 #include "tagstore/TagGroups.h"
 #include "toolkit/Input.h"
+#include "toolkit/ListWindow.h"
 #include "toolkit/MessageBox.h"
 
 namespace brae {
@@ -92,6 +96,73 @@ TEST(EditingProgram, EditSaveAndQuitWithADirtyEditor) {
   ASSERT_GE(bytes.size(), 64u);
   EXPECT_EQ(bytes.substr(64), "Hi Welcome to the valley.\rThe river runs north.\r");
   TheStartupHooks() = StartupHooks{};
+}
+
+TEST(EditingProgram, StructureDefinedGroupsOpenFromTheBrowser) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+  test::TempDir dir;
+  std::string res = dir.Path() + "/res";
+  fs::create_directories(res);
+  std::string built = std::string(BRAE_BUILD_DIR) + "/bin/res/";
+  for (const char* name : {"plume.braefont", "texturepack", "brae.bmp"})
+    fs::create_symlink(built + name, res + "/" + name);
+  test::WriteFile(res + "/demo structures.xml", demo::DemoDefinitionText());
+  std::string game = dir.Path() + "/game";
+  ASSERT_TRUE(demo::MakeDemoGame().Write(game));
+  test::WriteFile(res + "/prefs.txt", "VornPath \"" + game + "/\"\nShowSplash 0\n");
+
+  InstallProgramHooks();  // with the archive browser
+  int pump = 0, box_pumps = 0;
+  std::vector<std::string> seen;
+  bool dimmed = true, enter_sent = false;
+  TagRecord* ogre = nullptr;
+  std::string opened;  // the class of the editor that opened
+  BraeOptions options;
+  options.folder = dir.Path();
+  options.after_pump = [&] {
+    ++pump;
+    RequestFrame();
+    if (MessageBoxWindow* box = OpenMessageBox()) {
+      if (!box->IsClosed() && ++box_pumps >= 3) {
+        box_pumps = 0;
+        seen.push_back(box->Title() ? box->Title() : "");
+        box->Choose(0);  // "Really Quit Brae?": Quit
+      }
+      return;
+    }
+    ArchiveBrowser* browser = TheArchiveBrowser();
+    if (pump == 3 && browser) {
+      ogre = TheCodex().FindTag(FourCC("mons"), FourCC("ogre"));
+      TagItem* item = ogre ? browser->Model().FindItem(ogre) : nullptr;
+      dimmed = !item || item->dimmed;
+      ListRow* row = ogre ? browser->RowOf(ogre) : nullptr;
+      if (row) {
+        ListWindow* tree = browser->TagTree();
+        if (row->parent) tree->Expand(row->parent);
+        tree->Select(row, false);
+        tree->SetCurrentRow(row, false);
+        tree->SetFocus(0);
+        QueueKeyEvent(kKeyEnter, 1);
+        QueueKeyEvent(kKeyEnter, 0);
+        enter_sent = true;
+      }
+    }
+    if (pump == 8) {
+      if (TagEdit* editor = FindOpenEditor(ogre)) opened = editor->ClassName();
+      QueueCloseRequest();
+    }
+    if (pump > 3000) {
+      for (auto& t : seen) std::fprintf(stderr, "box: %s\n", t.c_str());
+      std::exit(3);
+    }
+  };
+  EXPECT_EQ(RunBrae(options), 0);
+  EXPECT_EQ(seen, std::vector<std::string>{"Really Quit Brae?"});
+  EXPECT_FALSE(dimmed);
+  EXPECT_TRUE(enter_sent);
+  EXPECT_EQ(opened, "TagStructEdit");
+  TheStartupHooks() = StartupHooks{};
+  TheArchiveBrowserHooks() = ArchiveBrowserHooks{};
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "EditingFixture.h"
+#include "editing/TagStructEdit.h"
 #include "editing/TextEdit.h"
 #include "editing/structdefs/StructRegistry.h"
 
@@ -284,8 +285,9 @@ TEST_F(EditingTest, DefinitionsAreLoadedFromTheFolder) {
   ASSERT_TRUE(TheStructRegistry().FindStructDefinition("unit"));
   EXPECT_EQ(TheStructRegistry().FindStructDefinition("unit")->Size(), 4u);
   RegisterEditorFactories();
-  // The structure editor does not exist yet: the bound group keeps no editor.
-  EXPECT_FALSE(FindTagGroup(FourCC("unit"))->editor_factory);
+  // The bound group is edited by the structure editor; the text groups keep theirs.
+  EXPECT_EQ(FindTagGroup(FourCC("unit"))->editor_factory, &NewTagStructEdit);
+  EXPECT_EQ(FindTagGroup(FourCC("text"))->editor_factory, &NewTextEdit);
   TheStructRegistry().Clear();
 }
 

@@ -406,6 +406,71 @@ const char kDefinitions[] = R"(<?xml version="1.0"?>
     <fixed name="gustiness"/>
   </struct>
 
+  <struct name="attack">
+    <sequence_index name="sequence"/>
+    <short name="damage"/>
+    <tag name="sound" group="soun"/>
+  </struct>
+  <struct name="loot">
+    <tag name="item" group="arti"/>
+    <byte name="chance"/>
+    <padding count="1"/>
+  </struct>
+  <struct name="mons">
+    <long name="hit_points"/>
+    <byte name="flags"/>
+    <byte_enum name="size">
+      <member text="Small" value="0"/>
+      <member text="Medium" value="1"/>
+      <member text="Large" value="2"/>
+    </byte_enum>
+    <short name="attack_count"/>
+    <tag name="collection" group=".256"/>
+    <sequence_index name="idle"/>
+    <sequence_index name="death"/>
+    <tag name="portrait" group="core"/>
+    <sequence_index name="portrait_sequence"/>
+    <substruct name="attacks" struct="attack" count="8" runtime_count="attack_count"/>
+    <substruct name="loot" struct="loot" count="2"/>
+    <substruct name="drop" struct="loot"/>
+    <short_world name="speed"/>
+  </struct>
+
+  <structedit struct="mons" text="Monster">
+    <frame text="Body" layout="table">
+      <row><label text="Hit points:"/><item target="hit_points"/></row>
+      <row><label text="Size:"/><item target="size"/></row>
+      <row><label text="Speed:"/><item target="speed"/></row>
+    </frame>
+    <frame text="Flags" layout="horizontal">
+      <item target="flags" bit="0" text="Flies"/>
+      <item target="flags" bit="3" text="Undead"/>
+    </frame>
+    <frame text="Looks" layout="table" stretch="true">
+      <row><label text="Collection:"/><item target="collection"/></row>
+      <row><label text="Idle:"/><item target="idle" tag="collection"/></row>
+      <row><label text="Death:"/><item target="death" tag="collection"/></row>
+      <row><label text="Portrait:"/><item target="portrait"/></row>
+      <row><label text="Portrait sequence:"/><item target="portrait_sequence" tag="portrait"/></row>
+    </frame>
+    <item target="attacks" text="Attacks" text_target="sequence"/>
+    <item target="loot" text="Loot" text_target="item"/>
+    <frame layout="horizontal">
+      <item target="drop" text="Drop..."/>
+      <structedit caption="Movement...">
+        <item target="speed" text="Speed:"/>
+      </structedit>
+    </frame>
+  </structedit>
+  <structedit struct="attack" text="Attack">
+    <item target="sequence" text="Sequence:" tag="collection"/>
+    <item target="damage" text="Damage:"/>
+    <item target="sound" text="Sound:"/>
+  </structedit>
+  <structedit struct="loot" text="Loot">
+    <item target="item" text="Item:"/>
+    <item target="chance" text="Chance:"/>
+  </structedit>
   <structedit struct="artifact_effect" text="Effect">
     <item target="kind" text="Kind:"/>
     <item target="strength" text="Strength:"/>
@@ -488,10 +553,21 @@ std::vector<DemoTag> DemoStructTags() {
   breeze.I16(3).I16(1536).I32(0x4000);
   BigEndian gale;
   gale.I16(1).I16(6000).I32(0x30000);
-  return {StructTag("arti", "ambr", "Amber Charm", amber),
-          StructTag("ligh", "bolt", "Storm Bolt", bolt),
-          StructTag("wind", "brez", "Evening Breeze", breeze),
-          StructTag("wind", "gale", "Gale", gale)};
+  BigEndian ogre;
+  ogre.I32(120).I8(0).I8(1).I16(3).Id("dspr").I16(0).I16(1).Id("pcor").I16(1);
+  ogre.I16(0).I16(10).Id("thun");
+  ogre.I16(1).I16(20).I32(-1);
+  ogre.I16(2).I16(30).I32(-1);
+  for (int i = 0; i < 5; ++i) ogre.I16(0).I16(0).I32(0);
+  ogre.Id("ambr").I8(50).I8(0);
+  ogre.I32(-1).I8(0).I8(0);
+  ogre.Id("ambr").I8(100).I8(0);
+  ogre.I16(1024);
+  return {
+      StructTag("arti", "ambr", "Amber Charm", amber), StructTag("mons", "ogre", "Hill Ogre", ogre),
+
+      StructTag("ligh", "bolt", "Storm Bolt", bolt),
+      StructTag("wind", "brez", "Evening Breeze", breeze), StructTag("wind", "gale", "Gale", gale)};
 }
 
 void AddStructsDemo(DemoGame& game) {
@@ -500,6 +576,9 @@ void AddStructsDemo(DemoGame& game) {
   DemoArchive& archive = game.Archive("tags", "collections", 2);
   std::vector<DemoTag> tags = DemoStructTags();
   for (DemoTag& t : tags) archive.tags.push_back(t);
+  BigEndian portrait;  // a 'core' tag naming the collection of the ogre's portrait
+  portrait.Id("glow").I32(0);
+  archive.tags.push_back(StructTag("core", "pcor", "Ogre Portrait", portrait));
   // One of them also edited in the local folder.
   DemoTag local = tags.back();
   local.data[1] = 2;  // the local copy blows from the south

@@ -79,6 +79,12 @@ void AddStructsDemo(DemoGame& game);
 std::vector<DemoTag> DemoCollectionTags();
 std::vector<DemoTag> DemoStructTags();
 std::string DemoDefinitionText();
+// A definition file with one large structure named `name` (a group code, so that it binds)
+// of `members` value members of mixed types and its form of `frames` frames, and a tag of it
+// (all zero) with the given subgroup id.
+std::string LargeFormDefinitionText(const std::string& name, int members, int frames);
+DemoTag LargeFormTag(const char (&group)[5], const char (&subgroup)[5], size_t record_size);
+
 // Text tags of every group that the text editor edits.
 void AddEditingDemo(DemoGame& game);
 std::vector<DemoTag> DemoTextTags();
