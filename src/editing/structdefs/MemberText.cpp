@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 
+#include "editing/structdefs/StructArrays.h"
 #include "editing/structdefs/StructRegistry.h"
 #include "editing/structdefs/StructValues.h"
 
@@ -313,7 +314,11 @@ std::string FormatMemberValue(const MemberPlace& p, const uint8_t* root, size_t 
   const StructMember& m = *p.member;
   const size_t size = p.structure->Size();
   const int64_t stored = ReadStoredValue(m, record, size, p.index);
-  if (p.bit >= 0) return (ReadInteger(m, record, size, p.index) >> p.bit) & 1 ? "true" : "false";
+  if (p.bit >= 0) {
+    bool on = p.index == 0 ? ReadMemberBit(m, record, size, p.bit)
+                           : (ReadInteger(m, record, size, p.index) >> p.bit) & 1;
+    return on ? "true" : "false";
+  }
   if (m.type == kMemberTag) {
     if (stored == kNone) return "none";
     std::string name;
@@ -372,6 +377,8 @@ bool StoreMemberValue(const MemberPlace& p, int64_t stored, uint8_t* root, size_
   if (!p.structure || !p.member || p.base + p.structure->Size() > root_size) return false;
   uint8_t* record = root + p.base;
   const size_t size = p.structure->Size();
+  // Bits of element 0 are what the form's check boxes edit.
+  if (p.bit >= 0 && p.index == 0) return WriteMemberBit(*p.member, record, size, p.bit, stored);
   if (p.bit >= 0) {
     int64_t value = ReadInteger(*p.member, record, size, p.index);
     int64_t mask = int64_t(1) << p.bit;
