@@ -40,6 +40,27 @@ void Reframe(CollectionBitmap* b, int from_x, int from_y, int w, int h, int new_
 
 }  // namespace
 
+const char* SelectedMenuTitle(size_t count, bool shadows) {
+  if (shadows) return count == 1 ? kSelectedShadow : kSelectedShadows;
+  return count == 1 ? kSelectedBitmap : kSelectedBitmaps;
+}
+
+std::string BitmapBitsText(const CollectionBitmap& bitmap) {
+  return Format("%s bit", bitmap.DepthText());
+}
+
+const char* BitmapFormatText(const CollectionBitmap& bitmap) {
+  return bitmap.IsRle() ? "RLE" : "RAW";
+}
+
+std::string BitmapDimensionsText(const CollectionBitmap& bitmap) {
+  return Format("%4d x %d", bitmap.width, bitmap.height);
+}
+
+std::string BitmapCountLabel(size_t count, bool shadows) {
+  return Format("%3d %s%s:", int(count), shadows ? "Shadow" : "Bitmap", count == 1 ? "" : "s");
+}
+
 const char* ScopeText(Scope scope, size_t count) {
   if (scope == Scope::kSelected) return "the selected";
   return count == 1 ? "the only" : "all";

@@ -29,6 +29,27 @@ constexpr const char* kRenamePrompt = "Enter Bitmap Name";
 constexpr const char* kDeleteQuestion = "Are you sure you want to remove %s %s%s?";
 constexpr const char* kDeleteButton = "Delete";
 
+// The bitmap browser's texts: the submenus, the rows' columns and the count label.
+constexpr const char* kSelectedBitmap = "Selected Bitmap";
+constexpr const char* kSelectedBitmaps = "Selected Bitmaps";
+constexpr const char* kSelectedShadow = "Selected Shadow";
+constexpr const char* kSelectedShadows = "Selected Shadows";
+constexpr const char* kAllBitmaps = "All Bitmaps";
+constexpr const char* kAllShadows = "All Shadows";
+constexpr const char* kAddBitmapsFromFiles = "Add Bitmap(s) from File(s)";
+constexpr const char* kAddShadowsFromFiles = "Add Shadow(s) from File(s)";
+constexpr const char* kAddBitmapsFromPlate = "Add Bitmap(s) from Plate";
+// The "Selected" submenu's title for count selected rows (of shadows or bitmaps).
+const char* SelectedMenuTitle(size_t count, bool shadows);
+// "%s bit" with "8", "16" or "32".
+std::string BitmapBitsText(const CollectionBitmap& bitmap);
+// "RLE" or "RAW".
+const char* BitmapFormatText(const CollectionBitmap& bitmap);
+// "%4d x %d".
+std::string BitmapDimensionsText(const CollectionBitmap& bitmap);
+// "%3d %s%s:" with the count, "Bitmap" or "Shadow", and "s" unless one.
+std::string BitmapCountLabel(size_t count, bool shadows);
+
 // Which rows a command names: the selected rows, or every listed row.
 enum class Scope { kSelected, kAll };
 

@@ -199,6 +199,18 @@ TEST(Guard, OpenBitmapsStopAnOperation) {
             "The bitmap \"b\" is currently open. Please close it before deleting.");
 }
 
+TEST(Texts, RowsAndLabelsOfTheBrowser) {
+  Collection c;
+  CollectionBitmap* b = AddFilled(&c, "a", 12, 7, kBitmapRle | kBitmapTwoBytes);
+  EXPECT_EQ(BitmapBitsText(*b), "16 bit");
+  EXPECT_STREQ(BitmapFormatText(*b), "RLE");
+  EXPECT_EQ(BitmapDimensionsText(*b), "  12 x 7");
+  EXPECT_EQ(BitmapCountLabel(1, false), "  1 Bitmap:");
+  EXPECT_EQ(BitmapCountLabel(12, true), " 12 Shadows:");
+  EXPECT_STREQ(SelectedMenuTitle(2, true), "Selected Shadows");
+  EXPECT_STREQ(SelectedMenuTitle(1, false), "Selected Bitmap");
+}
+
 TEST(Snapshot, RestoresTheCollectionAfterAnyOperation) {
   auto c = test::SeededCollection();
   auto b = CollectionBitmap::MakeIndexed("dot", 10, 10, kBitmapRle);

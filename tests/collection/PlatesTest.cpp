@@ -136,6 +136,27 @@ TEST(Plates, EveryRuleOfTheFormatIsChecked) {
   EXPECT_EQ(cells.size(), 2u);
 }
 
+TEST(Plates, APlateOfTooManyCellsIsRefused) {
+  const int w = 80000, h = 6;
+  std::vector<uint8_t> px(size_t(w) * h, 0);
+  px[1] = 1;
+  for (int y = 1; y < h; ++y) px[size_t(y) * w + 1] = 1;
+  for (int x = 0; x < w; ++x) {
+    px[size_t(w) + size_t(x)] = 1;
+    px[size_t(h - 1) * w + size_t(x)] = 1;
+    if (x >= 2 && x % 2 == 0) px[size_t(2 * w + x)] = 1;  // a cell every other column
+  }
+  std::vector<PlateCell> cells;
+  EXPECT_FALSE(ReadPlateCells(px.data(), w, h, &cells));
+  // Half as wide, the cells fit.
+  std::vector<uint8_t> narrow(size_t(w / 2) * h);
+  for (int y = 0; y < h; ++y)
+    std::copy_n(px.begin() + std::ptrdiff_t(size_t(y) * w), w / 2,
+                narrow.begin() + std::ptrdiff_t(size_t(y) * (w / 2)));
+  EXPECT_TRUE(ReadPlateCells(narrow.data(), w / 2, h, &cells));
+  EXPECT_EQ(cells.size(), size_t(w / 4));  // the last one after the last separator
+}
+
 TEST(Plates, ReplaceNeedsOneFullCellPerBitmap) {
   auto c = std::make_unique<Collection>();
   c->palette = test::DistinctPalette();
