@@ -432,7 +432,7 @@ int CollectionCrop(const Args& in) {
   } else if (!BitmapsNamed(c.collection, Args(args.begin() + 2, args.end()), &listed)) {
     return kFail;
   }
-  return Finish(c, CropBitmaps(&c.collection, listed, all ? Scope::kAll : Scope::kSelected));
+  return Finish(c, CropBitmaps(&c.collection, listed, all ? RowScope::kAll : RowScope::kSelected));
 }
 
 // ---- collection-uncrop

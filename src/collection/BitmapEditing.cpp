@@ -23,7 +23,7 @@ std::string OperationResult::Text() const {
   return all;
 }
 
-std::string Format(const char* format, ...) {
+std::string FormatMessage(const char* format, ...) {
   va_list args;
   va_start(args, format);
   va_list copy;

@@ -43,7 +43,7 @@ struct OperationResult {
 using Question = std::function<bool(const std::string& text)>;
 
 // printf into a std::string.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The file's base name: no folder, no extension.
 std::string FileBaseName(const std::string& path);

@@ -101,18 +101,18 @@ OperationResult ExportBitmapsToFolder(const Collection& collection,
     std::string name;
     switch (naming) {
       case ExportNaming::kByNumbering:
-        name = Format(kExportNumberedName,
-                      alpha           ? "alpha"
-                      : b->IsShadow() ? "shadow"
-                                      : "bitmap",
-                      int(n));
+        name = FormatMessage(kExportNumberedName,
+                             alpha           ? "alpha"
+                             : b->IsShadow() ? "shadow"
+                                             : "bitmap",
+                             int(n));
         break;
       case ExportNaming::kByName:
         name = SafeFileName(DefaultExportName(*b, alpha));
         if (!seen.insert(Lower(name)).second) return result.Error(kExportNamesNotDistinct);
         break;
       case ExportNaming::kByPosition:
-        name = Format("%04zu ", indices[n]) + SafeFileName(DefaultExportName(*b, alpha));
+        name = FormatMessage("%04zu ", indices[n]) + SafeFileName(DefaultExportName(*b, alpha));
         break;
     }
     names.push_back(name + extension);

@@ -46,7 +46,7 @@ const char* SelectedMenuTitle(size_t count, bool shadows) {
 }
 
 std::string BitmapBitsText(const CollectionBitmap& bitmap) {
-  return Format("%s bit", bitmap.DepthText());
+  return FormatMessage("%s bit", bitmap.DepthText());
 }
 
 const char* BitmapFormatText(const CollectionBitmap& bitmap) {
@@ -54,25 +54,26 @@ const char* BitmapFormatText(const CollectionBitmap& bitmap) {
 }
 
 std::string BitmapDimensionsText(const CollectionBitmap& bitmap) {
-  return Format("%4d x %d", bitmap.width, bitmap.height);
+  return FormatMessage("%4d x %d", bitmap.width, bitmap.height);
 }
 
 std::string BitmapCountLabel(size_t count, bool shadows) {
-  return Format("%3d %s%s:", int(count), shadows ? "Shadow" : "Bitmap", count == 1 ? "" : "s");
+  return FormatMessage("%3d %s%s:", int(count), shadows ? "Shadow" : "Bitmap",
+                       count == 1 ? "" : "s");
 }
 
-const char* ScopeText(Scope scope, size_t count) {
-  if (scope == Scope::kSelected) return "the selected";
+const char* ScopeText(RowScope scope, size_t count) {
+  if (scope == RowScope::kSelected) return "the selected";
   return count == 1 ? "the only" : "all";
 }
 
-std::string CropQuestion(Scope scope, size_t count) {
-  return Format(kCropQuestion, ScopeText(scope, count), count == 1 ? "" : "s");
+std::string CropQuestion(RowScope scope, size_t count) {
+  return FormatMessage(kCropQuestion, ScopeText(scope, count), count == 1 ? "" : "s");
 }
 
-std::string DeleteQuestion(Scope scope, size_t count, bool shadows) {
-  return Format(kDeleteQuestion, ScopeText(scope, count), shadows ? "shadow" : "bitmap",
-                count == 1 ? "" : "s");
+std::string DeleteQuestion(RowScope scope, size_t count, bool shadows) {
+  return FormatMessage(kDeleteQuestion, ScopeText(scope, count), shadows ? "shadow" : "bitmap",
+                       count == 1 ? "" : "s");
 }
 
 std::optional<std::string> OpenBitmapMessage(const Collection& collection,
@@ -82,13 +83,13 @@ std::optional<std::string> OpenBitmapMessage(const Collection& collection,
   if (!is_open) return std::nullopt;
   for (size_t i : indices) {
     const CollectionBitmap* b = collection.BitmapAt(i);
-    if (b && is_open(i)) return Format(kBitmapOpenMessage, b->name.c_str(), action);
+    if (b && is_open(i)) return FormatMessage(kBitmapOpenMessage, b->name.c_str(), action);
   }
   return std::nullopt;
 }
 
-OperationResult CropBitmaps(Collection* collection, const std::vector<size_t>& indices, Scope scope,
-                            const Question& confirm) {
+OperationResult CropBitmaps(Collection* collection, const std::vector<size_t>& indices,
+                            RowScope scope, const Question& confirm) {
   OperationResult result;
   if (confirm && !confirm(CropQuestion(scope, indices.size()))) {
     result.ok = false;
@@ -119,7 +120,7 @@ OperationResult CropBitmaps(Collection* collection, const std::vector<size_t>& i
     ++cropped;
   }
   result.changed = cropped > 0;
-  result.Note(Format(kCropReport, cropped, cropped == 1 ? " was" : "s were", int(removed)));
+  result.Note(FormatMessage(kCropReport, cropped, cropped == 1 ? " was" : "s were", int(removed)));
   return result;
 }
 
@@ -185,7 +186,7 @@ OperationResult RenameBitmap(Collection* collection, size_t index, const std::st
 }
 
 OperationResult DeleteBitmaps(Collection* collection, const std::vector<size_t>& indices,
-                              Scope scope, const Question& confirm) {
+                              RowScope scope, const Question& confirm) {
   OperationResult result;
   const std::vector<CollectionBitmap*> doomed = Listed(*collection, indices);
   bool shadows = !doomed.empty();

@@ -51,14 +51,14 @@ std::string BitmapDimensionsText(const CollectionBitmap& bitmap);
 std::string BitmapCountLabel(size_t count, bool shadows);
 
 // Which rows a command names: the selected rows, or every listed row.
-enum class Scope { kSelected, kAll };
+enum class RowScope { kSelected, kAll };
 
 // "the selected", "the only" (every row, and only one listed) or "all".
-const char* ScopeText(Scope scope, size_t count);
+const char* ScopeText(RowScope scope, size_t count);
 // The crop question for count bitmaps.
-std::string CropQuestion(Scope scope, size_t count);
+std::string CropQuestion(RowScope scope, size_t count);
 // The delete question for count bitmaps or shadows.
-std::string DeleteQuestion(Scope scope, size_t count, bool shadows);
+std::string DeleteQuestion(RowScope scope, size_t count, bool shadows);
 
 // The open-window guard: the message to show when one of the bitmaps has an open window
 // (is_open tells), for the action kActionCropping, kActionReplacing or kActionDeleting.
@@ -73,7 +73,8 @@ std::optional<std::string> OpenBitmapMessage(const Collection& collection,
 // mirrored horizontally) and the rows removed at the top (bottom when mirrored vertically).
 // confirm is asked CropQuestion first (none: no question). Reports kCropReport.
 OperationResult CropBitmaps(Collection* collection, const std::vector<size_t>& indices,
-                            Scope scope = Scope::kSelected, const Question& confirm = nullptr);
+                            RowScope scope = RowScope::kSelected,
+                            const Question& confirm = nullptr);
 
 // "Uncrop Transparency": size is the answer to kUncropPrompt (none: cancelled, nothing shown).
 // Each bitmap that fits in size × size is padded with transparent pixels to that size, centred;
@@ -93,7 +94,8 @@ OperationResult RenameBitmap(Collection* collection, size_t index, const std::st
 // "Delete": confirm is asked DeleteQuestion first (none: no question); every frame view or
 // shadow that used a removed bitmap is left without one.
 OperationResult DeleteBitmaps(Collection* collection, const std::vector<size_t>& indices,
-                              Scope scope = Scope::kSelected, const Question& confirm = nullptr);
+                              RowScope scope = RowScope::kSelected,
+                              const Question& confirm = nullptr);
 // Dragging rows: the bitmaps move, in their list order, to the drop position (an index into
 // the list as it is before the move; the size of the list drops at the end). Every instance
 // keeps its bitmap. result.bitmaps holds the moved bitmaps' new indices.

@@ -29,14 +29,14 @@ bool PairReplacementFiles(const Collection& collection, const std::vector<size_t
   }
   if (mapping == ReplaceMapping::kByOrder) {
     if (paths.size() != indices.size()) {
-      *message = Format(kReplaceCountMismatch, int(paths.size()), int(indices.size()));
+      *message = FormatMessage(kReplaceCountMismatch, int(paths.size()), int(indices.size()));
       return false;
     }
     for (size_t i = 0; i < indices.size(); ++i) pairs->push_back(i);
     return true;
   }
   if (paths.size() < indices.size()) {
-    *message = Format(kReplaceTooFewFiles, int(paths.size()), int(indices.size()));
+    *message = FormatMessage(kReplaceTooFewFiles, int(paths.size()), int(indices.size()));
     return false;
   }
   const size_t none = size_t(-1);
@@ -61,7 +61,7 @@ bool PairReplacementFiles(const Collection& collection, const std::vector<size_t
   for (size_t i = 0; i < listed; ++i) text += (i ? ", " : "") + unpaired[i];
   text += ".";
   if (unpaired.size() > listed)
-    text += " " + Format(kReplaceMoreNotMatched, int(unpaired.size() - listed));
+    text += " " + FormatMessage(kReplaceMoreNotMatched, int(unpaired.size() - listed));
   *message = text;
   pairs->clear();
   return false;
@@ -88,11 +88,11 @@ OperationResult ReplaceFromFiles(Collection* collection, const std::vector<size_
     }
     const CollectionBitmap& b = *collection->BitmapAt(indices[i]);
     if (kind == ReplaceKind::kAlpha && b.IsHighColour()) {
-      result.Error(Format(kAlphaHighColour, b.name.c_str()));
+      result.Error(FormatMessage(kAlphaHighColour, b.name.c_str()));
     } else if (kind == ReplaceKind::kAlpha &&
                (images[i].width != b.width || images[i].height != b.height)) {
-      result.Error(Format(kAlphaSizeMismatch, MessageFileName(path).c_str(), images[i].width,
-                          images[i].height, b.width, b.height));
+      result.Error(FormatMessage(kAlphaSizeMismatch, MessageFileName(path).c_str(), images[i].width,
+                                 images[i].height, b.width, b.height));
     }
   }
   if (!result) return result;

@@ -13,15 +13,15 @@ bool ReadImageFile(const std::string& path, Image* out, std::string* message) {
   MediaFile file(path, MediaGroup::kImage);
   const std::string shown = MessageFileName(path);
   if (!file.ReadHeader()) {
-    *message = Format(kImageWrongFormat, shown.c_str());
+    *message = FormatMessage(kImageWrongFormat, shown.c_str());
     return false;
   }
   if (!file.ReadPixels() || file.image.pixels.size() != file.image.PixelBytes()) {
-    *message = Format(kImageReadError, shown.c_str());
+    *message = FormatMessage(kImageReadError, shown.c_str());
     return false;
   }
   if (size_t(file.image.width) * size_t(file.image.height) > kMaxBitmapPixels) {
-    *message = Format(kImageTooLarge, shown.c_str(), file.image.width, file.image.height);
+    *message = FormatMessage(kImageTooLarge, shown.c_str(), file.image.width, file.image.height);
     return false;
   }
   *out = std::move(file.image);
@@ -39,7 +39,7 @@ bool ReadBitmapImage(const std::string& path, const CollectionPalette& palette, 
                      std::string* message) {
   if (!ReadImageFile(path, out, message)) return false;
   if (!ToIndexedAlpha(out, palette)) {
-    *message = Format(kImageNotPaletted, MessageFileName(path).c_str());
+    *message = FormatMessage(kImageNotPaletted, MessageFileName(path).c_str());
     return false;
   }
   return true;
@@ -64,7 +64,7 @@ bool ReadGreyImage(const std::string& path, Image* out, std::string* message) {
       out->palette = Palette{};
     }
   }
-  if (!grey) *message = Format(kImageNotGreyscale, MessageFileName(path).c_str());
+  if (!grey) *message = FormatMessage(kImageNotGreyscale, MessageFileName(path).c_str());
   return grey;
 }
 
@@ -78,10 +78,11 @@ std::unique_ptr<CollectionBitmap> BitmapFromImage(const Image& image, const std:
   PaletteMerger merger;
   if (merger.Merge(image.palette, false, take_image, palette, map))
     return BitmapFromMappedImage(image, map, name);
-  if (!replace_palette || !replace_palette(Format(kPaletteIncompatibleQuestion, shown.c_str())))
+  if (!replace_palette ||
+      !replace_palette(FormatMessage(kPaletteIncompatibleQuestion, shown.c_str())))
     return nullptr;
   if (!merger.Merge(image.palette, true, false, palette, map)) {
-    result->Error(Format(kPaletteNotReplaced, shown.c_str()));
+    result->Error(FormatMessage(kPaletteNotReplaced, shown.c_str()));
     return nullptr;
   }
   return BitmapFromMappedImage(image, map, name);

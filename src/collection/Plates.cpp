@@ -145,7 +145,7 @@ bool MakePlate(const Collection& collection, const std::vector<size_t>& indices,
     const CollectionBitmap* b = collection.BitmapAt(index);
     if (!b) continue;
     if (b->IsHighColour() || !b->HasPixels()) {
-      *message = Format(kPlateHighColour, b->name.c_str());
+      *message = FormatMessage(kPlateHighColour, b->name.c_str());
       return false;
     }
     bitmaps.push_back(b);
@@ -159,7 +159,7 @@ bool MakePlate(const Collection& collection, const std::vector<size_t>& indices,
   const PlateLayout layout = LayOut(sizes, target, options.columns);
   if (layout.cells.size() != bitmaps.size() ||
       !Image::AcceptableSize(layout.width, layout.height)) {
-    *message = Format(kPlateTooLarge, layout.width, layout.height);
+    *message = FormatMessage(kPlateTooLarge, layout.width, layout.height);
     return false;
   }
   Image& plate = *out;
@@ -221,17 +221,17 @@ bool ReadPlateFile(const std::string& path, bool alpha, Image* image, std::vecto
   const char* bad = alpha ? kAlphaPlateMismatch : kPlateIncompatible;
   MediaFile file(path, MediaGroup::kImage);
   if (!file.ReadHeader()) {
-    result->Error(Format(kImageWrongFormat, shown.c_str()));
+    result->Error(FormatMessage(kImageWrongFormat, shown.c_str()));
     return false;
   }
   if (!file.ReadPixels() || file.image.pixels.size() != file.image.PixelBytes()) {
-    result->Error(Format(kImageReadError, shown.c_str()));
+    result->Error(FormatMessage(kImageReadError, shown.c_str()));
     return false;
   }
   const PixelFormat f = file.image.format;
   if (!(f == PixelFormat::kIndexed || (alpha && f == PixelFormat::kGrey)) ||
       !ReadPlateCells(file.image.pixels.data(), file.image.width, file.image.height, cells)) {
-    result->Error(Format(bad, shown.c_str()));
+    result->Error(FormatMessage(bad, shown.c_str()));
     return false;
   }
   *image = std::move(file.image);
@@ -245,7 +245,7 @@ bool PlateBitmaps(const Image& plate, const std::vector<PlateCell>& cells, bool 
                   OperationResult* result) {
   uint8_t map[256];
   if (!PaletteMerger().Merge(plate.palette, false, take_image, palette, map)) {
-    result->Error(Format(kPlateIncompatible, MessageFileName(path).c_str()));
+    result->Error(FormatMessage(kPlateIncompatible, MessageFileName(path).c_str()));
     return false;
   }
   const std::string base = FileBaseName(path);
@@ -258,7 +258,7 @@ bool PlateBitmaps(const Image& plate, const std::vector<PlateCell>& cells, bool 
     const uint8_t* start = &plate.pixels[size_t(c.y) * size_t(plate.width) + size_t(c.x)];
     bitmaps->push_back(BitmapFromIndexedPixels(
         start, size_t(plate.width), c.width, c.height, map,
-        Format(kPlateBitmapName, base.c_str(), int(i)).substr(0, kItemNameLength)));
+        FormatMessage(kPlateBitmapName, base.c_str(), int(i)).substr(0, kItemNameLength)));
   }
   return true;
 }
@@ -295,7 +295,8 @@ OperationResult ReplaceFromPlate(Collection* collection, const std::vector<size_
   std::vector<std::unique_ptr<CollectionBitmap>> bitmaps;
   if (!PlateBitmaps(plate, cells, false, path, &palette, &bitmaps, &result)) return result;
   if (bitmaps.size() != indices.size())
-    return result.Error(Format(kPlateCountMismatch, int(bitmaps.size()), int(indices.size())));
+    return result.Error(
+        FormatMessage(kPlateCountMismatch, int(bitmaps.size()), int(indices.size())));
   for (const auto& b : bitmaps) {
     if (!b) return result.Error(kPlateEmptyCell);
   }
@@ -329,7 +330,8 @@ OperationResult ReplaceAlphaFromPlate(Collection* collection, const std::vector<
     match = b && !b->IsHighColour() && b->HasPixels() && b->width == cells[i].width &&
             b->height == cells[i].height;
   }
-  if (!match) return result.Error(Format(kAlphaPlateMismatch, MessageFileName(path).c_str()));
+  if (!match)
+    return result.Error(FormatMessage(kAlphaPlateMismatch, MessageFileName(path).c_str()));
   for (size_t i = 0; i < indices.size(); ++i) {
     const PlateCell& c = cells[i];
     ApplyAlpha(collection->BitmapAt(indices[i]),

@@ -19,7 +19,7 @@ TEST(Crop, ARawPowerOfTwoBitmapIsLeftAlone) {
   std::fill(b->pixels.begin(), b->pixels.begin() + 64 * 2 * 3, 0);  // three clear rows
   const std::vector<uint8_t> before = test::Saved(c);
   std::string asked;
-  OperationResult r = CropBitmaps(&c, {0}, Scope::kAll, [&](const std::string& q) {
+  OperationResult r = CropBitmaps(&c, {0}, RowScope::kAll, [&](const std::string& q) {
     asked = q;
     return true;
   });
@@ -68,16 +68,16 @@ TEST(Crop, FullyTransparentBitmapsAndDeclinedQuestionsChangeNothing) {
   c.AddBitmap(CollectionBitmap::MakeIndexed("clear", 7, 5, kBitmapRle));
   AddFilled(&c, "full", 7, 5, 0);
   const std::vector<uint8_t> before = test::Saved(c);
-  OperationResult r = CropBitmaps(&c, {0, 1}, Scope::kSelected, [](const std::string& q) {
+  OperationResult r = CropBitmaps(&c, {0, 1}, RowScope::kSelected, [](const std::string& q) {
     EXPECT_EQ(q, "Are you sure you want to crop the selected bitmaps?");
     return false;
   });
   EXPECT_FALSE(r);
   EXPECT_TRUE(r.messages.empty());
-  r = CropBitmaps(&c, {0, 1}, Scope::kAll);
+  r = CropBitmaps(&c, {0, 1}, RowScope::kAll);
   EXPECT_FALSE(r.changed);
   EXPECT_EQ(test::Saved(c), before);
-  EXPECT_EQ(CropQuestion(Scope::kAll, 3), "Are you sure you want to crop all bitmaps?");
+  EXPECT_EQ(CropQuestion(RowScope::kAll, 3), "Are you sure you want to crop all bitmaps?");
 }
 
 TEST(Uncrop, SizesOutsideOneTo4096AreRefusedAndCancelShowsNothing) {
@@ -152,12 +152,13 @@ TEST(Delete, AsksAndLeavesUsersWithoutABitmap) {
     asked = q;
     return true;
   };
-  EXPECT_FALSE(DeleteBitmaps(&c, {0}, Scope::kSelected, [](const std::string&) { return false; }));
+  EXPECT_FALSE(
+      DeleteBitmaps(&c, {0}, RowScope::kSelected, [](const std::string&) { return false; }));
   EXPECT_EQ(c.bitmaps.size(), 2u);
-  ASSERT_TRUE(DeleteBitmaps(&c, {0}, Scope::kAll, yes));
+  ASSERT_TRUE(DeleteBitmaps(&c, {0}, RowScope::kAll, yes));
   EXPECT_EQ(asked, "Are you sure you want to remove the only shadow?");
   EXPECT_EQ(s->frames[0].shadow.bitmap, nullptr);
-  EXPECT_EQ(DeleteQuestion(Scope::kSelected, 2, false),
+  EXPECT_EQ(DeleteQuestion(RowScope::kSelected, 2, false),
             "Are you sure you want to remove the selected bitmaps?");
   ASSERT_TRUE(DeleteBitmaps(&c, {0}));
   EXPECT_EQ(s->frames[0].views[0]->bitmap, nullptr);
