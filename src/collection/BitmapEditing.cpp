@@ -71,6 +71,7 @@ BitmapSnapshot::BitmapSnapshot(const Collection& collection) : palette_(collecti
         if (v) {
           p.bitmap = collection.IndexOfBitmap(v->bitmap);
           p.alt_bitmap = collection.IndexOfBitmap(v->alt_bitmap);
+          p.alt_bitmap_index = v->alt_bitmap_index;
           p.reg_x = v->reg_x, p.reg_y = v->reg_y, p.key_x = v->key_x, p.key_y = v->key_y;
           p.alt_reg_x = v->alt_reg_x, p.alt_reg_y = v->alt_reg_y;
         }
@@ -94,7 +95,8 @@ void BitmapSnapshot::Restore(Collection* collection) const {
         const Placement& p = placements_[view++];
         if (!v) continue;
         v->bitmap = p.bitmap >= 0 ? collection->BitmapAt(size_t(p.bitmap)) : nullptr;
-        if (p.alt_bitmap >= 0) v->alt_bitmap = collection->BitmapAt(size_t(p.alt_bitmap));
+        v->alt_bitmap = p.alt_bitmap >= 0 ? collection->BitmapAt(size_t(p.alt_bitmap)) : nullptr;
+        v->alt_bitmap_index = p.alt_bitmap_index;
         v->reg_x = p.reg_x, v->reg_y = p.reg_y, v->key_x = p.key_x, v->key_y = p.key_y;
         v->alt_reg_x = p.alt_reg_x, v->alt_reg_y = p.alt_reg_y;
       }

@@ -68,6 +68,7 @@ class BitmapSnapshot {
   struct Placement {
     int bitmap = -1;
     int alt_bitmap = -1;
+    int16_t alt_bitmap_index = -1;  // as stored, for an alternate that names no bitmap
     int16_t reg_x = 0, reg_y = 0, key_x = 0, key_y = 0, alt_reg_x = 0, alt_reg_y = 0;
   };
   CollectionPalette palette_;

@@ -216,7 +216,12 @@ TEST(Snapshot, RestoresTheCollectionAfterAnyOperation) {
   auto c = test::SeededCollection();
   auto b = CollectionBitmap::MakeIndexed("dot", 10, 10, kBitmapRle);
   b->Pixel(3, 4)[0] = 255, b->Pixel(3, 4)[1] = 7;
-  test::AddPlacement(c.get(), c->AddBitmap(std::move(b)), 5, 8);
+  CollectionSequence* s = test::AddPlacement(c.get(), c->AddBitmap(std::move(b)), 5, 8);
+  CollectionInstance& in = *s->frames[0].views[0];
+  in.flags |= kInstanceAlternateValid;
+  in.alt_bitmap = c->bitmaps[1].get();
+  in.alt_bitmap_index = 1;
+  in.alt_reg_x = 2;
   const std::vector<uint8_t> before = test::Saved(*c);
   BitmapSnapshot snapshot(*c);
   CropBitmaps(c.get(), {1});
