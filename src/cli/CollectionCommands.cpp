@@ -1,9 +1,14 @@
 // brae-cli over collections and structure-defined tags: the "show" describers of '.256' and
-// of every group that a structure definition binds, and "collection-export".
+// of every group that a structure definition binds, and the collection commands (import,
+// export, plates, crop and uncrop) over the same functions as the collection editor.
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -17,7 +22,10 @@
 #include "tagstore/FileSystem.h"
 #include "tagstore/TagGroups.h"
 
-#include "media/PngFormat.h"
+#include "collection/BitmapExport.h"
+#include "collection/BitmapOperations.h"
+#include "collection/CollectionImport.h"
+#include "collection/Plates.h"
 
 namespace brae::cli {
 
@@ -198,86 +206,268 @@ std::string ProgramFolder() {
 
 }  // namespace
 
-// ---- collection-export
+// ---- Commands that read and write collections
 
 namespace {
 
-// "0007 Body RLE 8.png": the bitmap's position, then its name made safe as a file name.
-std::string ExportFileName(size_t index, const std::string& name) {
-  char number[32];
-  std::snprintf(number, sizeof number, "%04zu ", index);
-  std::string safe;
-  for (char c : name) safe += (std::strchr("\\/|\"<>*?:", c) || uint8_t(c) < 32) ? '_' : c;
-  return number + safe + ".png";
-}
-
-// Indexed bitmaps become 8-bit palette images with the collection palette (shadows: the grey
-// ramp); transparent pixels are index 0 in RLE bitmaps and 1 in RAW ones. High-colour
-// bitmaps become RGBA images.
-Image ExportImage(const Collection& c, const CollectionBitmap& b) {
-  Image image;
-  image.width = b.width;
-  image.height = b.height;
-  const size_t count = size_t(b.width) * size_t(b.height);
-  if (b.IsHighColour()) {
-    image.format = PixelFormat::kRgba;
-    image.pixels.resize(count * 4);
-    for (size_t i = 0; i < count; ++i)
-      HighColourPixelRgba(c, &b.pixels[i * 8], &image.pixels[i * 4]);
-    return image;
-  }
-  image.format = PixelFormat::kIndexed;
-  image.palette.count = 256;
-  for (int i = 0; i < 256; ++i) {
-    const PaletteColor& p = c.palette[size_t(i)];
-    image.palette.entries[i] =
-        b.IsShadow() ? Rgb{uint8_t(i), uint8_t(i), uint8_t(i)} : Rgb{p.r, p.g, p.b};
-  }
-  const uint8_t clear = b.IsRle() ? 0 : 1;
-  image.pixels.resize(count);
-  for (size_t i = 0; i < count; ++i)
-    image.pixels[i] = b.pixels[i * 2] ? b.pixels[i * 2 + 1] : clear;
-  return image;
-}
-
-int CollectionExport(const Args& args) {
-  if (args.size() != 3) return Fail("expected GAMEDIR TAGID OUTDIR");
-  uint32_t id = 0;
-  if (!ParseCode(args[1], &id)) return Fail("bad tagid '%s'", args[1].c_str());
-  if (!FolderExists(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
-  Codex& codex = TheCodex();
-  codex.LoadCodex(args[0]);
-  TagRecord* record = codex.FindTag(kCollectionGroup, id);
-  if (!record || !codex.HasEffectiveInstance(record)) {
-    return Fail("no collection '%s' in '%s'", FourCCToString(id).c_str(), args[0].c_str());
-  }
+// A collection read from the game folder, to be written back into the local folder.
+struct CliCollection {
+  TagRecord* record = nullptr;
   TagHeader header;
-  FileStream* in = codex.BeginTagRead(record, &header);
+  Collection collection;
+};
+
+constexpr const char* kColorMapRefusal =
+    "The collection is a color map, which is currently not supported for editing.\nUse Morrow "
+    "instead.";
+
+// Loads GAMEDIR and the collection TAGID with its pixels; kOk or a refusal already reported.
+int LoadCliCollection(const std::string& game, const std::string& tagid, bool for_editing,
+                      CliCollection* out) {
+  uint32_t id = 0;
+  if (!ParseCode(tagid, &id)) return Fail("bad tagid '%s'", tagid.c_str());
+  if (!FolderExists(game)) return Fail("cannot read the game folder '%s'", game.c_str());
+  Codex& codex = TheCodex();
+  codex.LoadCodex(game);
+  out->record = codex.FindTag(kCollectionGroup, id);
+  if (!out->record || !codex.HasEffectiveInstance(out->record))
+    return Fail("no collection '%s' in '%s'", FourCCToString(id).c_str(), game.c_str());
+  FileStream* in = codex.BeginTagRead(out->record, &out->header);
   if (!in) return Fail("cannot read the collection '%s'", FourCCToString(id).c_str());
-  Collection c;
-  const CollectionResult loaded = ReadCollection(*in, header, CollectionLoadOptions(), &c);
-  codex.EndTagRead(record);
+  const CollectionResult loaded =
+      ReadCollection(*in, out->header, CollectionLoadOptions(), &out->collection);
+  codex.EndTagRead(out->record);
   if (!loaded) {
     return Fail("cannot read the collection '%s': %s", FourCCToString(id).c_str(),
                 loaded.message.c_str());
   }
-  const std::string folder = NormalizedFolderPath(args[2]);
-  if (!MakeFolder(folder)) return Fail("cannot create the folder '%s'", args[2].c_str());
-  for (size_t i = 0; i < c.bitmaps.size(); ++i) {
-    const std::string path = folder + ExportFileName(i, c.bitmaps[i]->name);
-    std::string error;
-    if (!WritePng(path, ExportImage(c, *c.bitmaps[i]), &error)) {
-      return Fail("cannot write '%s': %s", path.c_str(), error.c_str());
-    }
-    std::printf("%s\n", path.c_str());
-  }
+  if (for_editing && out->collection.IsColorMap()) return Fail("%s", kColorMapRefusal);
   return kOk;
+}
+
+// Writes the collection into the local folder through the Codex.
+int SaveCliCollection(CliCollection& c) {
+  Codex& codex = TheCodex();
+  TagHeader header = c.header;
+  FileStream* out = codex.BeginTagWrite(c.record, &header);
+  if (!out) return Fail("cannot write the collection into the local folder");
+  const CollectionResult written = WriteCollection(*out, c.collection, &header);
+  if (!codex.EndTagWrite(c.record, &header, bool(written)) || !written) {
+    return Fail("cannot write the collection: %s",
+                written ? "the local file could not be put in place" : written.message.c_str());
+  }
+  std::printf("wrote '%s' (%s) into the local folder\n", header.Name().c_str(),
+              FourCCToString(c.record->subgroup).c_str());
+  return kOk;
+}
+
+// Prints an operation's messages: errors on standard error, the others on standard output.
+void PrintMessages(const OperationResult& r) {
+  for (const OperationMessage& m : r.messages) {
+    if (m.title == "Error") {
+      std::fprintf(stderr, "brae-cli: %s\n", m.text.c_str());
+    } else {
+      std::printf("%s\n", m.text.c_str());
+    }
+  }
+}
+
+// Prints the messages; a failure is a refusal (nothing written), success writes when changed.
+int Finish(CliCollection& c, const OperationResult& r) {
+  PrintMessages(r);
+  if (!r) return kFail;
+  if (!r.changed) return kOk;
+  return SaveCliCollection(c);
+}
+
+// The bitmaps (not shadows) of the collection, in list order.
+std::vector<size_t> ListedBitmaps(const Collection& c) {
+  std::vector<size_t> v;
+  for (size_t i = 0; i < c.bitmaps.size(); ++i) {
+    if (!c.bitmaps[i]->IsShadow()) v.push_back(i);
+  }
+  return v;
+}
+
+// The bitmaps (not shadows) of these names, each with every bitmap of its name; false (after
+// reporting) for a name that no bitmap has.
+bool BitmapsNamed(const Collection& c, const Args& names, std::vector<size_t>* out) {
+  for (const std::string& name : names) {
+    bool found = false;
+    for (size_t i = 0; i < c.bitmaps.size(); ++i) {
+      if (c.bitmaps[i]->IsShadow() || c.bitmaps[i]->name != name) continue;
+      if (std::find(out->begin(), out->end(), i) == out->end()) out->push_back(i);
+      found = true;
+    }
+    if (!found) {
+      Fail("no bitmap named '%s'", name.c_str());
+      return false;
+    }
+  }
+  std::sort(out->begin(), out->end());
+  return true;
+}
+
+bool ParseCount(const std::string& text, int* value) {
+  char* end = nullptr;
+  errno = 0;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end || errno || v < INT32_MIN || v > INT32_MAX) return false;
+  *value = int(v);
+  return true;
+}
+
+// ---- collection-import
+
+int CollectionImport(const Args& in) {
+  Args args = in;
+  const bool shadows = TakeFlag(args, "--shadows");
+  const bool replace_palette = TakeFlag(args, "--replace-palette");
+  if (args.size() < 3)
+    return Fail("expected GAMEDIR TAGID FILE... [--shadows] [--replace-palette]");
+  CliCollection c;
+  if (int status = LoadCliCollection(args[0], args[1], true, &c)) return status;
+  const std::vector<std::string> files(args.begin() + 2, args.end());
+  OperationResult r;
+  if (shadows) {
+    r = ImportShadowsFromFiles(&c.collection, files);
+  } else {
+    r = ImportBitmapsFromFiles(&c.collection, files, [&](const std::string& question) {
+      std::printf("%s\n%s\n", question.c_str(),
+                  replace_palette ? "Replace" : "Cancel (pass --replace-palette to replace it)");
+      return replace_palette;
+    });
+  }
+  // All or nothing: a file left out is a refusal.
+  if (r && r.bitmaps.size() != files.size()) r.ok = false;
+  if (r) {
+    for (size_t i : r.bitmaps) {
+      const CollectionBitmap& b = *c.collection.bitmaps[i];
+      std::printf("added %s '%s' (%d x %d, %s %s bit)\n", shadows ? "shadow" : "bitmap",
+                  b.name.c_str(), b.width, b.height, b.IsRle() ? "RLE" : "RAW", b.DepthText());
+    }
+  }
+  return Finish(c, r);
+}
+
+// ---- collection-export
+
+int CollectionExport(const Args& in) {
+  Args args = in;
+  const bool alpha = TakeFlag(args, "--alpha");
+  const bool by_name = TakeFlag(args, "--by-name");
+  if (args.size() != 3) return Fail("expected GAMEDIR TAGID OUTDIR [--alpha] [--by-name]");
+  CliCollection c;
+  if (int status = LoadCliCollection(args[0], args[1], false, &c)) return status;
+  // Colour exports cover every bitmap and shadow; alpha exports the bitmaps.
+  std::vector<size_t> listed;
+  if (alpha) {
+    listed = ListedBitmaps(c.collection);
+  } else {
+    for (size_t i = 0; i < c.collection.bitmaps.size(); ++i) listed.push_back(i);
+  }
+  std::vector<std::string> written;
+  const OperationResult r =
+      ExportBitmapsToFolder(c.collection, listed, NormalizedFolderPath(args[2]),
+                            by_name ? ExportNaming::kByName : ExportNaming::kByPosition, alpha,
+                            MediaType::kPng, &written);
+  for (const std::string& path : written) std::printf("%s\n", path.c_str());
+  PrintMessages(r);
+  return r ? kOk : kFail;
+}
+
+// ---- collection-plate-export
+
+int CollectionPlateExport(const Args& in) {
+  Args args = in;
+  const bool alpha = TakeFlag(args, "--alpha");
+  std::string columns_text;
+  PlateOptions options;
+  options.alpha = alpha;
+  if (TakeOption(args, "--columns", &columns_text) &&
+      (!ParseCount(columns_text, &options.columns) || options.columns < 1))
+    return Fail("bad column count '%s'", columns_text.c_str());
+  if (args.size() != 3) return Fail("expected GAMEDIR TAGID OUT [--alpha] [--columns N]");
+  if (MediaTypeInfoOf(MediaTypeFromPath(args[2])).group != MediaGroup::kImage)
+    return Fail("'%s' has no image extension (.bmp, .png, .tiff)", args[2].c_str());
+  CliCollection c;
+  if (int status = LoadCliCollection(args[0], args[1], false, &c)) return status;
+  const std::vector<size_t> listed = ListedBitmaps(c.collection);
+  const OperationResult r = ExportPlate(c.collection, listed, options, args[2]);
+  PrintMessages(r);
+  if (!r) return kFail;
+  std::printf("%s\n", args[2].c_str());
+  return kOk;
+}
+
+// ---- collection-plate-import
+
+int CollectionPlateImport(const Args& args) {
+  if (args.size() != 3) return Fail("expected GAMEDIR TAGID PLATE");
+  CliCollection c;
+  if (int status = LoadCliCollection(args[0], args[1], true, &c)) return status;
+  const OperationResult r = AddBitmapsFromPlate(&c.collection, args[2]);
+  if (r) {
+    for (size_t i : r.bitmaps) {
+      const CollectionBitmap& b = *c.collection.bitmaps[i];
+      std::printf("added bitmap '%s' (%d x %d, %s)\n", b.name.c_str(), b.width, b.height,
+                  b.IsRle() ? "RLE" : "RAW");
+    }
+  }
+  return Finish(c, r);
+}
+
+// ---- collection-crop
+
+int CollectionCrop(const Args& in) {
+  Args args = in;
+  const bool all = TakeFlag(args, "--all");
+  if (args.size() < 2 || (all == (args.size() > 2)))
+    return Fail("expected GAMEDIR TAGID --all|NAME...");
+  CliCollection c;
+  if (int status = LoadCliCollection(args[0], args[1], true, &c)) return status;
+  std::vector<size_t> listed;
+  if (all) {
+    listed = ListedBitmaps(c.collection);
+  } else if (!BitmapsNamed(c.collection, Args(args.begin() + 2, args.end()), &listed)) {
+    return kFail;
+  }
+  return Finish(c, CropBitmaps(&c.collection, listed, all ? RowScope::kAll : RowScope::kSelected));
+}
+
+// ---- collection-uncrop
+
+int CollectionUncrop(const Args& args) {
+  if (args.size() < 3) return Fail("expected GAMEDIR TAGID SIZE [NAME...]");
+  int size = 0;
+  if (!ParseCount(args[2], &size)) return Fail("%s", kUncropInvalidSize);
+  CliCollection c;
+  if (int status = LoadCliCollection(args[0], args[1], true, &c)) return status;
+  std::vector<size_t> listed;
+  if (args.size() == 3) {
+    listed = ListedBitmaps(c.collection);
+  } else if (!BitmapsNamed(c.collection, Args(args.begin() + 3, args.end()), &listed)) {
+    return kFail;
+  }
+  const OperationResult r = UncropBitmaps(&c.collection, listed, size);
+  for (size_t i : r.bitmaps)
+    std::printf("uncropped '%s' to %d x %d\n", c.collection.bitmaps[i]->name.c_str(), size, size);
+  return Finish(c, r);
 }
 
 }  // namespace
 
 std::vector<Command> CollectionCommands() {
-  return {{"collection-export", "GAMEDIR TAGID OUTDIR", CollectionExport}};
+  return {
+      {"collection-import", "GAMEDIR TAGID FILE... [--shadows] [--replace-palette]",
+       CollectionImport},
+      {"collection-export", "GAMEDIR TAGID OUTDIR [--alpha] [--by-name]", CollectionExport},
+      {"collection-plate-export", "GAMEDIR TAGID OUT [--alpha] [--columns N]",
+       CollectionPlateExport},
+      {"collection-plate-import", "GAMEDIR TAGID PLATE", CollectionPlateImport},
+      {"collection-crop", "GAMEDIR TAGID --all|NAME...", CollectionCrop},
+      {"collection-uncrop", "GAMEDIR TAGID SIZE [NAME...]", CollectionUncrop},
+  };
 }
 
 // Definitions come from the program's own res folder and from the game folder's

@@ -3,6 +3,7 @@
 
 #include "CliTest.h"
 #include "TempDir.h"
+#include "media/PngFormat.h"
 #include "mkdemo/DemoGame.h"
 
 namespace brae {
@@ -57,6 +58,147 @@ TEST_F(CollectionCli, ExportWritesOnePngPerBitmap) {
   EXPECT_FALSE(test::ReadFile(out.Path() + "/png/0006 Unused Odd.png").empty());
   EXPECT_EQ(RunCli("collection-export " + Game() + " nope " + ShellQuote(out.Path())).status, 2);
   EXPECT_EQ(RunCli("collection-export " + Game() + " dspr").status, 2);
+}
+
+// ---- The commands that change collections
+
+class CollectionEditCli : public CollectionCli {
+ protected:
+  // Where a tag's effective copy is ("local folder" once written).
+  std::string Location(const std::string& tagid) {
+    const std::string shown = RunCli("show " + Game() + " .256 " + tagid).out;
+    const size_t at = shown.find("location: ");
+    return at == std::string::npos ? "" : shown.substr(at + 10, shown.find('\n', at) - at - 10);
+  }
+  // A PNG with a palette of 256 new colours.
+  std::string ForeignPng(const std::string& name) {
+    Image image;
+    image.format = PixelFormat::kIndexed;
+    image.width = image.height = 2;
+    image.palette.count = 256;
+    for (int i = 0; i < 256; ++i)
+      image.palette.entries[i] = Rgb{uint8_t(i), uint8_t(3), uint8_t(255 - i / 2)};
+    image.pixels = {0, 9, 200, 255};
+    const std::string path = files_.Path() + "/" + name;
+    EXPECT_TRUE(WritePng(path, image));
+    return path;
+  }
+  test::TempDir files_;
+};
+
+TEST_F(CollectionEditCli, ImportAddsBitmapsAndWritesTheLocalCopy) {
+  ASSERT_EQ(Location("glow"), "collections");
+  const std::string out = files_.Path() + "/out";
+  ASSERT_EQ(RunCli("collection-export " + Game() + " dspr " + ShellQuote(out)).status, 0);
+  test::CliResult r =
+      RunCli("collection-import " + Game() + " glow " + ShellQuote(out + "/0001 Body RLE 8.png") +
+             " " + ShellQuote(out + "/0004 Ground Tile.png"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "added bitmap '0001 Body RLE 8' (27 x 41, RLE 8 bit)")) << r.out;
+  EXPECT_TRUE(Has(r.out, "into the local folder"));
+  EXPECT_EQ(Location("glow"), "local folder");
+  EXPECT_TRUE(Has(RunCli("show " + Game() + " .256 glow").out, "name: 0004 Ground Tile"));
+  // The shadow's file is greyscale: it imports as a shadow too.
+  r = RunCli("collection-import " + Game() + " glow " + ShellQuote(out + "/0005 Body Shadow.png") +
+             " --shadows");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "added shadow '0005 Body Shadow'"));
+}
+
+TEST_F(CollectionEditCli, ImportRefusalsWriteNothing) {
+  const std::string foreign = ForeignPng("foreign.png");
+  test::CliResult r = RunCli("collection-import " + Game() + " glow " + ShellQuote(foreign));
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_TRUE(Has(r.out,
+                  "'foreign.png': The image is not compatible with the existing color table.\n"
+                  "Would you like to replace the color table in the tag with the one in the file?"))
+      << r.out;
+  EXPECT_EQ(Location("glow"), "collections");
+  const std::string junk = files_.Path() + "/junk.png";
+  test::WriteFile(junk, std::string("junk"));
+  r = RunCli("collection-import " + Game() + " glow " + ShellQuote(foreign) + " " +
+             ShellQuote(junk) + " --replace-palette");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.out, "'junk.png': The file is not of the right format.")) << r.out;
+  r = RunCli("collection-import " + Game() + " glow " + ShellQuote(foreign) + " --shadows");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.out, "'foreign.png': The image is not 8-bit greyscale."));
+  r = RunCli("collection-import " + Game() + " cmap " + ShellQuote(foreign));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.out, "The collection is a color map"));
+  EXPECT_EQ(RunCli("collection-import " + Game() + " glow").status, 2);
+  EXPECT_EQ(Location("glow"), "collections");
+  // With --replace-palette the file's colour table is taken.
+  r = RunCli("collection-import " + Game() + " glow " + ShellQuote(foreign) + " --replace-palette");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "Replace"));
+  EXPECT_EQ(Location("glow"), "local folder");
+}
+
+TEST_F(CollectionEditCli, ExportByNameAndAlpha) {
+  const std::string out = files_.Path() + "/named";
+  test::CliResult r =
+      RunCli("collection-export " + Game() + " dspr " + ShellQuote(out) + " --by-name --alpha");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_FALSE(test::ReadFile(out + "/Body RLE 16 alpha.png").empty());
+  EXPECT_TRUE(test::ReadFile(out + "/Body Shadow alpha.png").empty());  // shadows have none
+  r = RunCli("collection-export " + Game() + " dspr " + ShellQuote(out) + " --by-name");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_FALSE(test::ReadFile(out + "/Body Shadow.png").empty());
+}
+
+TEST_F(CollectionEditCli, PlatesGoOutAndComeBack) {
+  const std::string plate = files_.Path() + "/sprites plate.png";
+  EXPECT_EQ(
+      RunCli("collection-plate-export " + Game() + " dspr " + ShellQuote(plate) + " --columns 0")
+          .status,
+      2);
+  EXPECT_EQ(
+      RunCli("collection-plate-export " + Game() + " dspr " + ShellQuote(files_.Path()) + "/p.txt")
+          .status,
+      2);
+  test::CliResult r =
+      RunCli("collection-plate-export " + Game() + " dspr " + ShellQuote(plate) + " --columns 3");
+  ASSERT_EQ(r.status, 0) << r.out;
+  r = RunCli("collection-plate-import " + Game() + " dspr " + ShellQuote(plate));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "added bitmap 'sprites plate #0000' (32 x 32, RAW)")) << r.out;
+  EXPECT_TRUE(Has(r.out, "added bitmap 'sprites plate #0005' (5 x 3, RLE)")) << r.out;
+  EXPECT_FALSE(Has(r.out, "#0006"));
+  // Alpha plates hold no colours: refused as a colour plate, nothing written.
+  const std::string alpha = files_.Path() + "/alpha.png";
+  ASSERT_EQ(RunCli("collection-plate-export " + Game() + " glow " + ShellQuote(alpha) + " --alpha")
+                .status,
+            2);  // glow holds a high-colour bitmap
+  r = RunCli("collection-plate-import " + Game() + " glow " +
+             ShellQuote(files_.Path() + "/none.png"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(Location("glow"), "collections");
+}
+
+TEST_F(CollectionEditCli, CropAndUncrop) {
+  test::CliResult r = RunCli("collection-crop " + Game() + " dspr --all");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "3 bitmaps were cropped (500 pixels removed).")) << r.out;
+  r = RunCli("collection-crop " + Game() + " dspr --all");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "0 bitmaps were cropped (0 pixels removed).")) << r.out;
+  EXPECT_EQ(RunCli("collection-crop " + Game() + " dspr").status, 2);
+  EXPECT_EQ(RunCli("collection-crop " + Game() + " dspr --all 'Unused Odd'").status, 2);
+  r = RunCli("collection-crop " + Game() + " dspr 'No Such'");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.out, "no bitmap named 'No Such'"));
+  for (const char* size : {"0", "5000", "ten"}) {
+    r = RunCli("collection-uncrop " + Game() + " glow " + size);
+    EXPECT_EQ(r.status, 2) << size;
+    EXPECT_TRUE(Has(r.out, "Invalid size for uncropping.")) << r.out;
+  }
+  EXPECT_EQ(Location("glow"), "collections");
+  r = RunCli("collection-uncrop " + Game() + " dspr 64 'Unused Odd'");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "uncropped 'Unused Odd' to 64 x 64"));
+  EXPECT_TRUE(Has(RunCli("show " + Game() + " .256 dspr").out, "name: Unused Odd\n      width: 64"))
+      << RunCli("show " + Game() + " .256 dspr").out;
 }
 
 }  // namespace
