@@ -8,6 +8,7 @@
 
 #include "collection/Collection.h"
 #include "collection/CollectionFormat.h"
+#include "collection/HueMath.h"
 #include "collection/ui/BitmapTextures.h"
 #include "collection/ui/BitmapWindow.h"
 #include "collection/ui/X256BitmapBrowser.h"
@@ -564,6 +565,53 @@ TEST_F(X256EditTest, ThumbnailsAreDrawnWithThePaletteFromTexturesBuiltOnce) {
   EXPECT_EQ(editor->Textures().BuildCount(), built + 1);
   EXPECT_TRUE(editor->IsDirty());
   EXPECT_STREQ(editor->Title(), "Demo Sprites*");
+}
+
+TEST_F(X256EditTest, ShadowThumbnailsAreGreyAndHighColourOnesInTheirOwnColours) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  ShowTab(editor, 1);
+  X256BitmapBrowser* shadows = editor->ShadowBrowser();
+  ShowGrid(shadows);
+  const CollectionBitmap* shadow = shadows->Listed()[0];
+  Rect r = shadows->ThumbnailRect(0);
+  ASSERT_FALSE(r.IsEmpty());
+  int scale = r.Width() / shadow->width, checked = 0;
+  for (int y = 0; y < shadow->height; ++y)
+    for (int x = 0; x < shadow->width; ++x) {
+      const uint8_t* px = shadow->Pixel(x, y);
+      if (px[0] != 255) continue;
+      test::Pixel p = At(r.x0 + x * scale + scale / 2, r.y0 + y * scale + scale / 2);
+      EXPECT_EQ(p.r, px[1]) << x << "," << y;
+      EXPECT_EQ(p.g, px[1]) << x << "," << y;
+      EXPECT_EQ(p.b, px[1]) << x << "," << y;
+      ++checked;
+    }
+  EXPECT_GT(checked, 20);
+
+  X256Edit* glows = Open("glow");
+  ASSERT_TRUE(glows);
+  X256BitmapBrowser* bitmaps = glows->BitmapBrowser();
+  ShowGrid(bitmaps);
+  test::SaveScreenshot("x256_high_colour_grid");
+  const CollectionBitmap* flare = bitmaps->Listed()[0];
+  ASSERT_TRUE(flare->IsHighColour());
+  r = bitmaps->ThumbnailRect(0);
+  ASSERT_FALSE(r.IsEmpty());
+  scale = r.Width() / flare->width;
+  checked = 0;
+  for (int y = 0; y < flare->height; y += 2)
+    for (int x = 0; x < flare->width; x += 2) {
+      uint8_t rgba[4];
+      HighColourPixelRgba(glows->GetCollection(), flare->Pixel(x, y), rgba);
+      if (rgba[3] != 255) continue;
+      test::Pixel p = At(r.x0 + x * scale + scale / 2, r.y0 + y * scale + scale / 2);
+      EXPECT_EQ(p.r, rgba[0]) << x << "," << y;
+      EXPECT_EQ(p.g, rgba[1]) << x << "," << y;
+      EXPECT_EQ(p.b, rgba[2]) << x << "," << y;
+      ++checked;
+    }
+  EXPECT_GT(checked, 20);
 }
 
 TEST_F(X256EditTest, ControlTSwitchesTheAlternatePlacement) {
