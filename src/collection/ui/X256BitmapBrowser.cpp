@@ -31,6 +31,7 @@ constexpr uint32_t kPictureBackground = 0xFF2A2A2Au;
 constexpr int kThumbnailSide = 80;
 constexpr int kThumbnailMargin = 2;
 constexpr int kStripHeight = 32;
+constexpr uint32_t kStripBackground = 0xFF262626u;
 // Ids of the items that only open a submenu (never returned as a command).
 constexpr int kSubmenuSelected = 100;
 constexpr int kSubmenuAll = 101;
@@ -120,6 +121,12 @@ void X256BitmapBrowser::Layout() {
     int right = ViewButton() ? ViewButton()->ParentRelativeFrame().x0 - 8 : client.Width();
     count_label_->SetFrame(Rect(8, 0, std::max(8, right), kStripHeight));
   }
+}
+
+// The strip above the views (count label and view button) on a plain background.
+void X256BitmapBrowser::DrawContent() {
+  SetColor(kStripBackground);
+  FillRect(Rect(0, 0, client.Width(), kStripHeight));
 }
 
 void X256BitmapBrowser::Refresh() {

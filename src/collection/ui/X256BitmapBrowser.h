@@ -136,6 +136,7 @@ class X256BitmapBrowser : public ListGridWindow {
   // ---- overrides ----
   int HandleEvent(Window* target, EventType type, Event* event) override;
   void Layout() override;
+  void DrawContent() override;
 
  private:
   void DrawThumbnail(int index, const Rect& picture);
