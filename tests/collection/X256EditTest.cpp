@@ -555,7 +555,10 @@ TEST_F(X256EditTest, ThumbnailsAreDrawnWithThePaletteFromTexturesBuiltOnce) {
       }
     EXPECT_GT(checked, 20);
   }
-  // Drawing again builds nothing; a changed bitmap is built again, alone.
+  // A frame with nothing to do draws nothing; drawing again builds nothing; a changed bitmap
+  // is built again, alone.
+  Frame();
+  EXPECT_EQ(Frame(), 0);
   RequestRedraw();
   Frame();
   Frame();
