@@ -2,6 +2,7 @@
 
 #include "app/RootMenu.h"
 #include "app/Startup.h"
+#include "collection/ui/X256Edit.h"
 #include "editing/EditorRegistry.h"
 #include "editing/TagEdit.h"
 
@@ -10,7 +11,10 @@ namespace brae {
 void InstallEditingHooks() {
   StartupHooks& hooks = TheStartupHooks();
   hooks.load_definitions = [] { LoadStructDefinitions("res"); };
-  hooks.register_editors = RegisterEditorFactories;
+  hooks.register_editors = [] {
+    RegisterEditorFactories();
+    RegisterCollectionEditor();
+  };
   // "New Script" and the other "New ..." commands create the tag and open its editor.
   TheAppServices().create_and_open = [](uint32_t group, const std::string& name) {
     CreateAndOpen(group, name);

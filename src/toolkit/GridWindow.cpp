@@ -109,6 +109,11 @@ Rect GridWindow::CellRect(int index) const {
   return Rect(x, y, x + PitchX() - spacing_, y + PitchY() - spacing_);
 }
 
+Rect GridWindow::PictureRect(int index) const {
+  Rect r = CellRect(index);
+  return Rect(r.x0, r.y0, r.x1, r.y0 + PictureHeight());
+}
+
 int GridWindow::CellAt(int x, int y) const {
   int cx = x - client.x0 - spacing_, cy = y - client.y0 - spacing_ + VPos();
   if (cx < 0 || cy < 0 || x >= client.x1 || y >= client.y1) return -1;
@@ -311,8 +316,13 @@ void GridWindow::DrawCell(int index, const Rect& r) {
     SetColor(HasFocus() ? 0xFF2E6AA8u : 0xFF505050u);
     FillRect(r.Inset(-3));
   }
-  SetColor(c.colour);
-  FillRect(Rect(r.x0, r.y0, r.x1, r.y0 + pic_h));
+  Rect picture(r.x0, r.y0, r.x1, r.y0 + pic_h);
+  if (draw_picture) {
+    draw_picture(index, picture);
+  } else {
+    SetColor(c.colour);
+    FillRect(picture);
+  }
   if (index == current_ && HasFocus()) {
     SetColor(0xFF60C0E0u);
     FrameRect(r.Inset(-3), 1, true);

@@ -42,6 +42,9 @@ class GridWindow : public ScrollableWindow {
   int PitchX() const;
   int PitchY() const;
   int CaptionHeight() const;
+  int PictureHeight() const { return static_cast<int>(cell_h_ * zoom_); }
+  // The cell's picture area in screen coordinates.
+  Rect PictureRect(int index) const;
   Rect CellRect(int index) const;  // screen coordinates
   int CellAt(int x, int y) const;  // -1 on empty space
 
@@ -59,6 +62,8 @@ class GridWindow : public ScrollableWindow {
   Signal<> selection_changed;
   Signal<int> cell_activated;
   std::function<void(GridWindow*)> delete_callback;
+  // Draws the picture of a cell (client coordinates) instead of the plain colour when set.
+  std::function<void(int index, const Rect& picture)> draw_picture;
 
   // ---- overrides ----
   void Layout() override;

@@ -7,6 +7,7 @@
 #include "app/EditingHooks.h"
 #include "app/ProgramHooks.h"
 #include "app/Startup.h"
+#include "collection/ui/X256Edit.h"
 #include "editing/TextEdit.h"
 #include "editing/browser/ArchiveBrowser.h"
 #include "editing/browser/ArchiveBrowserModel.h"
@@ -46,7 +47,7 @@ TEST(EditingProgram, EditSaveAndQuitWithADirtyEditor) {
   InstallEditingHooks();
   int pump = 0, saved_at = 0, box_pumps = 0;
   std::vector<std::string> questions;
-  bool registered = false, definitions = false;
+  bool registered = false, definitions = false, collections = false;
   TextEdit* editor = nullptr;
   BraeOptions options;
   options.folder = dir.Path();
@@ -65,6 +66,7 @@ TEST(EditingProgram, EditSaveAndQuitWithADirtyEditor) {
     }
     if (pump == 3) {
       registered = FindTagGroup(FourCC("text"))->editor_factory != nullptr;
+      collections = FindTagGroup(FourCC(".256"))->editor_factory == &NewX256Edit;
       definitions = TheStructRegistry().FindStructDefinition("unit") != nullptr;
       editor = dynamic_cast<TextEdit*>(OpenTag(TheCodex().FindTag(FourCC("text"), FourCC("welc"))));
       if (!editor) QueueCloseRequest();
@@ -88,6 +90,7 @@ TEST(EditingProgram, EditSaveAndQuitWithADirtyEditor) {
   };
   EXPECT_EQ(RunBrae(options), 0);
   EXPECT_TRUE(registered);
+  EXPECT_TRUE(collections);  // the program's wiring gives '.256' the collection editor
   EXPECT_TRUE(definitions);
   EXPECT_TRUE(editor);
   EXPECT_GT(saved_at, 0);

@@ -1,0 +1,562 @@
+#include "collection/ui/X256BitmapBrowser.h"
+
+// Index
+//   the count label ...................... CountLabelWindow
+//   construction, layout, filling ........ X256BitmapBrowser, Layout, Refresh, RefreshUsage
+//   thumbnails and row texts ............. DrawThumbnail, ThumbnailRect, CellText
+//   context menu and commands ............ HandleEvent, BuildContextMenu, RunCommand
+//   the command hooks .................... OnRenameBitmap ... OnMoveBitmaps
+//   bitmap windows ....................... OpenBitmapWindow, CloseBitmapWindows
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+
+#include "collection/Collection.h"
+#include "collection/ui/BitmapTextures.h"
+#include "collection/ui/BitmapWindow.h"
+#include "toolkit/Font.h"
+#include "toolkit/Frame.h"
+#include "toolkit/Menu.h"
+
+namespace brae {
+
+namespace {
+
+constexpr uint32_t kBrowserFlags = kWindowVisible | kWindowEnabled;
+constexpr uint32_t kListStyle = kListMultipleSelection | kListColumnHeader | kListDragRows;
+constexpr uint32_t kUsedColour = 0xFFFFFFFFu;
+constexpr uint32_t kUnusedColour = 0xFFC0C0C0u;  // (192, 192, 192)
+constexpr uint32_t kPictureBackground = 0xFF2A2A2Au;
+constexpr int kThumbnailSide = 80;
+constexpr int kThumbnailMargin = 2;
+constexpr int kStripHeight = 32;
+constexpr uint32_t kStripBackground = 0xFF262626u;
+// Ids of the items that only open a submenu (never returned as a command).
+constexpr int kSubmenuSelected = 100;
+constexpr int kSubmenuAll = 101;
+constexpr int kSubmenuFormat = 102;
+
+// The count label: its title, drawn at the left of the strip above the views.
+class CountLabelWindow : public Window {
+ public:
+  explicit CountLabelWindow(Window* parent) : Window(kWindowVisible, parent) {}
+  const char* ClassName() const override { return "Label"; }
+  void DrawContent() override {
+    SetColor(0xFFFFFFFFu);
+    DrawTextInRect(this, Title(), Rect(0, 0, client.Width(), client.Height()),
+                   kTextCentreVertically | kTextShadow);
+  }
+};
+
+// The ids of the "All" submenu.
+bool IsAllCommand(int command) {
+  switch (command) {
+    case kCommandExportAll:
+    case kCommandExportPlateAll:
+    case kCommandExportAlphaPlateAll:
+    case kCommandExportAlphaAll:
+    case kCommandReplaceAll:
+    case kCommandReplaceAlphaAll:
+    case kCommandReplaceFromPlateAll:
+    case kCommandReplaceAlphaFromPlateAll:
+    case kCommandDeleteAll:
+    case kCommandRemoveAlphaAll:
+    case kCommandConvertToRleAll:
+    case kCommandConvertToRawAll:
+    case kCommandCropAll:
+    case kCommandUncropAll:
+      return true;
+    default:
+      return false;
+  }
+}
+
+Rect ThumbnailBox(const Rect& picture) {
+  return picture.Inset(kThumbnailMargin);
+}
+
+}  // namespace
+
+// ---- construction, layout, filling ----------------------------------------------------------
+
+X256BitmapBrowser::X256BitmapBrowser(int mode, Collection* collection, BitmapTextures* textures,
+                                     Window* parent)
+    : ListGridWindow(kListStyle, kGridMultipleSelection, kBrowserFlags, parent),
+      mode_(mode == kBrowseShadows ? kBrowseShadows : kBrowseBitmaps),
+      collection_(collection),
+      textures_(textures) {
+  SetTitle(mode_ == kBrowseBitmaps ? "Bitmaps" : "Shadows");
+  count_label_ = new CountLabelWindow(this);
+  ListWindow* list = List();
+  list->SetTitle("Bitmaps Table");
+  list->AddColumn("Name", 256);
+  list->AddColumn("Bits", 48);
+  list->AddColumn("Format", 40);
+  list->AddColumn("Dimensions", 128);
+  list->cell_text = [this](const ListRow* row, int column) { return CellText(row, column); };
+  list->row_activated.Connect(this, &X256BitmapBrowser::OnRowActivated);
+  list->delete_requested.Connect(this, &X256BitmapBrowser::OnDeleteRequested);
+  list->drag_hook = [this](ListWindow*, ListRow* target, ListWindow::ListItemDDData* data,
+                           bool dropped) { return OnDrag(target, data, dropped); };
+  GridWindow* grid = Grid();
+  grid->SetTitle("Bitmaps Grid");
+  grid->SetCellSize(kThumbnailSide, kThumbnailSide);
+  grid->draw_picture = [this](int index, const Rect& picture) { DrawThumbnail(index, picture); };
+  grid->cell_activated.Connect(this, &X256BitmapBrowser::OnCellActivated);
+  grid->delete_callback = [this](GridWindow*) { OnDeleteRequested(); };
+  view_changed.Connect(this, &X256BitmapBrowser::OnViewChanged);
+  focus_child = list;
+  Refresh();
+  Layout();
+}
+
+X256BitmapBrowser::~X256BitmapBrowser() {
+  CloseBitmapWindows();
+}
+
+void X256BitmapBrowser::Layout() {
+  ListGridWindow::Layout();
+  if (count_label_) {
+    int right = ViewButton() ? ViewButton()->ParentRelativeFrame().x0 - 8 : client.Width();
+    count_label_->SetFrame(Rect(8, 0, std::max(8, right), kStripHeight));
+  }
+}
+
+// The strip above the views (count label and view button) on a plain background.
+void X256BitmapBrowser::DrawContent() {
+  SetColor(kStripBackground);
+  FillRect(Rect(0, 0, client.Width(), kStripHeight));
+}
+
+void X256BitmapBrowser::Refresh() {
+  // The selection survives by bitmap.
+  std::unordered_set<const CollectionBitmap*> selected;
+  for (CollectionBitmap* b : SelectedBitmaps()) selected.insert(b);
+
+  listed_.clear();
+  if (collection_)
+    for (const auto& b : collection_->bitmaps)
+      if (b->IsShadow() == (mode_ == kBrowseShadows)) listed_.push_back(b.get());
+
+  ListWindow* list = List();
+  GridWindow* grid = Grid();
+  list->Clear();
+  grid->Clear();
+  for (size_t i = 0; i < listed_.size(); ++i) {
+    const CollectionBitmap* b = listed_[i];
+    ListRow* row = list->AddRow(nullptr, b->name.c_str(), 0, int(i));
+    int cell = grid->AddCell(b->name.c_str());
+    if (selected.count(b)) {
+      list->ToggleSelected(row);
+      grid->SelectCell(cell, true);
+    }
+  }
+  if (list->HasChosenSortOrder()) list->Sort();
+  RefreshUsage();
+  UpdateCountLabel();
+  if (textures_) textures_->Prune();
+  // Windows of bitmaps that left the list close.
+  std::vector<BitmapWindow*> gone;
+  for (BitmapWindow* w : windows_)
+    if (std::find(listed_.begin(), listed_.end(), w->Bitmap()) == listed_.end())
+      gone.push_back(w);
+    else
+      w->Refresh();
+  for (BitmapWindow* w : gone) w->Detach();
+  InvalidateClient();
+}
+
+void X256BitmapBrowser::RefreshUsage() {
+  used_.clear();
+  if (collection_) {
+    for (const auto& s : collection_->sequences)
+      for (const CollectionFrame& f : s->frames) {
+        for (const auto& view : f.views)
+          if (view && view->bitmap) used_.insert(view->bitmap);
+        if (f.shadow.bitmap) used_.insert(f.shadow.bitmap);
+      }
+  }
+  for (ListRow* row : List()->Roots()) {
+    size_t i = size_t(row->value);
+    if (i < listed_.size()) row->colour = used_.count(listed_[i]) ? kUsedColour : kUnusedColour;
+  }
+  List()->InvalidateClient();
+}
+
+void X256BitmapBrowser::UpdateCountLabel() {
+  char text[64];
+  const int count = int(listed_.size());
+  std::snprintf(text, sizeof text, "%3d %s%s:", count,
+                mode_ == kBrowseBitmaps ? "Bitmap" : "Shadow", count == 1 ? "" : "s");
+  count_label_->SetTitle(text);
+  count_label_->InvalidateClient();
+}
+
+void X256BitmapBrowser::CollectionChanged(const std::vector<CollectionBitmap*>& changed_bitmaps,
+                                          bool palette_changed) {
+  if (textures_) {
+    if (palette_changed)
+      textures_->InvalidateAll();
+    else
+      for (CollectionBitmap* b : changed_bitmaps) textures_->Invalidate(b);
+  }
+  Refresh();
+  for (BitmapWindow* w : windows_) w->InvalidateClient();
+  changed.Emit();
+}
+
+// ---- thumbnails and row texts ---------------------------------------------------------------
+
+void X256BitmapBrowser::DrawThumbnail(int index, const Rect& picture) {
+  SetColor(kPictureBackground);
+  FillRect(picture);
+  if (index < 0 || size_t(index) >= listed_.size() || !textures_) return;
+  const CollectionBitmap* b = listed_[size_t(index)];
+  textures_->Draw(b, FitBitmap(b->width, b->height, ThumbnailBox(picture)));
+}
+
+Rect X256BitmapBrowser::ThumbnailRect(int listed_index) const {
+  if (View() != kShowGrid || listed_index < 0 || size_t(listed_index) >= listed_.size())
+    return Rect();
+  const CollectionBitmap* b = listed_[size_t(listed_index)];
+  Rect r = FitBitmap(b->width, b->height, ThumbnailBox(Grid()->PictureRect(listed_index)));
+  return r.Intersects(Grid()->ClientRect()) ? r : Rect();
+}
+
+std::string X256BitmapBrowser::CellText(const ListRow* row, int column) const {
+  size_t i = size_t(row->value);
+  if (i >= listed_.size()) return std::string();
+  const CollectionBitmap* b = listed_[i];
+  char text[64];
+  switch (column) {
+    case 0:
+      return b->name;
+    case 1:
+      std::snprintf(text, sizeof text, "%s bit", b->DepthText());
+      return text;
+    case 2:
+      return b->IsRle() ? "RLE" : "RAW";
+    case 3:
+      std::snprintf(text, sizeof text, "%4d x %d", b->width, b->height);
+      return text;
+    default:
+      return std::string();
+  }
+}
+
+// ---- selection ------------------------------------------------------------------------------
+
+std::vector<CollectionBitmap*> X256BitmapBrowser::SelectedBitmaps() const {
+  std::vector<CollectionBitmap*> out;
+  if (View() == kShowGrid) {
+    for (int cell : Grid()->SelectedCells())
+      if (size_t(cell) < listed_.size()) out.push_back(listed_[size_t(cell)]);
+  } else {
+    for (ListRow* row : List()->SelectedRows())
+      if (size_t(row->value) < listed_.size()) out.push_back(listed_[size_t(row->value)]);
+  }
+  return out;
+}
+
+BitmapTargets X256BitmapBrowser::Selection() const {
+  BitmapTargets t;
+  t.bitmaps = SelectedBitmaps();
+  return t;
+}
+
+BitmapTargets X256BitmapBrowser::Everything() const {
+  BitmapTargets t;
+  t.bitmaps = listed_;
+  t.all = true;
+  return t;
+}
+
+// The view switched: it takes over the other view's selection.
+void X256BitmapBrowser::OnViewChanged(int view) {
+  ListWindow* list = List();
+  GridWindow* grid = Grid();
+  if (view == kShowGrid) {
+    grid->ClearSelection();
+    for (ListRow* row : list->SelectedRows()) grid->SelectCell(row->value, true);
+  } else {
+    std::vector<int> cells = grid->SelectedCells();
+    list->ClearSelection();
+    if (cells.empty()) return;
+    std::unordered_map<int, ListRow*> rows;
+    for (ListRow* row : list->Roots()) rows[row->value] = row;
+    for (int cell : cells)
+      if (ListRow* row = rows[cell]) list->ToggleSelected(row);
+  }
+}
+
+// ---- context menu and commands --------------------------------------------------------------
+
+int X256BitmapBrowser::HandleEvent(Window* target, EventType type, Event* event) {
+  if (type == EventType::MouseButton && event->Button() == 1 && event->Pressed() && target &&
+      event->Part() == HitClient) {
+    ListWindow* list = List();
+    GridWindow* grid = Grid();
+    if (target == list || list->IsAncestorOf(target)) {
+      list->SetFocus(1);
+      if (ListRow* row = list->RowAt(event->X(), event->Y()))
+        if (!row->IsSelected()) list->Select(row, false);
+      ShowContextMenu(event->X(), event->Y());
+      return 1;
+    }
+    if (target == grid || grid->IsAncestorOf(target)) {
+      grid->SetFocus(1);
+      int cell = grid->CellAt(event->X(), event->Y());
+      if (cell >= 0 && !grid->Cell(cell).selected) grid->SetCurrentCell(cell, false);
+      ShowContextMenu(event->X(), event->Y());
+      return 1;
+    }
+  }
+  return ListGridWindow::HandleEvent(target, type, event);
+}
+
+Menu* X256BitmapBrowser::BuildContextMenu() const {
+  const bool bitmaps = mode_ == kBrowseBitmaps;
+  const size_t selected = SelectedBitmaps().size();
+  const char* noun = bitmaps ? "Bitmap" : "Shadow";
+  auto* menu = new Menu(false);
+  if (selected == 1) AddMenuItem(menu, "Rename", nullptr, kCommandRename);
+
+  struct Entry {
+    const char* label;
+    int selected_id, all_id;
+    bool shadows;  // also offered for shadows
+  };
+  // (nullptr: a separator; "Format": the format submenu)
+  static const Entry kEntries[] = {
+      {"Export", kCommandExportSelected, kCommandExportAll, true},
+      {"Export Alpha", kCommandExportAlphaSelected, kCommandExportAlphaAll, false},
+      {"Export Plate", kCommandExportPlateSelected, kCommandExportPlateAll, false},
+      {"Export Alpha Plate", kCommandExportAlphaPlateSelected, kCommandExportAlphaPlateAll, false},
+      {nullptr, 0, 0, true},
+      {"Replace", kCommandReplaceSelected, kCommandReplaceAll, true},
+      {"Replace Alpha", kCommandReplaceAlphaSelected, kCommandReplaceAlphaAll, false},
+      {"Replace from Plate", kCommandReplaceFromPlateSelected, kCommandReplaceFromPlateAll, false},
+      {"Replace Alpha from Plate", kCommandReplaceAlphaFromPlateSelected,
+       kCommandReplaceAlphaFromPlateAll, false},
+      {nullptr, 0, 0, false},
+      {"Remove Alpha", kCommandRemoveAlphaSelected, kCommandRemoveAlphaAll, false},
+      {"Format", 0, 0, false},
+      {"Crop Transparency", kCommandCropSelected, kCommandCropAll, false},
+      {"Uncrop Transparency", kCommandUncropSelected, kCommandUncropAll, false},
+      {nullptr, 0, 0, true},
+      {"Delete", kCommandDeleteSelected, kCommandDeleteAll, true},
+  };
+  auto fill = [&](MenuItem* parent, bool all) {
+    for (const Entry& e : kEntries) {
+      if (!bitmaps && !e.shadows) continue;
+      if (!e.label) {
+        AddSeparator(menu, parent);
+      } else if (std::string(e.label) == "Format") {
+        MenuItem* format = AddMenuItem(menu, "Format", parent, kSubmenuFormat);
+        AddMenuItem(menu, "Convert to RLE", format,
+                    all ? kCommandConvertToRleAll : kCommandConvertToRleSelected);
+        AddMenuItem(menu, "Convert to RAW", format,
+                    all ? kCommandConvertToRawAll : kCommandConvertToRawSelected);
+      } else {
+        AddMenuItem(menu, e.label, parent, all ? e.all_id : e.selected_id);
+      }
+    }
+  };
+  std::string selected_title = std::string("Selected ") + noun + (selected == 1 ? "" : "s");
+  fill(AddMenuItem(menu, selected_title.c_str(), nullptr, kSubmenuSelected, selected > 0), false);
+  std::string all_title = std::string("All ") + noun + "s";
+  fill(AddMenuItem(menu, all_title.c_str(), nullptr, kSubmenuAll, !listed_.empty()), true);
+  AddSeparator(menu, nullptr);
+  AddMenuItem(menu, bitmaps ? "Add Bitmap(s) from File(s)" : "Add Shadow(s) from File(s)", nullptr,
+              kCommandAddFromFiles);
+  if (bitmaps) AddMenuItem(menu, "Add Bitmap(s) from Plate", nullptr, kCommandAddFromPlate);
+  return menu;
+}
+
+void X256BitmapBrowser::ShowContextMenu(int x, int y) {
+  Menu* menu = BuildContextMenu();
+  int command = PopUpMenu(menu, x, y);
+  menu->Close();
+  if (command >= 0 && command <= kCommandAddFromPlate) RunCommand(command);
+}
+
+void X256BitmapBrowser::RunCommand(int command) {
+  const bool bitmaps = mode_ == kBrowseBitmaps;
+  BitmapTargets targets = IsAllCommand(command) ? Everything() : Selection();
+  switch (command) {
+    case kCommandRename:
+      if (targets.bitmaps.size() == 1) OnRenameBitmap(targets.bitmaps[0]);
+      return;
+    case kCommandAddFromFiles:
+      bitmaps ? OnImportBitmaps() : OnImportShadows();
+      return;
+    case kCommandAddFromPlate:
+      if (bitmaps) OnImportPlate();
+      return;
+    default:
+      break;
+  }
+  if (targets.bitmaps.empty()) return;
+  switch (command) {
+    case kCommandExportSelected:
+    case kCommandExportAll:
+      OnExportBitmaps(targets);
+      return;
+    case kCommandReplaceSelected:
+    case kCommandReplaceAll:
+      OnReplaceBitmaps(targets);
+      return;
+    case kCommandDeleteSelected:
+    case kCommandDeleteAll:
+      OnDeleteBitmaps(targets);
+      return;
+    default:
+      break;
+  }
+  if (!bitmaps) return;  // the other commands are not offered for shadows
+  switch (command) {
+    case kCommandExportAlphaSelected:
+    case kCommandExportAlphaAll:
+      OnExportAlphas(targets);
+      break;
+    case kCommandExportPlateSelected:
+    case kCommandExportPlateAll:
+      OnExportPlate(targets);
+      break;
+    case kCommandExportAlphaPlateSelected:
+    case kCommandExportAlphaPlateAll:
+      OnExportAlphaPlate(targets);
+      break;
+    case kCommandReplaceAlphaSelected:
+    case kCommandReplaceAlphaAll:
+      OnReplaceAlphas(targets);
+      break;
+    case kCommandReplaceFromPlateSelected:
+    case kCommandReplaceFromPlateAll:
+      OnReplaceFromPlate(targets);
+      break;
+    case kCommandReplaceAlphaFromPlateSelected:
+    case kCommandReplaceAlphaFromPlateAll:
+      OnReplaceAlphasFromPlate(targets);
+      break;
+    case kCommandRemoveAlphaSelected:
+    case kCommandRemoveAlphaAll:
+      OnRemoveAlpha(targets);
+      break;
+    case kCommandConvertToRleSelected:
+    case kCommandConvertToRleAll:
+      OnConvertToRle(targets);
+      break;
+    case kCommandConvertToRawSelected:
+    case kCommandConvertToRawAll:
+      OnConvertToRaw(targets);
+      break;
+    case kCommandCropSelected:
+    case kCommandCropAll:
+      OnCropTransparency(targets);
+      break;
+    case kCommandUncropSelected:
+    case kCommandUncropAll:
+      OnUncropTransparency(targets);
+      break;
+    default:
+      break;
+  }
+}
+
+void X256BitmapBrowser::OnDeleteRequested() {
+  BitmapTargets targets = Selection();
+  if (!targets.bitmaps.empty()) OnDeleteBitmaps(targets);
+}
+
+// ---- the command hooks ----------------------------------------------------------------------
+// The bitmap operations of the collection library are wired in here; until then the commands
+// change nothing and show nothing.
+
+void X256BitmapBrowser::OnRenameBitmap(CollectionBitmap*) {}
+void X256BitmapBrowser::OnExportBitmaps(const BitmapTargets&) {}
+void X256BitmapBrowser::OnExportAlphas(const BitmapTargets&) {}
+void X256BitmapBrowser::OnExportPlate(const BitmapTargets&) {}
+void X256BitmapBrowser::OnExportAlphaPlate(const BitmapTargets&) {}
+void X256BitmapBrowser::OnReplaceBitmaps(const BitmapTargets&) {}
+void X256BitmapBrowser::OnReplaceAlphas(const BitmapTargets&) {}
+void X256BitmapBrowser::OnReplaceFromPlate(const BitmapTargets&) {}
+void X256BitmapBrowser::OnReplaceAlphasFromPlate(const BitmapTargets&) {}
+void X256BitmapBrowser::OnRemoveAlpha(const BitmapTargets&) {}
+void X256BitmapBrowser::OnConvertToRle(const BitmapTargets&) {}
+void X256BitmapBrowser::OnConvertToRaw(const BitmapTargets&) {}
+void X256BitmapBrowser::OnCropTransparency(const BitmapTargets&) {}
+void X256BitmapBrowser::OnUncropTransparency(const BitmapTargets&) {}
+void X256BitmapBrowser::OnDeleteBitmaps(const BitmapTargets&) {}
+void X256BitmapBrowser::OnImportBitmaps() {}
+void X256BitmapBrowser::OnImportShadows() {}
+void X256BitmapBrowser::OnImportPlate() {}
+void X256BitmapBrowser::OnMoveBitmaps(const std::vector<CollectionBitmap*>&, int) {}
+
+// ---- dragging rows --------------------------------------------------------------------------
+
+int X256BitmapBrowser::OnDrag(ListRow* target, ListWindow::ListItemDDData* data, bool dropped) {
+  // Only rows of this table, shown in collection order, can be dropped into it.
+  if (!data || data->list != List() || List()->HasChosenSortOrder()) return 0;
+  if (!dropped) return 1;
+  std::vector<int> indices;
+  for (ListRow* row : data->rows)
+    if (size_t(row->value) < listed_.size()) indices.push_back(row->value);
+  std::sort(indices.begin(), indices.end());
+  std::vector<CollectionBitmap*> moved;
+  for (int i : indices) moved.push_back(listed_[size_t(i)]);
+  if (moved.empty()) return 0;
+  int before =
+      target && size_t(target->value) < listed_.size() ? target->value : int(listed_.size());
+  OnMoveBitmaps(moved, before);
+  return 1;
+}
+
+// ---- bitmap windows -------------------------------------------------------------------------
+
+void X256BitmapBrowser::OnRowActivated(ListRow* row) {
+  if (row && size_t(row->value) < listed_.size()) OpenBitmapWindow(listed_[size_t(row->value)]);
+}
+
+void X256BitmapBrowser::OnCellActivated(int cell) {
+  if (cell >= 0 && size_t(cell) < listed_.size()) OpenBitmapWindow(listed_[size_t(cell)]);
+}
+
+BitmapWindow* X256BitmapBrowser::FindBitmapWindow(const CollectionBitmap* bitmap) const {
+  for (BitmapWindow* w : windows_)
+    if (w->Bitmap() == bitmap) return w;
+  return nullptr;
+}
+
+BitmapWindow* X256BitmapBrowser::OpenBitmapWindow(CollectionBitmap* bitmap) {
+  if (!bitmap) return nullptr;
+  if (BitmapWindow* open = FindBitmapWindow(bitmap)) {
+    open->BringToFront();
+    open->SetFocus(0);
+    return open;
+  }
+  auto* window = new BitmapWindow(bitmap, textures_);
+  window->closed.Connect(this, &X256BitmapBrowser::OnWindowClosed);
+  windows_.push_back(window);
+  windows_changed.Emit();
+  return window;
+}
+
+void X256BitmapBrowser::OnWindowClosed(BitmapWindow* window) {
+  auto it = std::find(windows_.begin(), windows_.end(), window);
+  if (it == windows_.end()) return;
+  windows_.erase(it);
+  windows_changed.Emit();
+}
+
+void X256BitmapBrowser::CloseBitmapWindows() {
+  std::vector<BitmapWindow*> open;
+  open.swap(windows_);
+  for (BitmapWindow* w : open) {
+    w->closed.Disconnect(this);
+    w->Detach();
+  }
+}
+
+}  // namespace brae

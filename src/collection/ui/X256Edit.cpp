@@ -1,0 +1,198 @@
+#include "collection/ui/X256Edit.h"
+
+#include <utility>
+
+#include "collection/Collection.h"
+#include "collection/CollectionFormat.h"
+#include "collection/ui/BitmapTextures.h"
+#include "collection/ui/X256BitmapBrowser.h"
+#include "core/MessageLog.h"
+#include "tagstore/FileStream.h"
+#include "tagstore/TagGroups.h"
+#include "toolkit/Font.h"
+#include "toolkit/Frame.h"
+#include "toolkit/Keys.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/TabWindow.h"
+
+namespace brae {
+
+namespace {
+
+constexpr int kInitialWidth = 575;
+constexpr int kInitialHeight = 360;
+constexpr const char* kLogCategory = "Collections";
+
+// A tab whose editor is not part of the program yet: its page says so.
+class PendingTab : public Window {
+ public:
+  PendingTab(const char* title, Window* parent) : Window(kWindowVisible, parent) {
+    SetTitle(title);
+  }
+  const char* ClassName() const override { return "PendingTab"; }
+  void DrawContent() override {
+    SetColor(0xFFC0C0C0u);
+    DrawTextInRect(this, "This page is not available yet.",
+                   Rect(0, 0, client.Width(), client.Height()),
+                   kTextCentre | kTextCentreVertically | kTextShadow);
+  }
+};
+
+// Moves a loaded collection into the one the tabs show.
+void TakeCollection(Collection* into, Collection* from) {
+  std::swap(into->name, from->name);
+  std::swap(into->carried, from->carried);
+  std::swap(into->flags, from->flags);
+  std::swap(into->palette, from->palette);
+  into->bitmaps.swap(from->bitmaps);
+  into->hue_changes.swap(from->hue_changes);
+  into->sequences.swap(from->sequences);
+  std::swap(into->has_pixels, from->has_pixels);
+}
+
+}  // namespace
+
+int SwapAlternatePlacements(Collection* collection) {
+  int switched = 0;
+  for (auto& sequence : collection->sequences)
+    for (CollectionFrame& frame : sequence->frames)
+      for (auto& view : frame.views) {
+        if (!view || !(view->flags & kInstanceAlternateValid)) continue;
+        std::swap(view->bitmap, view->alt_bitmap);
+        std::swap(view->reg_x, view->alt_reg_x);
+        std::swap(view->reg_y, view->alt_reg_y);
+        ++switched;
+      }
+  return switched;
+}
+
+X256Edit::X256Edit(TagRecord* record)
+    : TagEdit(record),
+      collection_(std::make_unique<Collection>()),
+      textures_(std::make_unique<BitmapTextures>(collection_.get())) {
+  Point size = FrameSizeForClient(kInitialWidth, kInitialHeight);
+  SetFrame(Rect(0, 0, size.x, size.y));
+  tabs_ = new TabWindow(kWindowVisible | kWindowEnabled, this);
+  tabs_->SetTitle("Tabs");
+  bitmaps_ = new X256BitmapBrowser(kBrowseBitmaps, collection_.get(), textures_.get(), tabs_);
+  shadows_ = new X256BitmapBrowser(kBrowseShadows, collection_.get(), textures_.get(), tabs_);
+  for (const char* title : {"Sequences", "Hue Changes", "Color Table", "Flags", "Optimize"})
+    new PendingTab(title, tabs_);
+  bitmaps_->changed.Connect(this, &X256Edit::OnBitmapsChanged);
+  shadows_->changed.Connect(this, &X256Edit::OnShadowsChanged);
+  // Keys go to the table of the tab shown, then up to the editor.
+  tabs_->focus_child = bitmaps_;
+  focus_child = tabs_;
+  Layout();
+}
+
+X256Edit::~X256Edit() {
+  // The bitmap windows draw from this editor's textures: they go first.
+  if (bitmaps_) bitmaps_->CloseBitmapWindows();
+  if (shadows_) shadows_->CloseBitmapWindows();
+}
+
+void X256Edit::Layout() {
+  if (tabs_) tabs_->SetFrame(Rect(0, 0, ClientSize().x, ClientSize().y));
+}
+
+void X256Edit::WillClose() {
+  bitmaps_->CloseBitmapWindows();
+  shadows_->CloseBitmapWindows();
+  TagEdit::WillClose();
+}
+
+void X256Edit::FillTabs() {
+  textures_->InvalidateAll();
+  bitmaps_->CloseBitmapWindows();
+  shadows_->CloseBitmapWindows();
+  bitmaps_->Refresh();
+  shadows_->Refresh();
+  alternate_ = false;
+}
+
+// ---- loading and saving ---------------------------------------------------------------------
+
+int X256Edit::ReadTagData(FileStream& stream, TagHeader& header) {
+  Collection loaded;
+  CollectionLoadOptions options;
+  options.with_pixels = true;
+  CollectionResult result = ReadCollection(stream, header, options, &loaded);
+  if (!result) {
+    Log(0, kLogCategory, "the collection '%s' could not be loaded: %s\n", header.Name().c_str(),
+        result.message.c_str());
+    return 0;
+  }
+  if (loaded.IsColorMap()) {
+    ShowMessageBox("Unsupported",
+                   "The collection is a color map, which is currently not supported for "
+                   "editing.\nUse Morrow instead.",
+                   {"Close"});
+    return 0;
+  }
+  if (result.placeholders)
+    Log(0, kLogCategory, "the collection '%s': %d bitmaps could not be decoded\n",
+        header.Name().c_str(), result.placeholders);
+  TakeCollection(collection_.get(), &loaded);
+  FillTabs();
+  SetDirty(false);
+  return 1;
+}
+
+int X256Edit::WriteTagData(FileStream& stream, TagHeader& header) {
+  CollectionResult result = WriteCollection(stream, *collection_, &header);
+  if (!result) {
+    Log(0, kLogCategory, "the collection '%s' could not be saved: %s\n", header.Name().c_str(),
+        result.message.c_str());
+    return 0;
+  }
+  return 1;
+}
+
+int X256Edit::CreateNewTag(uint32_t group, const std::string& name) {
+  if (!TagEdit::CreateNewTag(group, name)) return 0;
+  Collection fresh;
+  fresh.name = header_.Name();
+  TakeCollection(collection_.get(), &fresh);
+  FillTabs();
+  return 1;
+}
+
+// ---- changes and keys -----------------------------------------------------------------------
+
+void X256Edit::OnBitmapsChanged() {
+  if (!IsDirty()) SetDirty(true);
+  // The textures are shared: what changed for one tab is redrawn in the other.
+  shadows_->InvalidateClient();
+}
+
+void X256Edit::OnShadowsChanged() {
+  if (!IsDirty()) SetDirty(true);
+  bitmaps_->InvalidateClient();
+}
+
+void X256Edit::ToggleAlternatePlacement() {
+  alternate_ = !alternate_;
+  SwapAlternatePlacements(collection_.get());
+  bitmaps_->RefreshUsage();
+  shadows_->RefreshUsage();
+  Invalidate();
+}
+
+int X256Edit::KeyDown(Event* event) {
+  if (event->Key() == 'T' && (event->Modifiers() & kModControl)) {
+    if (event->Pressed() && !(event->Modifiers() & kModRepeat)) ToggleAlternatePlacement();
+    return 1;
+  }
+  return TagEdit::KeyDown(event);
+}
+
+TagEdit* NewX256Edit(TagRecord* record) {
+  return new X256Edit(record);
+}
+
+void RegisterCollectionEditor() {
+  SetGroupEditorFactory(kCollectionGroup, NewX256Edit);
+}
+
+}  // namespace brae

@@ -1,0 +1,59 @@
+#pragma once
+// The editor of collection tags ('.256'): the collection loaded with its pixels and shown in
+// the tab window "Tabs" (bitmaps, shadows, sequences, hue changes, colour table, flags,
+// optimisation), saved back through the collection writer. Control+T switches the instances
+// that have an alternate placement between it and their primary one.
+
+#include <memory>
+
+#include "editing/TagEdit.h"
+
+namespace brae {
+
+class BitmapTextures;
+class Collection;
+class TabWindow;
+class X256BitmapBrowser;
+
+class X256Edit : public TagEdit {
+ public:
+  explicit X256Edit(TagRecord* record);
+  ~X256Edit() override;
+  const char* ClassName() const override { return "X256Edit"; }
+  void Layout() override;
+  void WillClose() override;
+  int KeyDown(Event* event) override;
+  int WriteTagData(FileStream& stream, TagHeader& header) override;
+  int ReadTagData(FileStream& stream, TagHeader& header) override;
+  int CreateNewTag(uint32_t group, const std::string& name) override;
+
+  Collection& GetCollection() const { return *collection_; }
+  BitmapTextures& Textures() const { return *textures_; }
+  TabWindow* Tabs() const { return tabs_; }
+  X256BitmapBrowser* BitmapBrowser() const { return bitmaps_; }
+  X256BitmapBrowser* ShadowBrowser() const { return shadows_; }
+  bool ShowsAlternatePlacement() const { return alternate_; }
+  void ToggleAlternatePlacement();
+
+ private:
+  void FillTabs();
+  void OnBitmapsChanged();
+  void OnShadowsChanged();
+
+  std::unique_ptr<Collection> collection_;
+  std::unique_ptr<BitmapTextures> textures_;
+  TabWindow* tabs_ = nullptr;
+  X256BitmapBrowser* bitmaps_ = nullptr;
+  X256BitmapBrowser* shadows_ = nullptr;
+  bool alternate_ = false;
+};
+
+// Switches every instance whose alternate fields are valid (flag 0x20) between its primary
+// bitmap and registration point and its alternate ones; returns how many were switched.
+int SwapAlternatePlacements(Collection* collection);
+
+// The editor factory of the '.256' group, and its registration in the group table.
+TagEdit* NewX256Edit(TagRecord* record);
+void RegisterCollectionEditor();
+
+}  // namespace brae
