@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "editing/structdefs/StructRegistry.h"
 #include "mkdemo/DemoGame.h"
 
 namespace {
@@ -51,8 +52,35 @@ std::string Extension(const std::string& path) {
   return ext;
 }
 
+// The demo definitions, for the records of structure-defined tags.
+const brae::StructRegistry& Definitions() {
+  static brae::StructRegistry* registry = [] {
+    auto* r = new brae::StructRegistry();
+    r->AddDefinitionText(brae::demo::DemoDefinitionText());
+    r->BuildRegistry();
+    return r;
+  }();
+  return *registry;
+}
+
+// A structure-defined tag's record: the index of its definition, then its data.
+void AddRecord(SeedWriter& seeds, const DemoTag& tag, const std::string& label) {
+  const auto& definitions = Definitions().Definitions();
+  for (size_t i = 0; i < definitions.size(); ++i) {
+    const std::string& name = definitions[i]->name;
+    if (name.size() != 4) continue;
+    uint32_t group = 0;
+    for (char c : name) group = (group << 8) | uint8_t(c);
+    if (tag.group != group) continue;
+    std::vector<uint8_t> bytes = {uint8_t(i)};
+    bytes.insert(bytes.end(), tag.data.begin(), tag.data.end());
+    seeds.Add("fuzz_struct_record", label, bytes);
+  }
+}
+
 // Tag data seeds by group: the target and, for collections, the header's user data in front.
 void AddTag(SeedWriter& seeds, const DemoTag& tag, const std::string& label) {
+  AddRecord(seeds, tag, label);
   if (tag.group == Code(".256")) {
     std::vector<uint8_t> bytes = {uint8_t(tag.user_data >> 24), uint8_t(tag.user_data >> 16),
                                   uint8_t(tag.user_data >> 8), uint8_t(tag.user_data)};
