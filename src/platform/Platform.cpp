@@ -112,6 +112,11 @@ void PollEvents() {
 void WaitEvents(double timeout_seconds, int extra_descriptor) {
   Display* display = g_window ? glfwGetX11Display() : nullptr;
   if (timeout_seconds > 0 && !g_window) Sleep(timeout_seconds);
+  if (timeout_seconds > 0 && g_window && !display) {  // not on X11: GLFW's own wait
+    glfwWaitEventsTimeout(timeout_seconds);
+    ServeClipboard();
+    return;
+  }
   // Events that an earlier call has already read from a connection would not wake poll().
   bool queued =
       (display && XEventsQueued(display, QueuedAfterFlush) > 0) || ClipboardHasQueuedEvents();
