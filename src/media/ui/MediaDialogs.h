@@ -15,7 +15,9 @@ namespace brae {
 // that cannot be read). A null title takes the group's own title.
 bool SaveFileDialog(const char* title, MediaFile* file, MediaGroup group);
 bool OpenFileDialog(const char* title, MediaFile* file, MediaGroup group);
-bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaGroup group);
+// With choices, their labelled combos are added (their chosen items are updated on OK).
+bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaGroup group,
+                        std::vector<DialogChoice>* choices = nullptr);
 // With a format out, "Target Format:" listing the group's formats comes first, then the
 // caller's choices (their chosen items are updated).
 bool FolderDialog(const char* title, std::string* folder, int* format, MediaGroup group,
