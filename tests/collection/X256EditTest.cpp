@@ -10,6 +10,7 @@
 #include "collection/Collection.h"
 #include "collection/CollectionFormat.h"
 #include "collection/HueMath.h"
+#include "collection/Plates.h"
 #include "collection/ui/BitmapTextures.h"
 #include "collection/ui/BitmapWindow.h"
 #include "collection/ui/X256BitmapBrowser.h"
@@ -1241,6 +1242,121 @@ TEST_F(X256EditTest, AnOpenBitmapWindowGuardsCropReplaceAndDelete) {
   EXPECT_EQ(RowTexts(bitmaps, 1)[2], "RAW");
   ControlKey('Z');
   EXPECT_TRUE(bitmaps->Listed()[1]->IsRle());
+}
+
+TEST_F(X256EditTest, ReplacingFromFilesByOrderAndByNameThroughTheDialog) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  ListWindow* list = bitmaps->List();
+  const std::string folder = ImageFolder();
+  WriteIndexed(folder + "/New Body.png", 8, 6, c.palette, std::vector<uint8_t>(48, 44));
+  std::vector<uint8_t> mask(27 * 41, 255);
+  mask[0] = 128;
+  WriteIndexed(folder + "/Body RLE 8 alpha.png", 27, 41, c.palette, mask, true);
+  WriteIndexed(folder + "/Nobody alpha.png", 4, 4, c.palette, std::vector<uint8_t>(16, 9), true);
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  SetPrefInt("BitmapImportMappingMode", 1);
+  const std::vector<uint8_t> before = Saved(c);
+  CollectionBitmap* first = c.bitmaps[0].get();
+
+  // By order: one file for the one selected bitmap, which keeps its place and references.
+  list->Select(list->ShownRow(0), false);
+  std::vector<std::string> labels;
+  UseDialog([&](FileDialogWindow* d) {
+    for (const DialogChoice& choice : d->Choices()) labels.push_back(choice.label);
+    EXPECT_EQ(d->ChoiceCombo(0)->Text(), "By Name");
+    d->ChoiceCombo(0)->ChooseRow(0);
+    d->Entries()->Select(RowNamed(d, "New Body.png"), false);
+  });
+  bitmaps->RunCommand(kCommandReplaceSelected);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import replacement bitmap");
+  EXPECT_EQ(labels, std::vector<std::string>{"Replace:"});
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
+  int mode = -1;
+  EXPECT_TRUE(GetPrefInt("BitmapImportMappingMode", &mode));
+  EXPECT_EQ(mode, 0);
+  ASSERT_EQ(c.bitmaps.size(), 7u);
+  EXPECT_EQ(c.bitmaps[0]->name, "New Body");
+  EXPECT_EQ(c.bitmaps[0]->width, 8);
+  EXPECT_EQ(c.bitmaps[0].get(), first);
+  EXPECT_EQ(c.sequences[0]->InstanceAt(0, 0)->bitmap, first);
+  EXPECT_EQ(RowTexts(bitmaps, 0)[3], "   8 x 6");
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+
+  // Alphas by name: "Body RLE 8" finds its mask, "Body RAW 8" does not.
+  list->Select(list->ShownRow(0), false);
+  list->Select(list->ShownRow(1), true);
+  boxes.clear();
+  UseDialog([&](FileDialogWindow* d) {
+    d->ChoiceCombo(0)->ChooseRow(1);
+    d->Entries()->Select(RowNamed(d, "Body RLE 8 alpha.png"), false);
+    d->Entries()->Select(RowNamed(d, "Nobody alpha.png"), true);
+  });
+  bitmaps->RunCommand(kCommandReplaceAlphaSelected);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import replacement alphas");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Error");
+  EXPECT_EQ(boxes[0].message, "The following bitmaps were not matched by name: Body RAW 8.");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->Undos().CanUndo());
+
+  // Only the bitmap that has its mask.
+  list->Select(list->ShownRow(1), false);
+  boxes.clear();
+  UseDialog([&](FileDialogWindow* d) {
+    d->Entries()->Select(RowNamed(d, "Body RLE 8 alpha.png"), false);
+  });
+  bitmaps->RunCommand(kCommandReplaceAlphaSelected);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import replacement alpha");
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
+  EXPECT_EQ(c.bitmaps[1]->Pixel(0, 0)[0], 128);
+  EXPECT_EQ(RowTexts(bitmaps, 1)[1], "16 bit");
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+}
+
+TEST_F(X256EditTest, ReplacingFromAPlateOfTheWrongCountChangesNothing) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  ListWindow* list = bitmaps->List();
+  const std::string folder = ImageFolder();
+  ASSERT_TRUE(ExportPlate(c, {0, 1}, PlateOptions(), folder + "/two.png"));
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  const std::vector<uint8_t> before = Saved(c);
+  for (size_t row : {0, 1, 2}) list->Select(list->ShownRow(row), row != 0);
+  UseDialog([&](FileDialogWindow* d) { d->Entries()->Select(RowNamed(d, "two.png"), false); });
+  bitmaps->RunCommand(kCommandReplaceFromPlateSelected);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import Plate");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].message,
+            "Number of images in plate (2) does not match the expected value of 3.");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->IsDirty());
+
+  // Two selected: the plate's cells replace them in order.
+  list->Select(list->ShownRow(1), false);
+  list->Select(list->ShownRow(0), true);
+  boxes.clear();
+  UseDialog([&](FileDialogWindow* d) { d->Entries()->Select(RowNamed(d, "two.png"), false); });
+  bitmaps->RunCommand(kCommandReplaceFromPlateSelected);
+  Frame();
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
+  EXPECT_EQ(c.bitmaps[0]->name, "Body RAW 8");
+  EXPECT_EQ(c.bitmaps[1]->width, 27);
+  EXPECT_TRUE(editor->IsDirty());
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
 }
 
 }  // namespace
