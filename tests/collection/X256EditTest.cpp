@@ -1240,8 +1240,18 @@ TEST_F(X256EditTest, AnOpenBitmapWindowGuardsCropReplaceAndDelete) {
   EXPECT_TRUE(boxes.empty());
   EXPECT_FALSE(bitmaps->Listed()[1]->IsRle());
   EXPECT_EQ(RowTexts(bitmaps, 1)[2], "RAW");
+  CollectionBitmap* converted = bitmaps->Listed()[1];
   ControlKey('Z');
   EXPECT_TRUE(bitmaps->Listed()[1]->IsRle());
+  EXPECT_EQ(RowTexts(bitmaps, 1)[2], "RLE");
+  // The bitmaps the undo did not touch keep their objects: the open window stays; the
+  // converted one is a new object.
+  ASSERT_EQ(bitmaps->BitmapWindows().size(), 1u);
+  EXPECT_EQ(bitmaps->BitmapWindows()[0]->Bitmap(), c.bitmaps[0].get());
+  EXPECT_NE(bitmaps->Listed()[1], converted);
+  ControlKey('Y');
+  EXPECT_FALSE(bitmaps->Listed()[1]->IsRle());
+  EXPECT_EQ(bitmaps->BitmapWindows().size(), 1u);
 }
 
 TEST_F(X256EditTest, ReplacingFromFilesByOrderAndByNameThroughTheDialog) {

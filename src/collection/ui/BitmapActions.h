@@ -5,7 +5,9 @@
 //
 // Most commands change pixels, sizes, the list or the palette: their actions keep a snapshot of
 // everything the bitmap commands change from before the command, and take the one after it
-// when they are first undone. A rename keeps only the two names.
+// when they are first undone. Restoring a snapshot gives the bitmaps the command did not touch
+// their own objects back, so their windows, textures and selection stay. A rename keeps only
+// the two names.
 
 #include <cstddef>
 #include <functional>
