@@ -1010,6 +1010,10 @@ TEST_F(X256EditTest, ExportingAPlateShowsTheSaveDialogWithThePlateName) {
   EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
   ASSERT_EQ(c.bitmaps.size(), count * 2 - 1);  // the shadow is not in the plate
   EXPECT_EQ(c.bitmaps[count]->name, "Demo Sprites plate #0000");
+  ShowGrid(editor->BitmapBrowser());
+  editor->BitmapBrowser()->Grid()->ScrollToCell(int(count));
+  Frame();
+  test::SaveScreenshot("x256_plate_imported_grid");
   EXPECT_EQ(c.bitmaps[count]->width, c.bitmaps[0]->width);
   EXPECT_EQ(c.bitmaps[count]->height, c.bitmaps[0]->height);
   ControlKey('Z');
@@ -1141,7 +1145,18 @@ TEST_F(X256EditTest, DeletingAsksFirstAndLeavesTheViewsWithoutTheBitmap) {
   EXPECT_EQ(Saved(c), before);
   // Delete.
   answers = {0};
+  on_pump = [this, shot = false](int) mutable {
+    const ModalEntry* top = TopModal();
+    if (!shot && top && dynamic_cast<MessageBoxWindow*>(top->window)) {
+      shot = true;  // drawn once before it is answered
+      return;
+    }
+    if (shot && top && dynamic_cast<MessageBoxWindow*>(top->window) && boxes.size() == 1)
+      test::SaveScreenshot("x256_delete_question");
+    AnswerBox();
+  };
   bitmaps->RunCommand(kCommandDeleteSelected);
+  on_pump = [this](int) { AnswerBox(); };
   Frame();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(c.bitmaps.size(), 6u);
