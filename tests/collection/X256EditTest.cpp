@@ -1384,5 +1384,30 @@ TEST_F(X256EditTest, ReplacingFromAPlateOfTheWrongCountChangesNothing) {
   EXPECT_EQ(Saved(c), before);
 }
 
+TEST_F(X256EditTest, ImportingWithAnUnreadableFileAddsNone) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  const std::string folder = ImageFolder();
+  WriteIndexed(folder + "/Good.png", 4, 4, c.palette, std::vector<uint8_t>(16, 40));
+  test::WriteFile(folder + "/broken.png", "not a picture");
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  const std::vector<uint8_t> before = Saved(c);
+  UseDialog([this](FileDialogWindow* d) {
+    d->Entries()->Select(RowNamed(d, "Good.png"), false);
+    d->Entries()->Select(RowNamed(d, "broken.png"), true);
+  });
+  editor->BitmapBrowser()->RunCommand(kCommandAddFromFiles);
+  Frame();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Error");
+  EXPECT_EQ(boxes[0].message,
+            "Some of the selected files could not be read (inaccessable or invalid format).");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->IsDirty());
+  EXPECT_FALSE(editor->Undos().CanUndo());
+}
+
 }  // namespace
 }  // namespace brae

@@ -710,9 +710,11 @@ void X256BitmapBrowser::ReplaceFromFilesOf(const BitmapTargets& targets, bool al
   std::vector<DialogChoice> choices = {
       {kReplaceModeLabel, {kReplaceByOrder, kReplaceByName}, MappingPreference()}};
   std::vector<MediaFile> files;
+  bool all_read = true;
   if (!OpenMultipleDialog(ReplaceDialogTitle(kind, indices.size()), &files, MediaGroup::kImage,
-                          &choices))
-    return;
+                          &choices, &all_read) ||
+      !all_read)
+    return;  // a file that could not be read was reported: nothing is replaced
   SetPrefInt(kBitmapImportMappingModeKey, choices[0].chosen);
   Before before(*collection_);
   OperationResult result =
@@ -813,7 +815,11 @@ void X256BitmapBrowser::OnDeleteBitmaps(const BitmapTargets& targets) {
 
 void X256BitmapBrowser::OnImportBitmaps() {
   std::vector<MediaFile> files;
-  if (!OpenMultipleDialog("Import Bitmaps", &files, MediaGroup::kImage)) return;
+  bool all_read = true;
+  // A file that could not be read was reported by the dialog: then nothing is added.
+  if (!OpenMultipleDialog("Import Bitmaps", &files, MediaGroup::kImage, nullptr, &all_read) ||
+      !all_read)
+    return;
   Before before(*collection_);
   OperationResult result =
       ImportBitmapsFromFiles(collection_, PathsOf(files), AskWith(kReplaceButton));
@@ -823,7 +829,11 @@ void X256BitmapBrowser::OnImportBitmaps() {
 
 void X256BitmapBrowser::OnImportShadows() {
   std::vector<MediaFile> files;
-  if (!OpenMultipleDialog("Import Shadows", &files, MediaGroup::kImage)) return;
+  bool all_read = true;
+  // A file that could not be read was reported by the dialog: then nothing is added.
+  if (!OpenMultipleDialog("Import Shadows", &files, MediaGroup::kImage, nullptr, &all_read) ||
+      !all_read)
+    return;
   Before before(*collection_);
   OperationResult result = ImportShadowsFromFiles(collection_, PathsOf(files));
   Finish(result, false,

@@ -104,8 +104,9 @@ bool OpenFileDialog(const char* title, MediaFile* file, MediaGroup group) {
 }
 
 bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaGroup group,
-                        std::vector<DialogChoice>* choices) {
+                        std::vector<DialogChoice>* choices, bool* all_read_out) {
   CurrentFolderKeeper keep;
+  if (all_read_out) *all_read_out = true;
   const FileTypeGroup& row = FindFileTypeGroup(group);
   auto* dialog = new FileDialogWindow(
       FileDialogKind::kOpenMultiple, title ? title : row.open_multiple_title, FiltersOf(row),
@@ -128,6 +129,7 @@ bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaG
       all_read = false;
   }
   if (!all_read) ShowMessageBox("Error", kFilesReadFailed, {"OK"});
+  if (all_read_out) *all_read_out = all_read;
   return !files->empty();
 }
 
