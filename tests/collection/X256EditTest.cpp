@@ -1001,12 +1001,13 @@ TEST_F(X256EditTest, ExportingAPlateShowsTheSaveDialogWithThePlateName) {
   const size_t count = c.bitmaps.size();
   SetPrefString("LastImageOpenPath", folder);
   SetPrefInt("LastImageOpenFormat", 1);
-  UseDialog([&](FileDialogWindow* d) {
-    d->Entries()->Select(RowNamed(d, "Demo Sprites plate.png"), false);
-  });
+  // The proposed name is accepted as it is (the PNG filter gives its extension).
+  proposed.clear();
+  UseDialog([&](FileDialogWindow* d) { proposed = d->NameField()->Text(); });
   editor->BitmapBrowser()->RunCommand(kCommandAddFromPlate);
   Frame();
   EXPECT_EQ(dialog_title, "Import Plate");
+  EXPECT_EQ(proposed, "Demo Sprites plate");
   EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
   ASSERT_EQ(c.bitmaps.size(), count * 2 - 1);  // the shadow is not in the plate
   EXPECT_EQ(c.bitmaps[count]->name, "Demo Sprites plate #0000");

@@ -91,6 +91,9 @@ bool OpenFileDialog(const char* title, MediaFile* file, MediaGroup group) {
   const FileTypeGroup& row = FindFileTypeGroup(group);
   auto* dialog = new FileDialogWindow(FileDialogKind::kOpen, title ? title : row.open_title,
                                       FiltersOf(row), PrefIntOr(row.open_format_key, 0));
+  // A proposed name is offered in the name field.
+  if (!file->path.empty())
+    dialog->NameField()->SetText(fs::path(file->path).filename().string().c_str());
   std::vector<std::string> chosen = RunFileDialog(
       dialog, StartFolder(row.open_path_key, file->path), row.open_path_key, row.open_format_key);
   if (chosen.empty()) return false;
