@@ -1410,5 +1410,29 @@ TEST_F(X256EditTest, ImportingWithAnUnreadableFileAddsNone) {
   EXPECT_FALSE(editor->Undos().CanUndo());
 }
 
+TEST_F(X256EditTest, RemoveAlphaAndConvertFromTheContextMenuAreUndone) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  const std::vector<uint8_t> before = Saved(c);
+  ASSERT_EQ(RowTexts(bitmaps, 2)[1], "16 bit");
+  RightClickMenu(RowPoint(bitmaps->List(), 2), "", {"Selected Bitmap", "Remove Alpha"});
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(RowTexts(bitmaps, 2)[1], "8 bit");
+  EXPECT_TRUE(editor->IsDirty());
+  RightClickMenu(RowPoint(bitmaps->List(), 0), "", {"All Bitmaps", "Format", "Convert to RLE"});
+  for (CollectionBitmap* b : bitmaps->Listed()) EXPECT_TRUE(b->IsRle()) << b->name;
+  ControlKey('Z');
+  EXPECT_EQ(RowTexts(bitmaps, 0)[2], "RAW");
+  EXPECT_EQ(RowTexts(bitmaps, 2)[1], "8 bit");
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_EQ(RowTexts(bitmaps, 2)[1], "16 bit");
+  // Nothing more to undo.
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+}
+
 }  // namespace
 }  // namespace brae
