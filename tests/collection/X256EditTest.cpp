@@ -6,16 +6,22 @@
 #include <map>
 #include <set>
 
+#include "collection/BitmapExport.h"
 #include "collection/Collection.h"
 #include "collection/CollectionFormat.h"
 #include "collection/HueMath.h"
+#include "collection/Plates.h"
 #include "collection/ui/BitmapTextures.h"
 #include "collection/ui/BitmapWindow.h"
 #include "collection/ui/X256BitmapBrowser.h"
 #include "collection/ui/X256Edit.h"
+#include "core/Prefs.h"
 #include "editing/EditingFixture.h"
+#include "media/MediaFile.h"
+#include "media/ui/FileDialog.h"
 #include "toolkit/Menu.h"
 #include "toolkit/TabWindow.h"
+#include "toolkit/TextPopup.h"
 
 namespace brae {
 namespace {
@@ -191,6 +197,77 @@ class X256EditTest : public EditingTest {
     Frame();
     Frame();
   }
+  // ---- the scripted user in front of the file dialogs and the bitmap commands ----
+  FileDialogWindow* Dialog() {
+    const ModalEntry* top = TopModal();
+    auto* d = top ? dynamic_cast<FileDialogWindow*>(top->window) : nullptr;
+    return d && !d->IsClosed() ? d : nullptr;
+  }
+  static ListRow* RowNamed(FileDialogWindow* d, const std::string& text) {
+    for (size_t i = 0; i < d->Entries()->ShownCount(); ++i)
+      if (d->Entries()->ShownRow(i)->text == text) return d->Entries()->ShownRow(i);
+    return nullptr;
+  }
+  // While a command runs: message boxes are answered as planned; the first file dialog seen is
+  // prepared by act (its title noted) and then accepted with a click on its OK button.
+  void UseDialog(std::function<void(FileDialogWindow*)> act) {
+    dialog_title.clear();
+    on_pump = [this, act, step = 0](int) mutable {
+      AnswerBox();
+      FileDialogWindow* d = Dialog();
+      if (!d) return;
+      ++step;
+      if (step == 2) {
+        dialog_title = d->Title() ? d->Title() : "";
+        if (act) act(d);
+      }
+      if (step == 4) {
+        now += 1.0;
+        Point ok = Centre(d->OkButton()->Frame());
+        QueueMousePosition(ok.x, ok.y);
+        QueueMouseButton(0, 1);
+        QueueMouseButton(0, 0);
+      }
+    };
+  }
+  void ControlKey(int key) {
+    Key(kKeyLeftControl, true);
+    Tap(key);
+    Key(kKeyLeftControl, false);
+  }
+  // Writes an 8-bit image with the given palette (pixels row by row).
+  void WriteIndexed(const std::string& path, int w, int h, const CollectionPalette& palette,
+                    const std::vector<uint8_t>& pixels, bool grey = false) {
+    MediaFile f(path);
+    f.image.format = grey ? PixelFormat::kGrey : PixelFormat::kIndexed;
+    f.image.width = w;
+    f.image.height = h;
+    if (!grey) {
+      f.image.palette.count = 256;
+      for (int i = 0; i < 256; ++i)
+        f.image.palette.entries[i] =
+            Rgb{palette[size_t(i)].r, palette[size_t(i)].g, palette[size_t(i)].b};
+    }
+    f.image.pixels = pixels;
+    ASSERT_TRUE(f.Write()) << path << " " << f.Error();
+  }
+  static std::vector<uint8_t> Saved(const Collection& c) {
+    std::vector<uint8_t> data;
+    EXPECT_TRUE(SaveCollection(c, &data));
+    return data;
+  }
+  static std::vector<std::string> Names(const Collection& c) {
+    std::vector<std::string> out;
+    for (const auto& b : c.bitmaps) out.push_back(b->name);
+    return out;
+  }
+  std::string ImageFolder() {
+    std::string folder = dir_.Path() + "/images";
+    std::filesystem::create_directories(folder);
+    return folder;
+  }
+  std::string dialog_title;
+
   std::vector<uint8_t> DemoData(const char (&subgroup)[5]) {
     for (const demo::DemoTag& t : demo::DemoCollectionTags())
       if (t.subgroup == FourCC(subgroup)) return t.data;
@@ -716,6 +793,645 @@ TEST_F(X256EditTest, ANewCollectionStartsEmptyAndSaves) {
   EXPECT_TRUE(LoadCollection(reinterpret_cast<const uint8_t*>(data.data()), data.size(), header,
                              CollectionLoadOptions(), &reloaded));
   EXPECT_TRUE(reloaded.bitmaps.empty());
+}
+
+// ---- the bitmap commands wired to the collection library ----------------------------------
+
+TEST_F(X256EditTest, ImportingBitmapsThroughTheOpenDialogIsUndoneAndRedone) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  const std::string folder = ImageFolder();
+  // Two images in the collection's own colours: index 0 makes the first RLE.
+  std::vector<uint8_t> blob(6 * 4, 40), bar(3 * 5, 50);
+  blob[0] = 0;
+  WriteIndexed(folder + "/Red Blob.png", 6, 4, c.palette, blob);
+  WriteIndexed(folder + "/Green Bar.bmp", 3, 5, c.palette, bar);
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 0);
+  const std::vector<uint8_t> before = Saved(c);
+  const size_t count = c.bitmaps.size();
+
+  UseDialog([this](FileDialogWindow* d) {
+    // The dialog starts with the remembered filter (BMP); the user picks PNG and the file.
+    EXPECT_TRUE(RowNamed(d, "Green Bar.bmp"));
+    EXPECT_FALSE(RowNamed(d, "Red Blob.png"));
+    d->FilterCombo()->ChooseRow(1);
+    d->Entries()->Select(RowNamed(d, "Red Blob.png"), false);
+  });
+  editor->BitmapBrowser()->RunCommand(kCommandAddFromFiles);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import Bitmaps");
+  EXPECT_TRUE(boxes.empty());
+  ASSERT_EQ(c.bitmaps.size(), count + 1);
+  const CollectionBitmap* added = c.bitmaps.back().get();
+  EXPECT_EQ(added->name, "Red Blob");
+  EXPECT_EQ(added->width, 6);
+  EXPECT_TRUE(added->IsRle());
+  EXPECT_EQ(added->Pixel(1, 0)[1], 40);
+  EXPECT_EQ(added->Pixel(0, 0)[0], 0);
+  EXPECT_STREQ(editor->BitmapBrowser()->CountLabel()->Title(), "  7 Bitmaps:");
+  EXPECT_TRUE(editor->IsDirty());
+  const std::vector<uint8_t> after = Saved(c);
+
+  // Then the BMP file.
+  UseDialog([this](FileDialogWindow* d) {
+    d->FilterCombo()->ChooseRow(0);
+    d->Entries()->Select(RowNamed(d, "Green Bar.bmp"), false);
+  });
+  editor->BitmapBrowser()->RunCommand(kCommandAddFromFiles);
+  Frame();
+  ASSERT_EQ(c.bitmaps.size(), count + 2);
+  EXPECT_EQ(c.bitmaps.back()->name, "Green Bar");
+  EXPECT_FALSE(c.bitmaps.back()->IsRle());
+
+  // Control+Z twice: the collection is as it was, byte for byte; Control+Y once: as after the
+  // first import.
+  ControlKey('Z');
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_STREQ(editor->BitmapBrowser()->CountLabel()->Title(), "  6 Bitmaps:");
+  ControlKey('Y');
+  EXPECT_EQ(Saved(c), after);
+  EXPECT_EQ(editor->BitmapBrowser()->Listed().back()->name, "Red Blob");
+
+  // Saved and opened again: the same bytes.
+  ControlS();
+  EXPECT_FALSE(editor->IsDirty());
+  std::string data = LooseData(kCollectionGroup, "Demo Sprites");
+  EXPECT_TRUE(data == std::string(after.begin(), after.end()));
+  EXPECT_TRUE(TryClose(editor));
+  TheCodex().PollLocalFolder(true);
+  editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  EXPECT_EQ(Saved(editor->GetCollection()), after);
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(X256EditTest, ImportingAFileWhoseColoursDoNotFitAddsNothingWhenDeclined) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  const std::string folder = ImageFolder();
+  WriteIndexed(folder + "/grey.png", 4, 4, c.palette, std::vector<uint8_t>(16, 7), true);
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  const std::vector<uint8_t> before = Saved(c);
+  UseDialog([this](FileDialogWindow* d) { d->Entries()->Select(RowNamed(d, "grey.png"), false); });
+  editor->BitmapBrowser()->RunCommand(kCommandAddFromFiles);
+  Frame();
+  // Its colours do not fit the palette: the user declines to replace the colour table.
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].message,
+            "'grey.png': The image is not compatible with the existing color table.\nWould you "
+            "like to replace the color table in the tag with the one in the file?");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->IsDirty());
+  EXPECT_FALSE(editor->Undos().CanUndo());
+}
+
+TEST_F(X256EditTest, ImportingShadowsAddsThemToTheShadowTab) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  const std::string folder = ImageFolder();
+  std::vector<uint8_t> grey(5 * 3, 90);
+  grey[2] = 0;
+  WriteIndexed(folder + "/Long Shadow.png", 5, 3, c.palette, grey, true);
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  ShowTab(editor, 1);
+  UseDialog(
+      [this](FileDialogWindow* d) { d->Entries()->Select(RowNamed(d, "Long Shadow.png"), false); });
+  editor->ShadowBrowser()->RunCommand(kCommandAddFromFiles);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import Shadows");
+  EXPECT_TRUE(boxes.empty());
+  ASSERT_EQ(editor->ShadowBrowser()->Listed().size(), 2u);
+  const CollectionBitmap* shadow = editor->ShadowBrowser()->Listed()[1];
+  EXPECT_EQ(shadow->name, "Long Shadow");
+  EXPECT_TRUE(shadow->IsShadow());
+  EXPECT_EQ(shadow->Pixel(0, 0)[1], 90);
+  EXPECT_EQ(shadow->Pixel(2, 0)[0], 0);
+  EXPECT_EQ(editor->BitmapBrowser()->Listed().size(), 6u);
+  ControlKey('Z');
+  EXPECT_EQ(editor->ShadowBrowser()->Listed().size(), 1u);
+}
+
+TEST_F(X256EditTest, ExportingEveryBitmapWritesThemIntoTheChosenFolderByName) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  const std::string folder = ImageFolder();
+  std::filesystem::create_directories(folder + "/out");
+  SetPrefString("LastImageFolderPath", folder);
+  SetPrefInt("LastImageFolderFormat", 0);
+  SetPrefInt("BitmapImportMappingMode", 0);
+  std::vector<std::string> choice_labels;
+  UseDialog([&](FileDialogWindow* d) {
+    d->ShowFolder(folder + "/out");
+    for (const DialogChoice& choice : d->Choices()) choice_labels.push_back(choice.label);
+    d->ChoiceCombo(0)->ChooseRow(1);  // "PNG Image (*.png)"
+    d->ChoiceCombo(1)->ChooseRow(1);  // "By Bitmap Name"
+  });
+  editor->BitmapBrowser()->RunCommand(kCommandExportAll);
+  Frame();
+  EXPECT_EQ(dialog_title, "Choose a destination folder");
+  EXPECT_EQ(choice_labels, (std::vector<std::string>{"Target Format:", "Mode:"}));
+  EXPECT_TRUE(boxes.empty());
+  int mode = -1;
+  EXPECT_TRUE(GetPrefInt("BitmapImportMappingMode", &mode));
+  EXPECT_EQ(mode, 1);
+  for (CollectionBitmap* b : editor->BitmapBrowser()->Listed()) {
+    if (b->IsHighColour()) continue;
+    MediaFile f(folder + "/out/" + b->name + ".png");
+    ASSERT_TRUE(f.ReadPixels()) << b->name;
+    EXPECT_EQ(f.image.format, PixelFormat::kIndexed);
+    EXPECT_EQ(f.image.width, b->width);
+    EXPECT_EQ(f.image.height, b->height);
+    Image want = BitmapColourImage(c, *b);
+    EXPECT_TRUE(f.image.pixels == want.pixels) << b->name;
+  }
+  // Nothing changed: nothing to undo.
+  EXPECT_FALSE(editor->IsDirty());
+  EXPECT_FALSE(editor->Undos().CanUndo());
+}
+
+TEST_F(X256EditTest, ExportingOneBitmapProposesItsNameInTheSaveDialog) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  const std::string folder = ImageFolder();
+  SetPrefString("LastImageSavePath", folder);
+  SetPrefInt("LastImageSaveFormat", 0);
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  bitmaps->List()->Select(bitmaps->List()->ShownRow(1), false);
+  std::string proposed;
+  UseDialog([&](FileDialogWindow* d) { proposed = d->NameField()->Text(); });
+  bitmaps->RunCommand(kCommandExportAlphaSelected);
+  Frame();
+  EXPECT_EQ(dialog_title, "Export Alpha");
+  EXPECT_EQ(proposed, "Body RLE 8 alpha");
+  MediaFile f(folder + "/Body RLE 8 alpha.bmp");
+  ASSERT_TRUE(f.ReadPixels());
+  EXPECT_EQ(f.image.width, 27);
+  EXPECT_TRUE(f.image.pixels == BitmapAlphaImage(*bitmaps->Listed()[1]).pixels);
+}
+
+TEST_F(X256EditTest, ExportingAPlateShowsTheSaveDialogWithThePlateName) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  const std::string folder = ImageFolder();
+  SetPrefString("LastImageSavePath", folder);
+  SetPrefInt("LastImageSaveFormat", 1);
+  std::string proposed;
+  UseDialog([&](FileDialogWindow* d) {
+    proposed = d->NameField()->Text();
+    test::SaveScreenshot("x256_export_plate_dialog");
+  });
+  // Every 8-bit bitmap (the high-colour ones cannot go into a plate).
+  editor->BitmapBrowser()->RunCommand(kCommandExportPlateAll);
+  Frame();
+  EXPECT_EQ(dialog_title, "Export Plate");
+  EXPECT_EQ(proposed, "Demo Sprites plate");
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
+  ASSERT_TRUE(std::filesystem::exists(folder + "/Demo Sprites plate.png"));
+
+  // The plate added back: one bitmap per cell, named after the file and the cell.
+  Collection& c = editor->GetCollection();
+  const size_t count = c.bitmaps.size();
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  // The proposed name is accepted as it is (the PNG filter gives its extension).
+  proposed.clear();
+  UseDialog([&](FileDialogWindow* d) { proposed = d->NameField()->Text(); });
+  editor->BitmapBrowser()->RunCommand(kCommandAddFromPlate);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import Plate");
+  EXPECT_EQ(proposed, "Demo Sprites plate");
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
+  ASSERT_EQ(c.bitmaps.size(), count * 2 - 1);  // the shadow is not in the plate
+  EXPECT_EQ(c.bitmaps[count]->name, "Demo Sprites plate #0000");
+  ShowGrid(editor->BitmapBrowser());
+  editor->BitmapBrowser()->Grid()->ScrollToCell(int(count));
+  Frame();
+  test::SaveScreenshot("x256_plate_imported_grid");
+  EXPECT_EQ(c.bitmaps[count]->width, c.bitmaps[0]->width);
+  EXPECT_EQ(c.bitmaps[count]->height, c.bitmaps[0]->height);
+  ControlKey('Z');
+  EXPECT_EQ(c.bitmaps.size(), count);
+}
+
+TEST_F(X256EditTest, CroppingIsUndoneAndRedoneByteForByte) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  // Uncropped first to 64 pixels, so that there is something to crop.
+  input_text = "64";
+  answers = {0};
+  bitmaps->RunCommand(kCommandUncropAll);
+  Frame();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Enter Uncropped Size (pixels)");
+  EXPECT_EQ(c.bitmaps[0]->width, 64);
+  const std::vector<uint8_t> uncropped = Saved(c);
+  // The instance of "Body RLE 8" (RLE: cropped; RAW 64 × 64 bitmaps are left alone).
+  CollectionInstance* rle = c.sequences[0]->InstanceAt(0, 1);
+  ASSERT_EQ(rle->bitmap->name, "Body RLE 8");
+  const int16_t reg_x = rle->reg_x;
+
+  boxes.clear();
+  answers = {0};  // "Crop", then "OK" for the report
+  bitmaps->RunCommand(kCommandCropAll);
+  Frame();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].message, "Are you sure you want to crop all bitmaps?");
+  EXPECT_NE(boxes[1].message.find("cropped ("), std::string::npos) << boxes[1].message;
+  const std::vector<uint8_t> cropped = Saved(c);
+  EXPECT_NE(cropped, uncropped);
+  EXPECT_LT(c.sequences[0]->InstanceAt(0, 1)->reg_x, reg_x);
+
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), uncropped);
+  EXPECT_EQ(c.sequences[0]->InstanceAt(0, 1)->reg_x, reg_x);
+  EXPECT_EQ(bitmaps->Listed()[0]->width, 64);
+  ControlKey('Y');
+  EXPECT_EQ(Saved(c), cropped);
+  ControlKey('Z');
+  ControlKey('Z');
+  std::vector<uint8_t> original = DemoData("dspr");
+  EXPECT_EQ(Saved(c), original);
+
+  // An invalid size says so; Cancel says nothing.
+  boxes.clear();
+  input_text = "5000";
+  answers = {0};
+  bitmaps->RunCommand(kCommandUncropAll);
+  Frame();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].message, "Invalid size for uncropping.");
+  boxes.clear();
+  answers = {1};
+  bitmaps->RunCommand(kCommandUncropAll);
+  Frame();
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(Saved(c), original);
+}
+
+TEST_F(X256EditTest, RenamingInTheTableEditsTheNameInPlace) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  ListWindow* list = bitmaps->List();
+  list->Select(list->ShownRow(2), false);
+  Frame();
+  Rect popup_rect;
+  on_pump = [&, typed = false](int) mutable {
+    AnswerBox();
+    const ModalEntry* top = TopModal();
+    auto* popup = top ? dynamic_cast<TextPopup*>(top->window) : nullptr;
+    if (!popup || popup->IsClosed() || typed) return;
+    typed = true;
+    popup_rect = popup->Frame();
+    EXPECT_EQ(popup->Box()->Text(), "Body RAW 16");
+    for (char ch : std::string("Hero")) QueueCharEvent(static_cast<uint8_t>(ch));
+    QueueKeyEvent(kKeyEnter, 1);
+    QueueKeyEvent(kKeyEnter, 0);
+  };
+  bitmaps->RunCommand(kCommandRename);
+  Frame();
+  EXPECT_TRUE(boxes.empty());  // no input box: the name was edited in place
+  // Over the name cell of the row.
+  Rect row = list->RowRect(2);
+  EXPECT_EQ(popup_rect.y0, row.y0);
+  EXPECT_EQ(popup_rect.x0, row.x0);
+  EXPECT_EQ(popup_rect.Width(), 256);
+  EXPECT_EQ(bitmaps->Listed()[2]->name, "Hero");
+  EXPECT_EQ(RowTexts(bitmaps, 2)[0], "Hero");
+  EXPECT_TRUE(editor->IsDirty());
+  // The instances keep their bitmap; undo brings the name back.
+  EXPECT_EQ(editor->GetCollection().sequences[0]->InstanceAt(0, 2)->bitmap->name, "Hero");
+  ControlKey('Z');
+  EXPECT_EQ(bitmaps->Listed()[2]->name, "Body RAW 16");
+  ControlKey('Y');
+  EXPECT_EQ(bitmaps->Listed()[2]->name, "Hero");
+
+  // In the grid the input box asks; names keep 63 characters.
+  ShowGrid(bitmaps);
+  bitmaps->Grid()->SetCurrentCell(0, false);
+  input_text = std::string(70, 'n');
+  answers = {0};
+  on_pump = [this](int) { AnswerBox(); };
+  bitmaps->RunCommand(kCommandRename);
+  Frame();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Enter Bitmap Name");
+  EXPECT_EQ(bitmaps->Listed()[0]->name, std::string(63, 'n'));
+}
+
+TEST_F(X256EditTest, DeletingAsksFirstAndLeavesTheViewsWithoutTheBitmap) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  ListWindow* list = bitmaps->List();
+  list->Select(list->ShownRow(0), false);
+  const std::vector<uint8_t> before = Saved(c);
+  // Cancel: nothing happens.
+  answers = {1};
+  bitmaps->RunCommand(kCommandDeleteSelected);
+  Frame();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].message, "Are you sure you want to remove the selected bitmap?");
+  EXPECT_EQ(Saved(c), before);
+  // Delete.
+  answers = {0};
+  on_pump = [this, shot = false](int) mutable {
+    const ModalEntry* top = TopModal();
+    if (!shot && top && dynamic_cast<MessageBoxWindow*>(top->window)) {
+      shot = true;  // drawn once before it is answered
+      return;
+    }
+    if (shot && top && dynamic_cast<MessageBoxWindow*>(top->window) && boxes.size() == 1)
+      test::SaveScreenshot("x256_delete_question");
+    AnswerBox();
+  };
+  bitmaps->RunCommand(kCommandDeleteSelected);
+  on_pump = [this](int) { AnswerBox(); };
+  Frame();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(c.bitmaps.size(), 6u);
+  EXPECT_EQ(bitmaps->Listed()[0]->name, "Body RLE 8");
+  EXPECT_STREQ(bitmaps->CountLabel()->Title(), "  5 Bitmaps:");
+  EXPECT_EQ(c.sequences[0]->InstanceAt(0, 0)->bitmap, nullptr);
+  // Undone: the bitmap and every reference are back.
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_EQ(c.sequences[0]->InstanceAt(0, 0)->bitmap->name, "Body RAW 8");
+  // The Delete key in the table asks too.
+  list->Select(list->ShownRow(5), false);
+  ASSERT_EQ(bitmaps->Listed()[5]->name, "Unused Odd");
+  answers = {0};
+  boxes.clear();
+  list->SetFocus(1);
+  Tap(kKeyDelete);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].message, "Are you sure you want to remove the selected bitmap?");
+  EXPECT_EQ(bitmaps->Listed().size(), 5u);
+}
+
+TEST_F(X256EditTest, DraggingRowsMovesTheBitmapsAndTheInstancesFollow) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  ListWindow* list = bitmaps->List();
+  const std::vector<uint8_t> before = Saved(c);
+  std::vector<std::string> instance_names;
+  for (int v = 0; v < 5; ++v)
+    instance_names.push_back(c.sequences[0]->InstanceAt(0, v)->bitmap->name);
+  Point from = RowPoint(list, 0), to = RowPoint(list, 3);
+  now += 1.0;
+  QueueMousePosition(from.x, from.y);
+  QueueMouseButton(0, 1);
+  Frame();
+  QueueMousePosition(from.x, from.y + 10);
+  Frame();
+  QueueMousePosition(to.x, to.y);
+  Frame();
+  QueueMouseButton(0, 0);
+  Frame();
+  EXPECT_EQ(Names(c),
+            (std::vector<std::string>{"Body RLE 8", "Body RAW 16", "Body RAW 8", "Body RLE 16",
+                                      "Ground Tile", "Body Shadow", "Unused Odd"}));
+  EXPECT_EQ(RowTexts(bitmaps, 2)[0], "Body RAW 8");
+  for (int v = 0; v < 5; ++v)
+    EXPECT_EQ(c.sequences[0]->InstanceAt(0, v)->bitmap->name, instance_names[size_t(v)]);
+  // Saved, the instances store the new indices and open again on the same bitmaps.
+  std::vector<uint8_t> moved = Saved(c);
+  Collection reloaded;
+  TagHeader header;
+  header.SetName("Demo Sprites");
+  ASSERT_TRUE(
+      LoadCollection(moved.data(), moved.size(), header, CollectionLoadOptions(), &reloaded));
+  for (int v = 0; v < 5; ++v)
+    EXPECT_EQ(reloaded.sequences[0]->InstanceAt(0, v)->bitmap->name, instance_names[size_t(v)]);
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+}
+
+TEST_F(X256EditTest, AnOpenBitmapWindowGuardsCropReplaceAndDelete) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  DoubleClick(RowPoint(bitmaps->List(), 0));
+  ASSERT_EQ(bitmaps->BitmapWindows().size(), 1u);
+  editor->BringToFront();
+  Frame();
+  const std::vector<uint8_t> before = Saved(c);
+  bitmaps->List()->Select(bitmaps->List()->ShownRow(0), false);
+  for (int command : {kCommandCropSelected, kCommandUncropAll, kCommandDeleteAll,
+                      kCommandReplaceSelected, kCommandReplaceFromPlateAll}) {
+    boxes.clear();
+    bitmaps->RunCommand(command);
+    Frame();
+    ASSERT_EQ(boxes.size(), 1u) << command;
+    const char* action = command == kCommandDeleteAll ? "deleting"
+                         : command == kCommandCropSelected || command == kCommandUncropAll
+                             ? "cropping"
+                             : "replacing";
+    EXPECT_EQ(boxes[0].message, std::string("The bitmap \"Body RAW 8\" is currently open. "
+                                            "Please close it before ") +
+                                    action + ".");
+  }
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->IsDirty());
+  // Another bitmap is not guarded.
+  bitmaps->List()->Select(bitmaps->List()->ShownRow(1), false);
+  boxes.clear();
+  answers = {0};
+  bitmaps->RunCommand(kCommandConvertToRawSelected);
+  Frame();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(bitmaps->Listed()[1]->IsRle());
+  EXPECT_EQ(RowTexts(bitmaps, 1)[2], "RAW");
+  CollectionBitmap* converted = bitmaps->Listed()[1];
+  ControlKey('Z');
+  EXPECT_TRUE(bitmaps->Listed()[1]->IsRle());
+  EXPECT_EQ(RowTexts(bitmaps, 1)[2], "RLE");
+  // The bitmaps the undo did not touch keep their objects: the open window stays; the
+  // converted one is a new object.
+  ASSERT_EQ(bitmaps->BitmapWindows().size(), 1u);
+  EXPECT_EQ(bitmaps->BitmapWindows()[0]->Bitmap(), c.bitmaps[0].get());
+  EXPECT_NE(bitmaps->Listed()[1], converted);
+  ControlKey('Y');
+  EXPECT_FALSE(bitmaps->Listed()[1]->IsRle());
+  EXPECT_EQ(bitmaps->BitmapWindows().size(), 1u);
+}
+
+TEST_F(X256EditTest, ReplacingFromFilesByOrderAndByNameThroughTheDialog) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  ListWindow* list = bitmaps->List();
+  const std::string folder = ImageFolder();
+  WriteIndexed(folder + "/New Body.png", 8, 6, c.palette, std::vector<uint8_t>(48, 44));
+  std::vector<uint8_t> mask(27 * 41, 255);
+  mask[0] = 128;
+  WriteIndexed(folder + "/Body RLE 8 alpha.png", 27, 41, c.palette, mask, true);
+  WriteIndexed(folder + "/Nobody alpha.png", 4, 4, c.palette, std::vector<uint8_t>(16, 9), true);
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  SetPrefInt("BitmapImportMappingMode", 1);
+  const std::vector<uint8_t> before = Saved(c);
+  CollectionBitmap* first = c.bitmaps[0].get();
+
+  // By order: one file for the one selected bitmap, which keeps its place and references.
+  list->Select(list->ShownRow(0), false);
+  std::vector<std::string> labels;
+  UseDialog([&](FileDialogWindow* d) {
+    for (const DialogChoice& choice : d->Choices()) labels.push_back(choice.label);
+    EXPECT_EQ(d->ChoiceCombo(0)->Text(), "By Name");
+    d->ChoiceCombo(0)->ChooseRow(0);
+    d->Entries()->Select(RowNamed(d, "New Body.png"), false);
+  });
+  bitmaps->RunCommand(kCommandReplaceSelected);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import replacement bitmap");
+  EXPECT_EQ(labels, std::vector<std::string>{"Replace:"});
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
+  int mode = -1;
+  EXPECT_TRUE(GetPrefInt("BitmapImportMappingMode", &mode));
+  EXPECT_EQ(mode, 0);
+  ASSERT_EQ(c.bitmaps.size(), 7u);
+  EXPECT_EQ(c.bitmaps[0]->name, "New Body");
+  EXPECT_EQ(c.bitmaps[0]->width, 8);
+  EXPECT_EQ(c.bitmaps[0].get(), first);
+  EXPECT_EQ(c.sequences[0]->InstanceAt(0, 0)->bitmap, first);
+  EXPECT_EQ(RowTexts(bitmaps, 0)[3], "   8 x 6");
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+
+  // Alphas by name: "Body RLE 8" finds its mask, "Body RAW 8" does not.
+  list->Select(list->ShownRow(0), false);
+  list->Select(list->ShownRow(1), true);
+  boxes.clear();
+  UseDialog([&](FileDialogWindow* d) {
+    d->ChoiceCombo(0)->ChooseRow(1);
+    d->Entries()->Select(RowNamed(d, "Body RLE 8 alpha.png"), false);
+    d->Entries()->Select(RowNamed(d, "Nobody alpha.png"), true);
+  });
+  bitmaps->RunCommand(kCommandReplaceAlphaSelected);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import replacement alphas");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Error");
+  EXPECT_EQ(boxes[0].message, "The following bitmaps were not matched by name: Body RAW 8.");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->Undos().CanUndo());
+
+  // Only the bitmap that has its mask.
+  list->Select(list->ShownRow(1), false);
+  boxes.clear();
+  UseDialog([&](FileDialogWindow* d) {
+    d->Entries()->Select(RowNamed(d, "Body RLE 8 alpha.png"), false);
+  });
+  bitmaps->RunCommand(kCommandReplaceAlphaSelected);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import replacement alpha");
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
+  EXPECT_EQ(c.bitmaps[1]->Pixel(0, 0)[0], 128);
+  EXPECT_EQ(RowTexts(bitmaps, 1)[1], "16 bit");
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+}
+
+TEST_F(X256EditTest, ReplacingFromAPlateOfTheWrongCountChangesNothing) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  ListWindow* list = bitmaps->List();
+  const std::string folder = ImageFolder();
+  ASSERT_TRUE(ExportPlate(c, {0, 1}, PlateOptions(), folder + "/two.png"));
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  const std::vector<uint8_t> before = Saved(c);
+  for (size_t row : {0, 1, 2}) list->Select(list->ShownRow(row), row != 0);
+  UseDialog([&](FileDialogWindow* d) { d->Entries()->Select(RowNamed(d, "two.png"), false); });
+  bitmaps->RunCommand(kCommandReplaceFromPlateSelected);
+  Frame();
+  EXPECT_EQ(dialog_title, "Import Plate");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].message,
+            "Number of images in plate (2) does not match the expected value of 3.");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->IsDirty());
+
+  // Two selected: the plate's cells replace them in order.
+  list->Select(list->ShownRow(1), false);
+  list->Select(list->ShownRow(0), true);
+  boxes.clear();
+  UseDialog([&](FileDialogWindow* d) { d->Entries()->Select(RowNamed(d, "two.png"), false); });
+  bitmaps->RunCommand(kCommandReplaceFromPlateSelected);
+  Frame();
+  EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0].message);
+  EXPECT_EQ(c.bitmaps[0]->name, "Body RAW 8");
+  EXPECT_EQ(c.bitmaps[1]->width, 27);
+  EXPECT_TRUE(editor->IsDirty());
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+}
+
+TEST_F(X256EditTest, ImportingWithAnUnreadableFileAddsNone) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  const std::string folder = ImageFolder();
+  WriteIndexed(folder + "/Good.png", 4, 4, c.palette, std::vector<uint8_t>(16, 40));
+  test::WriteFile(folder + "/broken.png", "not a picture");
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  const std::vector<uint8_t> before = Saved(c);
+  UseDialog([this](FileDialogWindow* d) {
+    d->Entries()->Select(RowNamed(d, "Good.png"), false);
+    d->Entries()->Select(RowNamed(d, "broken.png"), true);
+  });
+  editor->BitmapBrowser()->RunCommand(kCommandAddFromFiles);
+  Frame();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Error");
+  EXPECT_EQ(boxes[0].message,
+            "Some of the selected files could not be read (inaccessable or invalid format).");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->IsDirty());
+  EXPECT_FALSE(editor->Undos().CanUndo());
+}
+
+TEST_F(X256EditTest, RemoveAlphaAndConvertFromTheContextMenuAreUndone) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  const std::vector<uint8_t> before = Saved(c);
+  ASSERT_EQ(RowTexts(bitmaps, 2)[1], "16 bit");
+  RightClickMenu(RowPoint(bitmaps->List(), 2), "", {"Selected Bitmap", "Remove Alpha"});
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(RowTexts(bitmaps, 2)[1], "8 bit");
+  EXPECT_TRUE(editor->IsDirty());
+  RightClickMenu(RowPoint(bitmaps->List(), 0), "", {"All Bitmaps", "Format", "Convert to RLE"});
+  for (CollectionBitmap* b : bitmaps->Listed()) EXPECT_TRUE(b->IsRle()) << b->name;
+  ControlKey('Z');
+  EXPECT_EQ(RowTexts(bitmaps, 0)[2], "RAW");
+  EXPECT_EQ(RowTexts(bitmaps, 2)[1], "8 bit");
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_EQ(RowTexts(bitmaps, 2)[1], "16 bit");
+  // Nothing more to undo.
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
 }
 
 }  // namespace

@@ -10,14 +10,29 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 #include <unordered_map>
 
+#include "collection/BitmapExport.h"
+#include "collection/BitmapOperations.h"
+#include "collection/BitmapReplace.h"
 #include "collection/Collection.h"
+#include "collection/CollectionImport.h"
+#include "collection/Plates.h"
+#include "collection/ui/BitmapActions.h"
 #include "collection/ui/BitmapTextures.h"
 #include "collection/ui/BitmapWindow.h"
+#include "core/Prefs.h"
+#include "media/ui/MediaDialogs.h"
 #include "toolkit/Font.h"
 #include "toolkit/Frame.h"
 #include "toolkit/Menu.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/TextBox.h"
+#include "toolkit/TextPopup.h"
+#include "toolkit/UndoStack.h"
 
 namespace brae {
 
@@ -382,6 +397,18 @@ void X256BitmapBrowser::ShowContextMenu(int x, int y) {
 }
 
 void X256BitmapBrowser::RunCommand(int command) {
+  RunHook(command);
+  FocusView();
+}
+
+// The keys go back to the view shown once a command's dialogs and message boxes are gone.
+void X256BitmapBrowser::FocusView() {
+  if (IsClosed()) return;
+  Window* view = View() == kShowGrid ? static_cast<Window*>(Grid()) : List();
+  if (view->IsEffectivelyVisible()) view->SetFocus(1);
+}
+
+void X256BitmapBrowser::RunHook(int command) {
   const bool bitmaps = mode_ == kBrowseBitmaps;
   BitmapTargets targets = IsAllCommand(command) ? Everything() : Selection();
   switch (command) {
@@ -468,31 +495,374 @@ void X256BitmapBrowser::RunCommand(int command) {
 void X256BitmapBrowser::OnDeleteRequested() {
   BitmapTargets targets = Selection();
   if (!targets.bitmaps.empty()) OnDeleteBitmaps(targets);
+  FocusView();
 }
 
 // ---- the command hooks ----------------------------------------------------------------------
-// The bitmap operations of the collection library are wired in here; until then the commands
-// change nothing and show nothing.
+// Each hook asks what it needs (dialogs, questions), runs the collection library's operation,
+// refreshes the views, keeps an undo action when something changed and shows the messages.
 
-void X256BitmapBrowser::OnRenameBitmap(CollectionBitmap*) {}
-void X256BitmapBrowser::OnExportBitmaps(const BitmapTargets&) {}
-void X256BitmapBrowser::OnExportAlphas(const BitmapTargets&) {}
-void X256BitmapBrowser::OnExportPlate(const BitmapTargets&) {}
-void X256BitmapBrowser::OnExportAlphaPlate(const BitmapTargets&) {}
-void X256BitmapBrowser::OnReplaceBitmaps(const BitmapTargets&) {}
-void X256BitmapBrowser::OnReplaceAlphas(const BitmapTargets&) {}
-void X256BitmapBrowser::OnReplaceFromPlate(const BitmapTargets&) {}
-void X256BitmapBrowser::OnReplaceAlphasFromPlate(const BitmapTargets&) {}
-void X256BitmapBrowser::OnRemoveAlpha(const BitmapTargets&) {}
-void X256BitmapBrowser::OnConvertToRle(const BitmapTargets&) {}
-void X256BitmapBrowser::OnConvertToRaw(const BitmapTargets&) {}
-void X256BitmapBrowser::OnCropTransparency(const BitmapTargets&) {}
-void X256BitmapBrowser::OnUncropTransparency(const BitmapTargets&) {}
-void X256BitmapBrowser::OnDeleteBitmaps(const BitmapTargets&) {}
-void X256BitmapBrowser::OnImportBitmaps() {}
-void X256BitmapBrowser::OnImportShadows() {}
-void X256BitmapBrowser::OnImportPlate() {}
-void X256BitmapBrowser::OnMoveBitmaps(const std::vector<CollectionBitmap*>&, int) {}
+namespace {
+
+// A question with two buttons in a plain message box; true for the first.
+Question AskWith(const char* yes) {
+  return [yes](const std::string& text) {
+    return ShowMessageBox("", text.c_str(), {yes, kCancelButton}) == 0;
+  };
+}
+
+void ShowMessages(const OperationResult& result) {
+  for (const OperationMessage& m : result.messages)
+    ShowMessageBox(m.title.c_str(), m.text.c_str(), {"OK"});
+}
+
+std::vector<std::string> PathsOf(const std::vector<MediaFile>& files) {
+  std::vector<std::string> paths;
+  for (const MediaFile& f : files) paths.push_back(f.path);
+  return paths;
+}
+
+int MappingPreference() {
+  int mode = 0;
+  GetPrefInt(kBitmapImportMappingModeKey, &mode);
+  return mode == 1 ? 1 : 0;
+}
+
+// The collection as it was before a command: the snapshot for its undo action and the palette
+// to tell whether every texture must be built again.
+struct Before {
+  explicit Before(const Collection& c)
+      : snapshot(std::make_shared<BitmapSnapshot>(c)), palette(c.palette) {}
+  std::shared_ptr<BitmapSnapshot> snapshot;
+  CollectionPalette palette;
+};
+
+template <class Action>
+std::function<UndoableAction*()> MakeSnapshotAction(Collection* c, const Before& before,
+                                                    std::function<void(bool, size_t)> restored) {
+  std::shared_ptr<BitmapSnapshot> snapshot = before.snapshot;
+  return
+      [c, snapshot, restored]() -> UndoableAction* { return new Action(c, *snapshot, restored); };
+}
+
+}  // namespace
+
+void X256BitmapBrowser::SetUndo(UndoStack* stack,
+                                std::function<void(bool replaced, size_t index)> restored) {
+  undo_ = stack;
+  restored_ = std::move(restored);
+}
+
+std::function<void(bool, size_t)> X256BitmapBrowser::RestoredCallback() {
+  if (restored_) return restored_;
+  return [this](bool replaced, size_t index) { CollectionRestored(replaced, index); };
+}
+
+void X256BitmapBrowser::CollectionRestored(bool replaced, size_t index) {
+  if (replaced) {
+    CollectionChanged({}, true);
+    return;
+  }
+  std::vector<CollectionBitmap*> changed_bitmaps;
+  if (CollectionBitmap* b = collection_->BitmapAt(index)) changed_bitmaps.push_back(b);
+  CollectionChanged(changed_bitmaps, false);
+}
+
+std::vector<size_t> X256BitmapBrowser::IndicesOf(
+    const std::vector<CollectionBitmap*>& bitmaps) const {
+  std::vector<size_t> out;
+  for (CollectionBitmap* b : bitmaps) {
+    int i = collection_->IndexOfBitmap(b);
+    if (i >= 0) out.push_back(size_t(i));
+  }
+  return out;
+}
+
+bool X256BitmapBrowser::NoneOpen(const std::vector<size_t>& indices, const char* action) const {
+  std::optional<std::string> message = OpenBitmapMessage(
+      *collection_, indices,
+      [this](size_t i) { return FindBitmapWindow(collection_->BitmapAt(i)) != nullptr; }, action);
+  if (!message) return true;
+  ShowMessageBox("", message->c_str(), {"OK"});
+  return false;
+}
+
+void X256BitmapBrowser::Finish(const OperationResult& result, bool palette_changed,
+                               const std::function<UndoableAction*()>& make_action) {
+  if (result.changed) {
+    if (undo_ && make_action) undo_->Perform(make_action(), true);
+    std::vector<CollectionBitmap*> changed_bitmaps;
+    for (size_t i : result.bitmaps)
+      if (CollectionBitmap* b = collection_->BitmapAt(i)) changed_bitmaps.push_back(b);
+    CollectionChanged(changed_bitmaps, palette_changed);
+  }
+  ShowMessages(result);
+}
+
+// In the table, the name is edited in place over its cell; false when the table does not show
+// the bitmap's row (or the edit left the name as it was).
+bool X256BitmapBrowser::EditNameInPlace(CollectionBitmap* bitmap, std::string* name) {
+  if (View() != kShowList) return false;
+  ListWindow* list = List();
+  ListRow* row = nullptr;
+  size_t shown = 0;
+  for (size_t i = 0; i < list->ShownCount(); ++i) {
+    ListRow* r = list->ShownRow(i);
+    if (size_t(r->value) < listed_.size() && listed_[size_t(r->value)] == bitmap) {
+      row = r;
+      shown = i;
+      break;
+    }
+  }
+  if (!row) return false;
+  list->ScrollToRow(row);
+  Rect screen = list->RowRect(shown);
+  if (screen.IsEmpty()) return false;
+  screen.x1 = std::min(screen.x1, screen.x0 + list->Column(0).width);
+  Point corners[2] = {{screen.x0, screen.y0}, {screen.x1, screen.y1}};
+  list->ScreenToClient(corners, 2);
+  if (!rename_box_) {
+    rename_box_ = new TextBox(5, list, kWindowEnabled);
+    rename_box_->SetMaxLength(int(kItemNameLength));
+  }
+  rename_box_->SetText(bitmap->name.c_str());
+  auto* popup = new TextPopup(list, Rect(corners[0].x, corners[0].y, corners[1].x, corners[1].y),
+                              rename_box_);
+  popup->Run();
+  *name = rename_box_->Text();
+  return true;
+}
+
+void X256BitmapBrowser::OnRenameBitmap(CollectionBitmap* bitmap) {
+  const int index = collection_->IndexOfBitmap(bitmap);
+  if (index < 0) return;
+  std::string name = bitmap->name;
+  if (!EditNameInPlace(bitmap, &name)) {
+    if (ShowInputBox(kRenamePrompt, {"OK", kCancelButton}, &name) != 0) return;
+  }
+  const std::string before = bitmap->name;
+  OperationResult result = RenameBitmap(collection_, size_t(index), name);
+  const std::string after = bitmap->name;
+  auto restored = RestoredCallback();
+  Finish(result, false, [&]() -> UndoableAction* {
+    return new RenameAction(collection_, size_t(index), before, after, restored);
+  });
+}
+
+void X256BitmapBrowser::ExportOneOrMany(const BitmapTargets& targets, bool alpha) {
+  std::vector<size_t> indices = IndicesOf(targets.bitmaps);
+  if (indices.empty()) return;
+  OperationResult result;
+  if (indices.size() == 1) {
+    MediaFile file(SafeFileName(DefaultExportName(*targets.bitmaps[0], alpha)));
+    if (!SaveFileDialog(alpha ? kExportAlphaTitle : kExportBitmapTitle, &file, MediaGroup::kImage))
+      return;
+    result = ExportBitmapToFile(*collection_, indices[0], alpha, file.path);
+  } else {
+    std::vector<DialogChoice> choices = {
+        {kExportModeLabel, {kExportByNumbering, kExportByBitmapName}, MappingPreference()}};
+    std::string folder;
+    int format = 0;
+    if (!FolderDialog(kExportFolderTitle, &folder, &format, MediaGroup::kImage, &choices)) return;
+    SetPrefInt(kBitmapImportMappingModeKey, choices[0].chosen);
+    const std::vector<FileFormat>& formats = FindFileTypeGroup(MediaGroup::kImage).formats;
+    MediaType type = format >= 0 && size_t(format) < formats.size() ? formats[size_t(format)].type
+                                                                    : MediaType::kBmp;
+    result = ExportBitmapsToFolder(
+        *collection_, indices, folder,
+        choices[0].chosen == 1 ? ExportNaming::kByName : ExportNaming::kByNumbering, alpha, type);
+  }
+  ShowMessages(result);
+}
+
+void X256BitmapBrowser::OnExportBitmaps(const BitmapTargets& targets) {
+  ExportOneOrMany(targets, false);
+}
+
+void X256BitmapBrowser::OnExportAlphas(const BitmapTargets& targets) {
+  ExportOneOrMany(targets, true);
+}
+
+void X256BitmapBrowser::ExportPlateOf(const BitmapTargets& targets, bool alpha) {
+  std::vector<size_t> indices = IndicesOf(targets.bitmaps);
+  if (indices.empty()) return;
+  MediaFile file(SafeFileName(DefaultPlateName(*collection_, alpha)));
+  if (!SaveFileDialog(kExportPlateTitle, &file, MediaGroup::kImage)) return;
+  PlateOptions options;
+  options.alpha = alpha;
+  ShowMessages(ExportPlate(*collection_, indices, options, file.path));
+}
+
+void X256BitmapBrowser::OnExportPlate(const BitmapTargets& targets) {
+  ExportPlateOf(targets, false);
+}
+
+void X256BitmapBrowser::OnExportAlphaPlate(const BitmapTargets& targets) {
+  ExportPlateOf(targets, true);
+}
+
+void X256BitmapBrowser::ReplaceFromFilesOf(const BitmapTargets& targets, bool alphas) {
+  std::vector<size_t> indices = IndicesOf(targets.bitmaps);
+  if (indices.empty() || !NoneOpen(indices, kActionReplacing)) return;
+  const ReplaceKind kind = alphas                    ? ReplaceKind::kAlpha
+                           : mode_ == kBrowseShadows ? ReplaceKind::kShadow
+                                                     : ReplaceKind::kBitmap;
+  std::vector<DialogChoice> choices = {
+      {kReplaceModeLabel, {kReplaceByOrder, kReplaceByName}, MappingPreference()}};
+  std::vector<MediaFile> files;
+  bool all_read = true;
+  if (!OpenMultipleDialog(ReplaceDialogTitle(kind, indices.size()), &files, MediaGroup::kImage,
+                          &choices, &all_read) ||
+      !all_read)
+    return;  // a file that could not be read was reported: nothing is replaced
+  SetPrefInt(kBitmapImportMappingModeKey, choices[0].chosen);
+  Before before(*collection_);
+  OperationResult result =
+      ReplaceFromFiles(collection_, indices, PathsOf(files),
+                       choices[0].chosen == 1 ? ReplaceMapping::kByName : ReplaceMapping::kByOrder,
+                       kind, AskWith(kReplaceButton));
+  auto restored = RestoredCallback();
+  Finish(result, collection_->palette != before.palette,
+         alphas ? MakeSnapshotAction<ReplaceAlphaAction>(collection_, before, restored)
+                : MakeSnapshotAction<ReplaceAction>(collection_, before, restored));
+}
+
+void X256BitmapBrowser::OnReplaceBitmaps(const BitmapTargets& targets) {
+  ReplaceFromFilesOf(targets, false);
+}
+
+void X256BitmapBrowser::OnReplaceAlphas(const BitmapTargets& targets) {
+  ReplaceFromFilesOf(targets, true);
+}
+
+void X256BitmapBrowser::ReplaceFromPlateOf(const BitmapTargets& targets, bool alphas) {
+  std::vector<size_t> indices = IndicesOf(targets.bitmaps);
+  if (indices.empty() || !NoneOpen(indices, kActionReplacing)) return;
+  MediaFile file(SafeFileName(DefaultPlateName(*collection_, alphas)));
+  if (!OpenFileDialog(kImportPlateTitle, &file, MediaGroup::kImage)) return;
+  Before before(*collection_);
+  OperationResult result = alphas ? ReplaceAlphaFromPlate(collection_, indices, file.path)
+                                  : ReplaceFromPlate(collection_, indices, file.path);
+  auto restored = RestoredCallback();
+  Finish(result, collection_->palette != before.palette,
+         alphas ? MakeSnapshotAction<ReplaceAlphaFromPlateAction>(collection_, before, restored)
+                : MakeSnapshotAction<ReplaceFromPlateAction>(collection_, before, restored));
+}
+
+void X256BitmapBrowser::OnReplaceFromPlate(const BitmapTargets& targets) {
+  ReplaceFromPlateOf(targets, false);
+}
+
+void X256BitmapBrowser::OnReplaceAlphasFromPlate(const BitmapTargets& targets) {
+  ReplaceFromPlateOf(targets, true);
+}
+
+void X256BitmapBrowser::OnRemoveAlpha(const BitmapTargets& targets) {
+  Before before(*collection_);
+  OperationResult result = RemoveAlpha(collection_, IndicesOf(targets.bitmaps));
+  Finish(result, false,
+         MakeSnapshotAction<RemoveAlphaAction>(collection_, before, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnConvertToRle(const BitmapTargets& targets) {
+  Before before(*collection_);
+  OperationResult result = ConvertBitmaps(collection_, IndicesOf(targets.bitmaps), true);
+  Finish(result, false,
+         MakeSnapshotAction<ConvertToRleAction>(collection_, before, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnConvertToRaw(const BitmapTargets& targets) {
+  Before before(*collection_);
+  OperationResult result = ConvertBitmaps(collection_, IndicesOf(targets.bitmaps), false);
+  Finish(result, false,
+         MakeSnapshotAction<ConvertToRawAction>(collection_, before, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnCropTransparency(const BitmapTargets& targets) {
+  std::vector<size_t> indices = IndicesOf(targets.bitmaps);
+  if (indices.empty() || !NoneOpen(indices, kActionCropping)) return;
+  Before before(*collection_);
+  OperationResult result =
+      CropBitmaps(collection_, indices, targets.all ? RowScope::kAll : RowScope::kSelected,
+                  AskWith(kCropButton));
+  Finish(result, false, MakeSnapshotAction<CropAction>(collection_, before, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnUncropTransparency(const BitmapTargets& targets) {
+  std::vector<size_t> indices = IndicesOf(targets.bitmaps);
+  if (indices.empty() || !NoneOpen(indices, kActionCropping)) return;
+  std::string text;
+  if (ShowInputBox(kUncropPrompt, {kUncropButton, kCancelButton}, &text) != 0) return;
+  int size = 0;
+  char* end = nullptr;
+  long value = std::strtol(text.c_str(), &end, 10);
+  if (end != text.c_str() && *end == '\0' && value > 0 && value <= kMaxUncropSize)
+    size = int(value);
+  Before before(*collection_);
+  OperationResult result = UncropBitmaps(collection_, indices, size);
+  Finish(result, false, MakeSnapshotAction<UncropAction>(collection_, before, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnDeleteBitmaps(const BitmapTargets& targets) {
+  std::vector<size_t> indices = IndicesOf(targets.bitmaps);
+  if (indices.empty() || !NoneOpen(indices, kActionDeleting)) return;
+  Before before(*collection_);
+  OperationResult result =
+      DeleteBitmaps(collection_, indices, targets.all ? RowScope::kAll : RowScope::kSelected,
+                    AskWith(kDeleteButton));
+  Finish(result, false, MakeSnapshotAction<DeleteAction>(collection_, before, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnImportBitmaps() {
+  std::vector<MediaFile> files;
+  bool all_read = true;
+  // A file that could not be read was reported by the dialog: then nothing is added.
+  if (!OpenMultipleDialog("Import Bitmaps", &files, MediaGroup::kImage, nullptr, &all_read) ||
+      !all_read)
+    return;
+  Before before(*collection_);
+  OperationResult result =
+      ImportBitmapsFromFiles(collection_, PathsOf(files), AskWith(kReplaceButton));
+  Finish(result, collection_->palette != before.palette,
+         MakeSnapshotAction<ImportBitmapsAction>(collection_, before, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnImportShadows() {
+  std::vector<MediaFile> files;
+  bool all_read = true;
+  // A file that could not be read was reported by the dialog: then nothing is added.
+  if (!OpenMultipleDialog("Import Shadows", &files, MediaGroup::kImage, nullptr, &all_read) ||
+      !all_read)
+    return;
+  Before before(*collection_);
+  OperationResult result = ImportShadowsFromFiles(collection_, PathsOf(files));
+  Finish(result, false,
+         MakeSnapshotAction<ImportShadowsAction>(collection_, before, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnImportPlate() {
+  MediaFile file(SafeFileName(DefaultPlateName(*collection_, false)));
+  if (!OpenFileDialog(kImportPlateTitle, &file, MediaGroup::kImage)) return;
+  Before before(*collection_);
+  OperationResult result = AddBitmapsFromPlate(collection_, file.path);
+  Finish(result, collection_->palette != before.palette,
+         MakeSnapshotAction<ImportPlateAction>(collection_, before, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnMoveBitmaps(const std::vector<CollectionBitmap*>& bitmaps, int before) {
+  std::vector<size_t> indices = IndicesOf(bitmaps);
+  if (indices.empty()) return;
+  // The drop position in the collection's list: the place of the listed bitmap dropped on, or
+  // the end of the list.
+  size_t drop = collection_->bitmaps.size();
+  if (before >= 0 && size_t(before) < listed_.size()) {
+    int at = collection_->IndexOfBitmap(listed_[size_t(before)]);
+    if (at >= 0) drop = size_t(at);
+  }
+  Before snapshot(*collection_);
+  OperationResult result = MoveBitmaps(collection_, indices, drop);
+  Finish(result, false, MakeSnapshotAction<MoveAction>(collection_, snapshot, RestoredCallback()));
+}
 
 // ---- dragging rows --------------------------------------------------------------------------
 

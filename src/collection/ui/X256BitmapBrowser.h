@@ -8,6 +8,8 @@
 // the bitmaps the command acts on; after a hook has changed the collection it calls
 // CollectionChanged, which refreshes the views and emits `changed`.
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -21,6 +23,10 @@ class BitmapWindow;
 class Collection;
 class CollectionBitmap;
 class Menu;
+class TextBox;
+class UndoableAction;
+class UndoStack;
+struct OperationResult;
 
 enum BrowserMode : int { kBrowseBitmaps = 0, kBrowseShadows = 1 };
 
@@ -106,6 +112,14 @@ class X256BitmapBrowser : public ListGridWindow {
   // not shown or the cell is scrolled away).
   Rect ThumbnailRect(int listed_index) const;
 
+  // Where the commands keep their undo actions (none: they are not kept), and what an undo or
+  // redo calls after it changed the collection (replaced: every bitmap object is new; else only
+  // the bitmap at index changed). Without it the browser refreshes itself.
+  void SetUndo(UndoStack* stack, std::function<void(bool replaced, size_t index)> restored);
+  UndoStack* Undos() const { return undo_; }
+  // After an undo or redo: the views and textures are built again and `changed` emitted.
+  void CollectionRestored(bool replaced, size_t index);
+
   Signal<> changed;
   Signal<> windows_changed;
 
@@ -150,6 +164,23 @@ class X256BitmapBrowser : public ListGridWindow {
   void UpdateCountLabel();
   BitmapTargets Selection() const;
   BitmapTargets Everything() const;
+  // The collection indices of the bitmaps, in their order.
+  void RunHook(int command);
+  void FocusView();
+  std::vector<size_t> IndicesOf(const std::vector<CollectionBitmap*>& bitmaps) const;
+  // The open-window guard: shows the message and returns false when a bitmap is open.
+  bool NoneOpen(const std::vector<size_t>& indices, const char* action) const;
+  // After a command: refreshes what it changed (every texture when the palette changed),
+  // keeps its undo action (made by make_action) when it changed something, and shows its
+  // messages.
+  void Finish(const OperationResult& result, bool palette_changed,
+              const std::function<UndoableAction*()>& make_action);
+  std::function<void(bool, size_t)> RestoredCallback();
+  bool EditNameInPlace(CollectionBitmap* bitmap, std::string* name);
+  void ExportOneOrMany(const BitmapTargets& targets, bool alpha);
+  void ExportPlateOf(const BitmapTargets& targets, bool alpha);
+  void ReplaceFromFilesOf(const BitmapTargets& targets, bool alphas);
+  void ReplaceFromPlateOf(const BitmapTargets& targets, bool alphas);
 
   int mode_;
   Collection* collection_;
@@ -158,6 +189,9 @@ class X256BitmapBrowser : public ListGridWindow {
   std::vector<CollectionBitmap*> listed_;
   std::unordered_set<const CollectionBitmap*> used_;
   std::vector<BitmapWindow*> windows_;
+  UndoStack* undo_ = nullptr;
+  std::function<void(bool, size_t)> restored_;
+  TextBox* rename_box_ = nullptr;  // lent to the in-place rename pop-up
 };
 
 }  // namespace brae

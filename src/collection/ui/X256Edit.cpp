@@ -80,6 +80,9 @@ X256Edit::X256Edit(TagRecord* record)
     new PendingTab(title, tabs_);
   bitmaps_->changed.Connect(this, &X256Edit::OnBitmapsChanged);
   shadows_->changed.Connect(this, &X256Edit::OnShadowsChanged);
+  auto restored = [this](bool replaced, size_t index) { OnRestored(replaced, index); };
+  bitmaps_->SetUndo(&undo_, restored);
+  shadows_->SetUndo(&undo_, restored);
   // Keys go to the table of the tab shown, then up to the editor.
   tabs_->focus_child = bitmaps_;
   focus_child = tabs_;
@@ -103,6 +106,7 @@ void X256Edit::WillClose() {
 }
 
 void X256Edit::FillTabs() {
+  undo_.Clear();
   textures_->InvalidateAll();
   bitmaps_->CloseBitmapWindows();
   shadows_->CloseBitmapWindows();
@@ -171,6 +175,26 @@ void X256Edit::OnShadowsChanged() {
   bitmaps_->InvalidateClient();
 }
 
+void X256Edit::OnRestored(bool replaced, size_t index) {
+  if (replaced) {
+    // Every bitmap object is new: both tabs are built again.
+    textures_->InvalidateAll();
+    shadows_->Refresh();
+    bitmaps_->CollectionRestored(true, index);
+    return;
+  }
+  const CollectionBitmap* b = collection_->BitmapAt(index);
+  (b && b->IsShadow() ? shadows_ : bitmaps_)->CollectionRestored(false, index);
+}
+
+bool X256Edit::Undo() {
+  return undo_.Undo() != 0;
+}
+
+bool X256Edit::Redo() {
+  return undo_.Redo() != 0;
+}
+
 void X256Edit::ToggleAlternatePlacement() {
   alternate_ = !alternate_;
   SwapAlternatePlacements(collection_.get());
@@ -182,6 +206,10 @@ void X256Edit::ToggleAlternatePlacement() {
 int X256Edit::KeyDown(Event* event) {
   if (event->Key() == 'T' && (event->Modifiers() & kModControl)) {
     if (event->Pressed() && !(event->Modifiers() & kModRepeat)) ToggleAlternatePlacement();
+    return 1;
+  }
+  if ((event->Key() == 'Z' || event->Key() == 'Y') && (event->Modifiers() & kModControl)) {
+    if (event->Pressed()) event->Key() == 'Z' ? Undo() : Redo();
     return 1;
   }
   return TagEdit::KeyDown(event);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "editing/TagEdit.h"
+#include "toolkit/UndoStack.h"
 
 namespace brae {
 
@@ -34,11 +35,17 @@ class X256Edit : public TagEdit {
   X256BitmapBrowser* ShadowBrowser() const { return shadows_; }
   bool ShowsAlternatePlacement() const { return alternate_; }
   void ToggleAlternatePlacement();
+  // The bitmap commands' undo stack (Control+Z, Control+Y); emptied when the tag is loaded.
+  UndoStack& Undos() { return undo_; }
+  bool Undo();
+  bool Redo();
 
  private:
   void FillTabs();
   void OnBitmapsChanged();
   void OnShadowsChanged();
+  // An undo or redo changed the collection (replaced: every bitmap object is new).
+  void OnRestored(bool replaced, size_t index);
 
   std::unique_ptr<Collection> collection_;
   std::unique_ptr<BitmapTextures> textures_;
@@ -46,6 +53,7 @@ class X256Edit : public TagEdit {
   X256BitmapBrowser* bitmaps_ = nullptr;
   X256BitmapBrowser* shadows_ = nullptr;
   bool alternate_ = false;
+  UndoStack undo_;
 };
 
 // Switches every instance whose alternate fields are valid (flag 0x20) between its primary

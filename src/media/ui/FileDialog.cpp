@@ -291,7 +291,12 @@ bool FileDialogWindow::AcceptTyped(const std::string& text) {
       path += ext;
     if (!fs::is_directory(fs::path(path).parent_path(), ec)) return false;
   } else if (!fs::is_regular_file(path, ec)) {
-    return false;
+    // A name typed (or proposed) without its extension: the chosen filter's.
+    std::string ext = PatternExtension(filters_[static_cast<size_t>(filter_)].pattern);
+    if (ext.empty() || MediaTypeFromPath(path) != MediaType::kUnknown ||
+        !fs::is_regular_file(path + ext, ec))
+      return false;
+    path += ext;
   }
   chosen_ = {path};
   return true;

@@ -50,8 +50,10 @@ std::string StartFolder(const char* path_key, const std::string& proposed) {
 }
 
 // Runs a dialog in its start folder; the chosen paths, or an empty list on Cancel.
+// With choices, the dialog's choices are handed back there after OK.
 std::vector<std::string> RunFileDialog(FileDialogWindow* dialog, const std::string& start,
-                                       const char* path_key, const char* format_key) {
+                                       const char* path_key, const char* format_key,
+                                       std::vector<DialogChoice>* choices = nullptr) {
   if (!dialog->ShowFolder(start)) {
     std::error_code ec;
     dialog->ShowFolder(fs::current_path(ec).string());
@@ -59,6 +61,7 @@ std::vector<std::string> RunFileDialog(FileDialogWindow* dialog, const std::stri
   std::vector<std::string> chosen;
   if (dialog->RunDialog() == 1) {
     chosen = dialog->Chosen();
+    if (choices) *choices = dialog->Choices();
     if (path_key) SetPrefString(path_key, dialog->Folder());
     if (format_key) SetPrefInt(format_key, dialog->Filter());
   }
@@ -88,6 +91,9 @@ bool OpenFileDialog(const char* title, MediaFile* file, MediaGroup group) {
   const FileTypeGroup& row = FindFileTypeGroup(group);
   auto* dialog = new FileDialogWindow(FileDialogKind::kOpen, title ? title : row.open_title,
                                       FiltersOf(row), PrefIntOr(row.open_format_key, 0));
+  // A proposed name is offered in the name field.
+  if (!file->path.empty())
+    dialog->NameField()->SetText(fs::path(file->path).filename().string().c_str());
   std::vector<std::string> chosen = RunFileDialog(
       dialog, StartFolder(row.open_path_key, file->path), row.open_path_key, row.open_format_key);
   if (chosen.empty()) return false;
@@ -100,16 +106,23 @@ bool OpenFileDialog(const char* title, MediaFile* file, MediaGroup group) {
   return true;
 }
 
-bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaGroup group) {
+bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaGroup group,
+                        std::vector<DialogChoice>* choices, bool* all_read_out) {
   CurrentFolderKeeper keep;
+  if (all_read_out) *all_read_out = true;
   const FileTypeGroup& row = FindFileTypeGroup(group);
-  auto* dialog =
-      new FileDialogWindow(FileDialogKind::kOpenMultiple, title ? title : row.open_multiple_title,
-                           FiltersOf(row), PrefIntOr(row.open_format_key, 0));
-  std::vector<std::string> chosen = RunFileDialog(dialog, StartFolder(row.open_path_key, ""),
-                                                  row.open_path_key, row.open_format_key);
+  auto* dialog = new FileDialogWindow(
+      FileDialogKind::kOpenMultiple, title ? title : row.open_multiple_title, FiltersOf(row),
+      PrefIntOr(row.open_format_key, 0), choices ? *choices : std::vector<DialogChoice>());
+  std::vector<DialogChoice> chosen_items;
+  std::vector<std::string> chosen =
+      RunFileDialog(dialog, StartFolder(row.open_path_key, ""), row.open_path_key,
+                    row.open_format_key, choices ? &chosen_items : nullptr);
   files->clear();
   if (chosen.empty()) return false;
+  if (choices)
+    for (size_t i = 0; i < choices->size() && i < chosen_items.size(); ++i)
+      (*choices)[i].chosen = chosen_items[i].chosen;
   bool all_read = true;
   for (const std::string& path : chosen) {
     MediaFile f(path, group);
@@ -119,6 +132,7 @@ bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaG
       all_read = false;
   }
   if (!all_read) ShowMessageBox("Error", kFilesReadFailed, {"OK"});
+  if (all_read_out) *all_read_out = all_read;
   return !files->empty();
 }
 

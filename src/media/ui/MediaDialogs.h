@@ -14,8 +14,14 @@ namespace brae {
 // Each returns false when the user cancels (or, for the open dialogs, after reporting a file
 // that cannot be read). A null title takes the group's own title.
 bool SaveFileDialog(const char* title, MediaFile* file, MediaGroup group);
+// The open dialog offers the file name of file->path (when it has one) in its name field; a
+// name without extension is taken with the chosen filter's.
 bool OpenFileDialog(const char* title, MediaFile* file, MediaGroup group);
-bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaGroup group);
+// With choices, their labelled combos are added (their chosen items are updated on OK). With
+// all_read, it tells whether every chosen file could be read (the others are reported and left
+// out of files).
+bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaGroup group,
+                        std::vector<DialogChoice>* choices = nullptr, bool* all_read = nullptr);
 // With a format out, "Target Format:" listing the group's formats comes first, then the
 // caller's choices (their chosen items are updated).
 bool FolderDialog(const char* title, std::string* folder, int* format, MediaGroup group,
