@@ -31,6 +31,8 @@ struct OperationResult {
   std::vector<OperationMessage> messages;  // in the order they are to be shown
   // Collection indices of the bitmaps added or changed, in the order they were handled.
   std::vector<size_t> bitmaps;
+  // Collection indices of the sequences added, changed or moved (after the operation).
+  std::vector<size_t> sequences;
   explicit operator bool() const { return ok; }
   // Adds a message; with is_error the result is also a failure.
   OperationResult& Error(const std::string& text);

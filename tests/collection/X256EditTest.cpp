@@ -15,6 +15,7 @@
 #include "collection/ui/BitmapWindow.h"
 #include "collection/ui/X256BitmapBrowser.h"
 #include "collection/ui/X256Edit.h"
+#include "collection/ui/X256SequenceBrowser.h"
 #include "core/Prefs.h"
 #include "editing/EditingFixture.h"
 #include "media/MediaFile.h"
@@ -330,9 +331,9 @@ TEST_F(X256EditTest, OpensTheSpritesWithTheirTabsAndBothBrowsers) {
   ShowGrid(shadows);
   test::SaveScreenshot("x256_shadows_grid");
   // The tabs of the later parts are there, with nothing in them yet.
-  ShowTab(editor, 2);
-  EXPECT_TRUE(tabs->Page(2)->IsVisible());
-  EXPECT_EQ(tabs->Page(2)->ChildCount(), 0);
+  ShowTab(editor, 3);
+  EXPECT_TRUE(tabs->Page(3)->IsVisible());
+  EXPECT_EQ(tabs->Page(3)->ChildCount(), 0);
 }
 
 TEST_F(X256EditTest, OpensTheHighColourAndTheEmptyCollections) {
@@ -1432,6 +1433,243 @@ TEST_F(X256EditTest, RemoveAlphaAndConvertFromTheContextMenuAreUndone) {
   // Nothing more to undo.
   ControlKey('Z');
   EXPECT_EQ(Saved(c), before);
+}
+
+// ---- the Sequences tab ------------------------------------------------------------------------
+
+std::vector<std::string> SequenceNames(const Collection& c) {
+  std::vector<std::string> out;
+  for (const auto& s : c.sequences) out.push_back(s->name);
+  return out;
+}
+
+std::vector<std::string> SequenceRows(X256SequenceBrowser* browser) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < browser->ShownCount(); ++i) out.push_back(browser->ShownRow(i)->text);
+  return out;
+}
+
+class X256SequenceBrowserTest : public X256EditTest {
+ protected:
+  X256SequenceBrowser* OpenSequences(X256Edit** editor_out) {
+    X256Edit* editor = Open("dspr");
+    *editor_out = editor;
+    if (!editor) return nullptr;
+    ShowTab(editor, 2);
+    return editor->SequenceBrowser();
+  }
+  // While a command runs, the in-place rename pop-up gets the text typed and Enter.
+  void TypeIntoRenamePopup(const std::string& text, std::string* shown = nullptr) {
+    on_pump = [this, text, shown, typed = false](int) mutable {
+      AnswerBox();
+      const ModalEntry* top = TopModal();
+      auto* popup = top ? dynamic_cast<TextPopup*>(top->window) : nullptr;
+      if (!popup || popup->IsClosed() || typed) return;
+      typed = true;
+      if (shown) *shown = popup->Box()->Text();
+      popup->Box()->SetText("");
+      for (char ch : text) QueueCharEvent(static_cast<uint8_t>(ch));
+      QueueKeyEvent(kKeyEnter, 1);
+      QueueKeyEvent(kKeyEnter, 0);
+    };
+  }
+};
+
+TEST_F(X256SequenceBrowserTest, TheTabListsTheSequencesInCollectionOrderWithTheirMenu) {
+  X256Edit* editor = nullptr;
+  X256SequenceBrowser* browser = OpenSequences(&editor);
+  ASSERT_TRUE(browser);
+  EXPECT_EQ(editor->Tabs()->Page(2), browser);
+  EXPECT_STREQ(browser->Title(), "Sequences");
+  EXPECT_EQ(SequenceRows(browser), (std::vector<std::string>{"Walk", "Ground", "No Frames"}));
+  std::string seen = RightClickMenu(RowPoint(browser, 1), "x256_sequence_menu");
+  EXPECT_EQ(seen, "Rename=0, Duplicate=1, Delete=2, -, New Sequence=3");
+  EXPECT_EQ(browser->SelectedIndices(), std::vector<size_t>{1});
+  // Two rows: only "Delete" and "New Sequence".
+  browser->Select(browser->ShownRow(0), false);
+  browser->ToggleSelected(browser->ShownRow(2));
+  seen = RightClickMenu(RowPoint(browser, 2), "");
+  EXPECT_EQ(seen, "Rename=0 (disabled), Duplicate=1 (disabled), Delete=2, -, New Sequence=3");
+  EXPECT_FALSE(editor->IsDirty());
+}
+
+TEST_F(X256SequenceBrowserTest, NewSequenceIsAppendedAndRenamedAndUndone) {
+  X256Edit* editor = nullptr;
+  X256SequenceBrowser* browser = OpenSequences(&editor);
+  ASSERT_TRUE(browser);
+  Collection& c = editor->GetCollection();
+  const std::vector<uint8_t> before = Saved(c);
+  std::string proposed;
+  TypeIntoRenamePopup("Run", &proposed);
+  browser->RunCommand(kSequenceNew);
+  Frame();
+  EXPECT_EQ(proposed, "New Sequence");
+  EXPECT_EQ(SequenceNames(c), (std::vector<std::string>{"Walk", "Ground", "No Frames", "Run"}));
+  EXPECT_EQ(SequenceRows(browser), SequenceNames(c));
+  EXPECT_EQ(browser->SelectedIndices(), std::vector<size_t>{3});
+  const CollectionSequence& s = *c.sequences[3];
+  EXPECT_EQ(s.FrameCount(), 1);
+  EXPECT_EQ(s.ViewCount(), 1);
+  EXPECT_EQ(s.header.flags, kSequenceHasFrames);
+  EXPECT_TRUE(editor->IsDirty());
+  // The rename, then the new sequence, are undone and redone.
+  ControlKey('Z');
+  EXPECT_EQ(c.sequences[3]->name, "New Sequence");
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_EQ(SequenceRows(browser), (std::vector<std::string>{"Walk", "Ground", "No Frames"}));
+  ControlKey('Y');
+  ControlKey('Y');
+  EXPECT_EQ(SequenceRows(browser),
+            (std::vector<std::string>{"Walk", "Ground", "No Frames", "Run"}));
+}
+
+TEST_F(X256SequenceBrowserTest, DuplicateInsertsACopyAfterTheOriginalAndIsUndone) {
+  X256Edit* editor = nullptr;
+  X256SequenceBrowser* browser = OpenSequences(&editor);
+  ASSERT_TRUE(browser);
+  Collection& c = editor->GetCollection();
+  const std::vector<uint8_t> before = Saved(c);
+  CollectionSequence* ground = c.sequences[1].get();
+  RightClickMenu(RowPoint(browser, 0), "", {"Duplicate"});
+  EXPECT_EQ(SequenceNames(c),
+            (std::vector<std::string>{"Walk", "Walk copy", "Ground", "No Frames"}));
+  EXPECT_EQ(SequenceRows(browser), SequenceNames(c));
+  const CollectionSequence& walk = *c.sequences[0];
+  const CollectionSequence& copy = *c.sequences[1];
+  ASSERT_EQ(copy.FrameCount(), walk.FrameCount());
+  ASSERT_EQ(copy.ViewCount(), walk.ViewCount());
+  for (int f = 0; f < walk.FrameCount(); ++f) {
+    EXPECT_EQ(copy.frames[size_t(f)].shadow.bitmap, walk.frames[size_t(f)].shadow.bitmap);
+    for (int v = 0; v < walk.ViewCount(); ++v)
+      EXPECT_EQ(copy.frames[size_t(f)].views[size_t(v)]->bitmap,
+                walk.frames[size_t(f)].views[size_t(v)]->bitmap);
+  }
+  EXPECT_TRUE(editor->IsDirty());
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_EQ(c.sequences[1].get(), ground);  // the others keep their objects
+  ControlKey('Y');
+  EXPECT_EQ(SequenceNames(c),
+            (std::vector<std::string>{"Walk", "Walk copy", "Ground", "No Frames"}));
+}
+
+TEST_F(X256SequenceBrowserTest, DeleteAsksToConfirmAndIsUndone) {
+  X256Edit* editor = nullptr;
+  X256SequenceBrowser* browser = OpenSequences(&editor);
+  ASSERT_TRUE(browser);
+  Collection& c = editor->GetCollection();
+  const std::vector<uint8_t> before = Saved(c);
+  browser->Select(browser->ShownRow(0), false);
+  browser->ToggleSelected(browser->ShownRow(2));
+  // Cancel: nothing happens.
+  answers = {1};
+  browser->RunCommand(kSequenceDelete);
+  Frame();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Confirm Delete");
+  EXPECT_EQ(boxes[0].message, "Are you sure you want to remove the selected sequences?");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->IsDirty());
+  // Delete.
+  answers = {0};
+  boxes.clear();
+  browser->RunCommand(kSequenceDelete);
+  Frame();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(SequenceNames(c), std::vector<std::string>{"Ground"});
+  EXPECT_EQ(SequenceRows(browser), std::vector<std::string>{"Ground"});
+  EXPECT_TRUE(editor->IsDirty());
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_EQ(SequenceRows(browser), (std::vector<std::string>{"Walk", "Ground", "No Frames"}));
+  ControlKey('Y');
+  EXPECT_EQ(SequenceNames(c), std::vector<std::string>{"Ground"});
+  ControlKey('Z');
+  // One row: the question in the singular, from the Delete key.
+  browser->Select(browser->ShownRow(1), false);
+  answers = {0};
+  boxes.clear();
+  browser->SetFocus(1);
+  Tap(kKeyDelete);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].message, "Are you sure you want to remove the selected sequence?");
+  EXPECT_EQ(SequenceNames(c), (std::vector<std::string>{"Walk", "No Frames"}));
+}
+
+TEST_F(X256SequenceBrowserTest, DeletingAnOpenSequenceIsRefused) {
+  X256Edit* editor = nullptr;
+  X256SequenceBrowser* browser = OpenSequences(&editor);
+  ASSERT_TRUE(browser);
+  Collection& c = editor->GetCollection();
+  const std::vector<uint8_t> before = Saved(c);
+  browser->is_open = [](size_t index) { return index == 1; };
+  browser->Select(browser->ShownRow(1), false);
+  browser->RunCommand(kSequenceDelete);
+  Frame();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Error");
+  EXPECT_EQ(boxes[0].message,
+            "The sequence \"Ground\" is currently open. Please close it before deleting.");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->Undos().CanUndo());
+}
+
+TEST_F(X256SequenceBrowserTest, RenamingEditsTheNameInPlaceAndIsUndone) {
+  X256Edit* editor = nullptr;
+  X256SequenceBrowser* browser = OpenSequences(&editor);
+  ASSERT_TRUE(browser);
+  Collection& c = editor->GetCollection();
+  browser->Select(browser->ShownRow(1), false);
+  std::string shown;
+  TypeIntoRenamePopup("Floor", &shown);
+  browser->RunCommand(kSequenceRename);
+  Frame();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(shown, "Ground");
+  EXPECT_EQ(c.sequences[1]->name, "Floor");
+  EXPECT_EQ(SequenceRows(browser)[1], "Floor");
+  ControlKey('Z');
+  EXPECT_EQ(c.sequences[1]->name, "Ground");
+  EXPECT_EQ(SequenceRows(browser)[1], "Ground");
+}
+
+TEST_F(X256SequenceBrowserTest, DraggingRowsReordersTheSequencesAndIsUndone) {
+  X256Edit* editor = nullptr;
+  X256SequenceBrowser* browser = OpenSequences(&editor);
+  ASSERT_TRUE(browser);
+  Collection& c = editor->GetCollection();
+  const std::vector<uint8_t> before = Saved(c);
+  Point from = RowPoint(browser, 0), to = RowPoint(browser, 2);
+  now += 1.0;
+  QueueMousePosition(from.x, from.y);
+  QueueMouseButton(0, 1);
+  Frame();
+  QueueMousePosition(from.x, from.y + 10);
+  Frame();
+  QueueMousePosition(to.x, to.y);
+  Frame();
+  QueueMouseButton(0, 0);
+  Frame();
+  EXPECT_EQ(SequenceNames(c), (std::vector<std::string>{"Ground", "Walk", "No Frames"}));
+  EXPECT_EQ(SequenceRows(browser), SequenceNames(c));
+  EXPECT_TRUE(editor->IsDirty());
+  ControlKey('Z');
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_EQ(SequenceRows(browser), (std::vector<std::string>{"Walk", "Ground", "No Frames"}));
+  ControlKey('Y');
+  EXPECT_EQ(SequenceNames(c), (std::vector<std::string>{"Ground", "Walk", "No Frames"}));
+}
+
+TEST_F(X256SequenceBrowserTest, DoubleClickingARowAsksForItsEditor) {
+  X256Edit* editor = nullptr;
+  X256SequenceBrowser* browser = OpenSequences(&editor);
+  ASSERT_TRUE(browser);
+  std::vector<std::string> opened;
+  browser->open_editor = [&](CollectionSequence* s) { opened.push_back(s->name); };
+  DoubleClick(RowPoint(browser, 1));
+  EXPECT_EQ(opened, std::vector<std::string>{"Ground"});
+  EXPECT_FALSE(editor->IsDirty());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "collection/CollectionFormat.h"
 #include "collection/ui/BitmapTextures.h"
 #include "collection/ui/X256BitmapBrowser.h"
+#include "collection/ui/X256SequenceBrowser.h"
 #include "core/MessageLog.h"
 #include "tagstore/FileStream.h"
 #include "tagstore/TagGroups.h"
@@ -76,10 +77,13 @@ X256Edit::X256Edit(TagRecord* record)
   tabs_->SetTitle("Tabs");
   bitmaps_ = new X256BitmapBrowser(kBrowseBitmaps, collection_.get(), textures_.get(), tabs_);
   shadows_ = new X256BitmapBrowser(kBrowseShadows, collection_.get(), textures_.get(), tabs_);
-  for (const char* title : {"Sequences", "Hue Changes", "Color Table", "Flags", "Optimize"})
+  sequences_ = new X256SequenceBrowser(collection_.get(), tabs_);
+  for (const char* title : {"Hue Changes", "Color Table", "Flags", "Optimize"})
     new PendingTab(title, tabs_);
   bitmaps_->changed.Connect(this, &X256Edit::OnBitmapsChanged);
   shadows_->changed.Connect(this, &X256Edit::OnShadowsChanged);
+  sequences_->changed.Connect(this, &X256Edit::OnSequencesChanged);
+  sequences_->SetUndo(&undo_);
   auto restored = [this](bool replaced, size_t index) { OnRestored(replaced, index); };
   bitmaps_->SetUndo(&undo_, restored);
   shadows_->SetUndo(&undo_, restored);
@@ -112,6 +116,7 @@ void X256Edit::FillTabs() {
   shadows_->CloseBitmapWindows();
   bitmaps_->Refresh();
   shadows_->Refresh();
+  sequences_->Refresh();
   alternate_ = false;
 }
 
@@ -175,11 +180,19 @@ void X256Edit::OnShadowsChanged() {
   bitmaps_->InvalidateClient();
 }
 
+void X256Edit::OnSequencesChanged() {
+  if (!IsDirty()) SetDirty(true);
+  // Which bitmaps are used may have changed.
+  bitmaps_->RefreshUsage();
+  shadows_->RefreshUsage();
+}
+
 void X256Edit::OnRestored(bool replaced, size_t index) {
   if (replaced) {
     // Every bitmap object is new: both tabs are built again.
     textures_->InvalidateAll();
     shadows_->Refresh();
+    sequences_->Refresh();
     bitmaps_->CollectionRestored(true, index);
     return;
   }

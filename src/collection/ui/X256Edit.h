@@ -15,6 +15,7 @@ class BitmapTextures;
 class Collection;
 class TabWindow;
 class X256BitmapBrowser;
+class X256SequenceBrowser;
 
 class X256Edit : public TagEdit {
  public:
@@ -33,9 +34,11 @@ class X256Edit : public TagEdit {
   TabWindow* Tabs() const { return tabs_; }
   X256BitmapBrowser* BitmapBrowser() const { return bitmaps_; }
   X256BitmapBrowser* ShadowBrowser() const { return shadows_; }
+  X256SequenceBrowser* SequenceBrowser() const { return sequences_; }
   bool ShowsAlternatePlacement() const { return alternate_; }
   void ToggleAlternatePlacement();
-  // The bitmap commands' undo stack (Control+Z, Control+Y); emptied when the tag is loaded.
+  // The bitmap and sequence commands' undo stack (Control+Z, Control+Y); emptied when the tag is
+  // loaded.
   UndoStack& Undos() { return undo_; }
   bool Undo();
   bool Redo();
@@ -44,6 +47,7 @@ class X256Edit : public TagEdit {
   void FillTabs();
   void OnBitmapsChanged();
   void OnShadowsChanged();
+  void OnSequencesChanged();
   // An undo or redo changed the collection (replaced: every bitmap object is new).
   void OnRestored(bool replaced, size_t index);
 
@@ -52,6 +56,7 @@ class X256Edit : public TagEdit {
   TabWindow* tabs_ = nullptr;
   X256BitmapBrowser* bitmaps_ = nullptr;
   X256BitmapBrowser* shadows_ = nullptr;
+  X256SequenceBrowser* sequences_ = nullptr;
   bool alternate_ = false;
   UndoStack undo_;
 };
