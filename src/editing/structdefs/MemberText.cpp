@@ -64,6 +64,12 @@ bool IsPlainInteger(const StructMember& m) {
   return TakesBits(m) || m.type == kMemberColor;
 }
 
+// Stores a parsed value; true, for the parsers' returns.
+bool Take(int64_t value, int64_t* stored) {
+  *stored = value;
+  return true;
+}
+
 bool Fail(std::string* error, const std::string& path, const std::string& why) {
   if (error) *error = "'" + path + "': " + why;
   return false;
@@ -158,16 +164,16 @@ std::string ChoiceList(const EnumMember& e) {
 
 bool ParseBit(const MemberPlace& p, const std::string& text, int64_t* stored, std::string* error) {
   for (const char* on : {"true", "on", "yes", "1"})
-    if (SameIgnoringCase(text, on)) return *stored = 1, true;
+    if (SameIgnoringCase(text, on)) return Take(1, stored);
   for (const char* off : {"false", "off", "no", "0"})
-    if (SameIgnoringCase(text, off)) return *stored = 0, true;
+    if (SameIgnoringCase(text, off)) return Take(0, stored);
   return Fail(error, p.path, "expected true or false, not '" + text + "'");
 }
 
 bool ParseTag(const MemberPlace& p, const std::string& text, const TagNames* tags, int64_t* stored,
               std::string* error) {
   const auto& member = static_cast<const TagMember&>(*p.member);
-  if (text == "none") return *stored = kNone, true;
+  if (text == "none") return Take(kNone, stored);
   std::string group = member.HasGroup() ? " of group '" + IdText(uint32_t(member.group)) + "'" : "";
   std::string name;
   uint32_t id = 0;
@@ -177,10 +183,10 @@ bool ParseTag(const MemberPlace& p, const std::string& text, const TagNames* tag
       ParseId(text.substr(open + 2, text.size() - open - 3), &id)) {
     if (tags && !tags->NameOf(member.group, id, &name))
       return Fail(error, p.path, "no tag '" + IdText(id) + "'" + group);
-    return *stored = int64_t(id), true;
+    return Take(int64_t(id), stored);
   }
   if (ParseId(text, &id) && (!tags || tags->NameOf(member.group, id, &name)))
-    return *stored = int64_t(id), true;
+    return Take(int64_t(id), stored);
   if (!tags) return Fail(error, p.path, "expected a tag id or none, not '" + text + "'");
   std::vector<uint32_t> ids = tags->IdsNamed(member.group, text);
   if (ids.empty()) return Fail(error, p.path, "no tag named '" + text + "'" + group);
@@ -197,14 +203,14 @@ bool ParseEnum(const MemberPlace& p, const std::string& text, int64_t* stored, s
     int64_t v = 0;
     if (!ParseInteger(text, &v))
       return Fail(error, p.path, "expected a number, not '" + text + "'");
-    return *stored = v, true;
+    return Take(v, stored);
   }
   for (const EnumChoice& c : e->choices)
-    if (c.text == text) return *stored = c.value, true;
+    if (c.text == text) return Take(c.value, stored);
   for (const EnumChoice& c : e->choices)
-    if (SameIgnoringCase(c.text, text)) return *stored = c.value, true;
+    if (SameIgnoringCase(c.text, text)) return Take(c.value, stored);
   int64_t v = 0;
-  if (ParseInteger(text, &v) && ChoiceOf(*e, v)) return *stored = v, true;
+  if (ParseInteger(text, &v) && ChoiceOf(*e, v)) return Take(v, stored);
   return Fail(error, p.path, "'" + text + "' is none of: " + ChoiceList(*e));
 }
 
@@ -351,10 +357,10 @@ bool ParseMemberValue(const MemberPlace& p, const std::string& text, const uint8
   if (IsEnum(m)) return ParseEnum(p, text, stored, error);
   if (m.type == kMemberSequenceIndex) {
     int64_t v = 0;
-    if (text == "none") return *stored = kNone, true;
+    if (text == "none") return Take(kNone, stored);
     if (!ParseInteger(text, &v) || v < 0 || v > std::numeric_limits<int16_t>::max())
       return Fail(error, p.path, "expected a sequence number or none, not '" + text + "'");
-    return *stored = v, true;
+    return Take(v, stored);
   }
   if (IsPlainInteger(m)) {
     // As the integer boxes do: the lower bound comes off, the value is stored as it is.
