@@ -126,6 +126,18 @@ class X256EditTest : public EditingTest {
       out.push_back(list->CellText(list->ShownRow(row), c));
     return out;
   }
+  // A mouse drag from one point to another, past the drag threshold first.
+  void DragRow(Point from, Point to) {
+    QueueMousePosition(from.x, from.y);
+    QueueMouseButton(0, 1);
+    Frame();
+    QueueMousePosition(from.x, from.y + 10);
+    Frame();
+    QueueMousePosition(to.x, to.y);
+    Frame();
+    QueueMouseButton(0, 0);
+    Frame();
+  }
   static Point RowPoint(ListWindow* list, size_t row) {
     Rect r = list->RowRect(row);
     return Point{r.x0 + 30, (r.y0 + r.y1) / 2};
@@ -528,15 +540,7 @@ TEST_F(X256EditTest, DraggingRowsOfTheTableReachesTheMoveHook) {
   ListWindow* list = browser->List();
   Point from = RowPoint(list, 0), to = RowPoint(list, 3);
   now += 1.0;
-  QueueMousePosition(from.x, from.y);
-  QueueMouseButton(0, 1);
-  Frame();
-  QueueMousePosition(from.x, from.y + 10);
-  Frame();
-  QueueMousePosition(to.x, to.y);
-  Frame();
-  QueueMouseButton(0, 0);
-  Frame();
+  DragRow(from, to);
   ASSERT_EQ(browser->calls.size(), 1u);
   EXPECT_EQ(browser->calls[0].hook, "Move");
   EXPECT_EQ(browser->calls[0].names, std::vector<std::string>{"Body RAW 8"});
@@ -1193,15 +1197,7 @@ TEST_F(X256EditTest, DraggingRowsMovesTheBitmapsAndTheInstancesFollow) {
     instance_names.push_back(c.sequences[0]->InstanceAt(0, v)->bitmap->name);
   Point from = RowPoint(list, 0), to = RowPoint(list, 3);
   now += 1.0;
-  QueueMousePosition(from.x, from.y);
-  QueueMouseButton(0, 1);
-  Frame();
-  QueueMousePosition(from.x, from.y + 10);
-  Frame();
-  QueueMousePosition(to.x, to.y);
-  Frame();
-  QueueMouseButton(0, 0);
-  Frame();
+  DragRow(from, to);
   EXPECT_EQ(Names(c),
             (std::vector<std::string>{"Body RLE 8", "Body RAW 16", "Body RAW 8", "Body RLE 16",
                                       "Ground Tile", "Body Shadow", "Unused Odd"}));
@@ -1642,15 +1638,7 @@ TEST_F(X256SequenceBrowserTest, DraggingRowsReordersTheSequencesAndIsUndone) {
   const std::vector<uint8_t> before = Saved(c);
   Point from = RowPoint(browser, 0), to = RowPoint(browser, 2);
   now += 1.0;
-  QueueMousePosition(from.x, from.y);
-  QueueMouseButton(0, 1);
-  Frame();
-  QueueMousePosition(from.x, from.y + 10);
-  Frame();
-  QueueMousePosition(to.x, to.y);
-  Frame();
-  QueueMouseButton(0, 0);
-  Frame();
+  DragRow(from, to);
   EXPECT_EQ(SequenceNames(c), (std::vector<std::string>{"Ground", "Walk", "No Frames"}));
   EXPECT_EQ(SequenceRows(browser), SequenceNames(c));
   EXPECT_TRUE(editor->IsDirty());
