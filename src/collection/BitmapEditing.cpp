@@ -49,6 +49,14 @@ uint8_t PixelAlpha(const CollectionBitmap& bitmap, size_t i) {
   return bitmap.pixels[i * 2];
 }
 
+void TakePicture(CollectionBitmap* target, CollectionBitmap&& source) {
+  target->width = source.width;
+  target->height = source.height;
+  target->flags = source.flags;
+  target->bytes_per_pixel = 2;
+  target->pixels = std::move(source.pixels);
+}
+
 void ApplyAlpha(CollectionBitmap* bitmap, const uint8_t* values, size_t stride) {
   bool partial = false;
   for (int y = 0; y < bitmap->height; ++y) {

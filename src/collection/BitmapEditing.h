@@ -56,6 +56,9 @@ uint8_t PixelAlpha(const CollectionBitmap& bitmap, size_t i);
 // Sets an indexed bitmap's alpha values from width × height bytes (rows stride apart); the
 // two-bytes-per-pixel flag is set exactly when some alpha lies strictly between 0 and 255.
 void ApplyAlpha(CollectionBitmap* bitmap, const uint8_t* values, size_t stride);
+// Replaces a bitmap's picture (size, flags, pixels in the two-byte working form) by another's;
+// its name, index and every reference to it stay.
+void TakePicture(CollectionBitmap* target, CollectionBitmap&& source);
 
 // A copy of everything the bitmap operations change: the palette, every bitmap (by value) and
 // every instance's and frame shadow's bitmap references and points. Restoring puts the bitmap

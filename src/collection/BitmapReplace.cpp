@@ -117,13 +117,8 @@ OperationResult ReplaceFromFiles(Collection* collection, const std::vector<size_
     if (kind == ReplaceKind::kAlpha) {
       ApplyAlpha(target, images[i].pixels.data(), size_t(images[i].width));
     } else {
-      CollectionBitmap& source = *made[i];
-      target->name = source.name;
-      target->width = source.width;
-      target->height = source.height;
-      target->flags = source.flags;
-      target->bytes_per_pixel = 2;
-      target->pixels = std::move(source.pixels);
+      target->name = made[i]->name;
+      TakePicture(target, std::move(*made[i]));
     }
     result.bitmaps.push_back(indices[i]);
   }

@@ -305,13 +305,7 @@ OperationResult ReplaceFromPlate(Collection* collection, const std::vector<size_
   }
   collection->palette = palette;
   for (size_t i = 0; i < indices.size(); ++i) {
-    CollectionBitmap* target = collection->BitmapAt(indices[i]);
-    CollectionBitmap& source = *bitmaps[i];
-    target->width = source.width;
-    target->height = source.height;
-    target->flags = source.flags;
-    target->bytes_per_pixel = 2;
-    target->pixels = std::move(source.pixels);
+    TakePicture(collection->BitmapAt(indices[i]), std::move(*bitmaps[i]));
     result.bitmaps.push_back(indices[i]);
   }
   result.changed = !indices.empty();
