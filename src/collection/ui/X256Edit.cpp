@@ -94,7 +94,8 @@ X256Edit::X256Edit(TagRecord* record)
 }
 
 X256Edit::~X256Edit() {
-  // The bitmap windows draw from this editor's textures: they go first.
+  // The bitmap and sequence windows draw from this editor's textures: they go first.
+  if (sequences_) sequences_->CloseEditors();
   if (bitmaps_) bitmaps_->CloseBitmapWindows();
   if (shadows_) shadows_->CloseBitmapWindows();
 }
@@ -104,6 +105,7 @@ void X256Edit::Layout() {
 }
 
 void X256Edit::WillClose() {
+  sequences_->CloseEditors();
   bitmaps_->CloseBitmapWindows();
   shadows_->CloseBitmapWindows();
   TagEdit::WillClose();
@@ -112,6 +114,7 @@ void X256Edit::WillClose() {
 void X256Edit::FillTabs() {
   undo_.Clear();
   textures_->InvalidateAll();
+  sequences_->CloseEditors();
   bitmaps_->CloseBitmapWindows();
   shadows_->CloseBitmapWindows();
   bitmaps_->Refresh();
@@ -187,12 +190,20 @@ void X256Edit::OnSequencesChanged() {
   shadows_->RefreshUsage();
 }
 
+void X256Edit::SequenceEdited(SequenceEditorWindow* from) {
+  if (!IsDirty()) SetDirty(true);
+  bitmaps_->RefreshUsage();
+  shadows_->RefreshUsage();
+  sequences_->NotifyEditors(from);
+}
+
 void X256Edit::OnRestored(bool replaced, size_t index) {
   if (replaced) {
     // Every bitmap object is new: both tabs are built again.
     textures_->InvalidateAll();
     shadows_->Refresh();
     sequences_->Refresh();
+    sequences_->NotifyEditors();
     bitmaps_->CollectionRestored(true, index);
     return;
   }

@@ -13,6 +13,7 @@ namespace brae {
 
 class BitmapTextures;
 class Collection;
+class SequenceEditorWindow;
 class TabWindow;
 class X256BitmapBrowser;
 class X256SequenceBrowser;
@@ -42,6 +43,9 @@ class X256Edit : public TagEdit {
   UndoStack& Undos() { return undo_; }
   bool Undo();
   bool Redo();
+  // A sequence or frame editor changed its sequence: the tag is dirty, the bitmap tabs show
+  // the new usage and the other open sequence windows are brought up to date.
+  void SequenceEdited(SequenceEditorWindow* from);
 
  private:
   void FillTabs();

@@ -9,6 +9,7 @@
 #include "collection/CollectionImport.h"
 #include "collection/SequenceOperations.h"
 #include "collection/ui/SequenceActions.h"
+#include "collection/ui/SequenceEditorWindow.h"
 #include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/TextBox.h"
@@ -34,6 +35,7 @@ X256SequenceBrowser::X256SequenceBrowser(Collection* collection, Window* parent)
   drag_hook = [this](ListWindow*, ListRow* target, ListItemDDData* data, bool dropped) {
     return OnDrag(target, data, dropped);
   };
+  is_open = [this](size_t index) { return IsSequenceOpen(collection_->SequenceAt(index)); };
   Refresh();
 }
 
@@ -70,7 +72,45 @@ void X256SequenceBrowser::Refresh() {
 
 void X256SequenceBrowser::Changed() {
   Refresh();
+  NotifyEditors();
   changed.Emit();
+}
+
+// ---- open editors ---------------------------------------------------------------------------
+
+void X256SequenceBrowser::RegisterEditor(SequenceEditorWindow* editor) {
+  if (editor && std::find(editors_.begin(), editors_.end(), editor) == editors_.end())
+    editors_.push_back(editor);
+}
+
+void X256SequenceBrowser::UnregisterEditor(SequenceEditorWindow* editor) {
+  editors_.erase(std::remove(editors_.begin(), editors_.end(), editor), editors_.end());
+}
+
+bool X256SequenceBrowser::IsSequenceOpen(const CollectionSequence* sequence) const {
+  if (!sequence) return false;
+  for (SequenceEditorWindow* e : editors_)
+    if (e->EditedSequence() == sequence) return true;
+  return false;
+}
+
+void X256SequenceBrowser::NotifyEditors(SequenceEditorWindow* except) {
+  // Copied: closing a window unregisters it.
+  std::vector<SequenceEditorWindow*> editors = editors_;
+  for (SequenceEditorWindow* e : editors) {
+    if (collection_->IndexOfSequence(e->EditedSequence()) < 0) {
+      UnregisterEditor(e);
+      e->AsWindow()->Close();
+    } else if (e != except) {
+      e->SequencesChanged();
+    }
+  }
+}
+
+void X256SequenceBrowser::CloseEditors() {
+  std::vector<SequenceEditorWindow*> editors;
+  editors.swap(editors_);
+  for (SequenceEditorWindow* e : editors) e->AsWindow()->Close();
 }
 
 void X256SequenceBrowser::SequencesRestored() {

@@ -16,6 +16,7 @@ namespace brae {
 class Collection;
 class CollectionSequence;
 class Menu;
+class SequenceEditorWindow;
 class TextBox;
 class UndoStack;
 struct OperationResult;
@@ -56,11 +57,22 @@ class X256SequenceBrowser : public ListWindow {
   // emitted.
   void SequencesRestored();
 
-  // Whether the sequence at index has an open editor (none: never). Deleting it is refused.
+  // Whether the sequence at index has an open editor window. Deleting it is refused. By
+  // default the registered windows answer.
   std::function<bool(size_t index)> is_open;
   // Opens the editor of a sequence (or brings it to the front); called on a double click.
-  // The sequence editor is not part of the program yet: by default nothing happens.
   std::function<void(CollectionSequence* sequence)> open_editor;
+
+  // ---- the open sequence and frame editors ----
+  void RegisterEditor(SequenceEditorWindow* editor);
+  void UnregisterEditor(SequenceEditorWindow* editor);
+  const std::vector<SequenceEditorWindow*>& Editors() const { return editors_; }
+  bool HasOpenEditors() const { return !editors_.empty(); }
+  bool IsSequenceOpen(const CollectionSequence* sequence) const;
+  // Closes every registered window whose sequence is no longer in the collection and tells
+  // the others that the sequences changed. `except` (if any) made the change itself.
+  void NotifyEditors(SequenceEditorWindow* except = nullptr);
+  void CloseEditors();
 
   Signal<> changed;
 
@@ -87,6 +99,7 @@ class X256SequenceBrowser : public ListWindow {
   Collection* collection_;
   UndoStack* undo_ = nullptr;
   TextBox* rename_box_ = nullptr;  // lent to the in-place rename pop-up
+  std::vector<SequenceEditorWindow*> editors_;
 };
 
 }  // namespace brae
