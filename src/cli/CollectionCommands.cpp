@@ -25,6 +25,8 @@
 #include "collection/BitmapExport.h"
 #include "collection/BitmapOperations.h"
 #include "collection/CollectionImport.h"
+#include "collection/CollectionOptimize.h"
+#include "collection/CollectionSettings.h"
 #include "collection/Plates.h"
 
 namespace brae::cli {
@@ -455,6 +457,67 @@ int CollectionUncrop(const Args& args) {
   return Finish(c, r);
 }
 
+// ---- collection-optimize
+
+int CollectionOptimize(const Args& in) {
+  Args args = in;
+  const bool delete_unused = TakeFlag(args, "--delete-unused");
+  const bool merge = TakeFlag(args, "--merge-identical");
+  const bool crop = TakeFlag(args, "--crop-all");
+  const bool rename = TakeFlag(args, "--auto-rename");
+  const bool size = TakeFlag(args, "--runtime-size");
+  if (args.size() != 2 || !(delete_unused || merge || crop || rename || size))
+    return Fail(
+        "expected GAMEDIR TAGID [--delete-unused] [--merge-identical] [--crop-all] "
+        "[--auto-rename] [--runtime-size]");
+  const bool changes = delete_unused || merge || crop || rename;
+  CliCollection c;
+  if (int status = LoadCliCollection(args[0], args[1], changes, &c)) return status;
+  // The Optimize tab's order; each prints the report the tab shows.
+  bool changed = false;
+  auto run = [&](bool wanted, OperationResult (*operation)(Collection*)) {
+    if (!wanted) return;
+    const OperationResult r = operation(&c.collection);
+    PrintMessages(r);
+    changed = changed || r.changed;
+  };
+  run(delete_unused, DeleteUnusedBitmaps);
+  run(merge, MergeIdenticalBitmaps);
+  run(crop, CropAllBitmaps);
+  run(rename, AutoRenameBitmaps);
+  if (size) PrintMessages(RuntimeSize(c.collection));
+  // The runtime size alone changes nothing and writes nothing.
+  if (!changes) return kOk;
+  if (!changed) {
+    std::printf("nothing changed; nothing written\n");
+    return kOk;
+  }
+  return SaveCliCollection(c);
+}
+
+// ---- collection-palette
+
+int CollectionPaletteCommand(const Args& in) {
+  Args args = in;
+  std::string export_path, import_path;
+  const bool exporting = TakeOption(args, "--export", &export_path);
+  const bool importing = TakeOption(args, "--import", &import_path);
+  if (args.size() != 2 || exporting == importing)
+    return Fail("expected GAMEDIR TAGID --export FILE.act | --import FILE.act");
+  CliCollection c;
+  if (int status = LoadCliCollection(args[0], args[1], importing, &c)) return status;
+  if (exporting) {
+    const OperationResult r = ExportPalette(c.collection, export_path);
+    PrintMessages(r);
+    if (!r) return kFail;
+    std::printf("%s\n", export_path.c_str());
+    return kOk;
+  }
+  const OperationResult r = ImportPalette(&c.collection, import_path);
+  if (r && !r.changed) std::printf("the color table is the same; nothing written\n");
+  return Finish(c, r);
+}
+
 }  // namespace
 
 std::vector<Command> CollectionCommands() {
@@ -467,6 +530,12 @@ std::vector<Command> CollectionCommands() {
       {"collection-plate-import", "GAMEDIR TAGID PLATE", CollectionPlateImport},
       {"collection-crop", "GAMEDIR TAGID --all|NAME...", CollectionCrop},
       {"collection-uncrop", "GAMEDIR TAGID SIZE [NAME...]", CollectionUncrop},
+      {"collection-optimize",
+       "GAMEDIR TAGID [--delete-unused] [--merge-identical] [--crop-all] [--auto-rename] "
+       "[--runtime-size]",
+       CollectionOptimize},
+      {"collection-palette", "GAMEDIR TAGID --export FILE.act | --import FILE.act",
+       CollectionPaletteCommand},
   };
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 namespace brae {
 
@@ -121,26 +122,49 @@ int16_t Moved(int16_t value, int by) {
   return int16_t(std::clamp(int(value) + by, -32768, 32767));
 }
 
-}  // namespace
-
-void MoveInstancePoints(Collection* collection, const CollectionBitmap* bitmap, int dx, int dy,
-                        int mirror_dx, int mirror_dy) {
+// Moves the points of every instance whose bitmap (or valid alternate bitmap) has a shift.
+template <typename ShiftOf>
+void MoveEveryInstance(Collection* collection, const ShiftOf& shift_of) {
   for (auto& s : collection->sequences) {
     for (CollectionFrame& f : s->frames) {
       for (auto& v : f.views) {
         if (!v) continue;
-        const int mx = (v->flags & kInstanceMirrorX) ? mirror_dx : dx;
-        const int my = (v->flags & kInstanceMirrorY) ? mirror_dy : dy;
-        if (v->bitmap == bitmap) {
+        const auto pick = [&v](const PointShift& p) {
+          return std::make_pair((v->flags & kInstanceMirrorX) ? p.mirror_dx : p.dx,
+                                (v->flags & kInstanceMirrorY) ? p.mirror_dy : p.dy);
+        };
+        if (const PointShift* p = shift_of(v->bitmap)) {
+          const auto [mx, my] = pick(*p);
           v->reg_x = Moved(v->reg_x, mx), v->reg_y = Moved(v->reg_y, my);
           v->key_x = Moved(v->key_x, mx), v->key_y = Moved(v->key_y, my);
         }
-        if (v->alt_bitmap == bitmap && (v->flags & kInstanceAlternateValid)) {
+        if (!(v->flags & kInstanceAlternateValid)) continue;
+        if (const PointShift* p = shift_of(v->alt_bitmap)) {
+          const auto [mx, my] = pick(*p);
           v->alt_reg_x = Moved(v->alt_reg_x, mx), v->alt_reg_y = Moved(v->alt_reg_y, my);
         }
       }
     }
   }
+}
+
+}  // namespace
+
+void MoveInstancePoints(Collection* collection, const CollectionBitmap* bitmap, int dx, int dy,
+                        int mirror_dx, int mirror_dy) {
+  if (!bitmap) return;
+  const PointShift shift{dx, dy, mirror_dx, mirror_dy};
+  MoveEveryInstance(collection,
+                    [&](const CollectionBitmap* b) { return b == bitmap ? &shift : nullptr; });
+}
+
+void MoveInstancePoints(Collection* collection,
+                        const std::unordered_map<const CollectionBitmap*, PointShift>& shifts) {
+  if (shifts.empty()) return;
+  MoveEveryInstance(collection, [&](const CollectionBitmap* b) -> const PointShift* {
+    auto it = shifts.find(b);
+    return it == shifts.end() ? nullptr : &it->second;
+  });
 }
 
 }  // namespace brae

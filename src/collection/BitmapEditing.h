@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "collection/Collection.h"
@@ -87,5 +88,11 @@ class BitmapSnapshot {
 // registration points move too when the alternate bitmap is the one changed.
 void MoveInstancePoints(Collection* collection, const CollectionBitmap* bitmap, int dx, int dy,
                         int mirror_dx, int mirror_dy);
+// The same for many bitmaps in one walk over the instances.
+struct PointShift {
+  int dx = 0, dy = 0, mirror_dx = 0, mirror_dy = 0;
+};
+void MoveInstancePoints(Collection* collection,
+                        const std::unordered_map<const CollectionBitmap*, PointShift>& shifts);
 
 }  // namespace brae

@@ -88,6 +88,37 @@ std::optional<std::string> OpenBitmapMessage(const Collection& collection,
   return std::nullopt;
 }
 
+bool IsFullyTransparent(const CollectionBitmap& b) {
+  const size_t n = size_t(b.width) * size_t(b.height);
+  if (b.pixels.size() < n * size_t(b.bytes_per_pixel)) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (PixelAlpha(b, i)) return false;
+  return true;
+}
+
+std::optional<CropCut> CropPixels(CollectionBitmap* b) {
+  if (!b->HasPixels()) return std::nullopt;
+  if (!b->IsHighColour() && !b->IsRle() && IsPowerOfTwo(b->width) && IsPowerOfTwo(b->height))
+    return std::nullopt;
+  int left = b->width, top = b->height, right = -1, bottom = -1;
+  for (int y = 0; y < b->height; ++y) {
+    for (int x = 0; x < b->width; ++x) {
+      if (!PixelAlpha(*b, size_t(y) * size_t(b->width) + size_t(x))) continue;
+      left = std::min(left, x), right = std::max(right, x);
+      top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return std::nullopt;  // fully transparent
+  const int w = right - left + 1, h = bottom - top + 1;
+  if (w == b->width && h == b->height) return std::nullopt;
+  CropCut cut;
+  cut.left = left, cut.top = top;
+  cut.right = b->width - 1 - right, cut.bottom = b->height - 1 - bottom;
+  cut.removed = int64_t(b->width) * b->height - int64_t(w) * h;
+  Reframe(b, left, top, w, h, w, h, 0, 0);
+  return cut;
+}
+
 OperationResult CropBitmaps(Collection* collection, const std::vector<size_t>& indices,
                             RowScope scope, const Question& confirm) {
   OperationResult result;
@@ -98,24 +129,10 @@ OperationResult CropBitmaps(Collection* collection, const std::vector<size_t>& i
   int cropped = 0;
   int64_t removed = 0;
   for (CollectionBitmap* b : Listed(*collection, indices)) {
-    if (!b->HasPixels()) continue;
-    if (!b->IsHighColour() && !b->IsRle() && IsPowerOfTwo(b->width) && IsPowerOfTwo(b->height))
-      continue;
-    int left = b->width, top = b->height, right = -1, bottom = -1;
-    for (int y = 0; y < b->height; ++y) {
-      for (int x = 0; x < b->width; ++x) {
-        if (!PixelAlpha(*b, size_t(y) * size_t(b->width) + size_t(x))) continue;
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-      }
-    }
-    if (right < 0) continue;  // fully transparent
-    const int w = right - left + 1, h = bottom - top + 1;
-    if (w == b->width && h == b->height) continue;
-    const int cut_right = b->width - 1 - right, cut_bottom = b->height - 1 - bottom;
-    removed += int64_t(b->width) * b->height - int64_t(w) * h;
-    Reframe(b, left, top, w, h, w, h, 0, 0);
-    MoveInstancePoints(collection, b, -left, -top, -cut_right, -cut_bottom);
+    const std::optional<CropCut> cut = CropPixels(b);
+    if (!cut) continue;
+    removed += cut->removed;
+    MoveInstancePoints(collection, b, -cut->left, -cut->top, -cut->right, -cut->bottom);
     result.bitmaps.push_back(size_t(collection->IndexOfBitmap(b)));
     ++cropped;
   }

@@ -4,6 +4,7 @@
 // delete, reordering, and the guard against changing a bitmap that has an open window.
 // Bitmaps are named by their index in the collection's bitmap list.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -66,6 +67,18 @@ std::optional<std::string> OpenBitmapMessage(const Collection& collection,
                                              const std::vector<size_t>& indices,
                                              const std::function<bool(size_t)>& is_open,
                                              const char* action);
+
+// What cropping one bitmap cut away: columns on the left and right, rows at the top and
+// bottom, and the pixels removed (old area minus new area).
+struct CropCut {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int64_t removed = 0;
+};
+// Cuts one bitmap to its pixels with alpha above 0, by the rules of CropBitmaps, without
+// moving any instance; none when the bitmap is left as it is.
+std::optional<CropCut> CropPixels(CollectionBitmap* bitmap);
+// Whether every pixel has alpha 0 (false for a bitmap without pixels).
+bool IsFullyTransparent(const CollectionBitmap& bitmap);
 
 // "Crop Transparency": each bitmap is cut to the smallest rectangle holding every pixel with
 // alpha above 0; fully transparent bitmaps and RAW bitmaps whose sides are both powers of two

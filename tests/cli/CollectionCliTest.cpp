@@ -201,5 +201,80 @@ TEST_F(CollectionEditCli, CropAndUncrop) {
       << RunCli("show " + Game() + " .256 dspr").out;
 }
 
+TEST_F(CollectionEditCli, OptimizeRunsTheTabsOperationsInTheirOrder) {
+  // The runtime size alone reports and writes nothing.
+  test::CliResult r = RunCli("collection-optimize " + Game() + " dspr --runtime-size");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "Approximate texture cache consumption, by format:\n16 bit po2 => "))
+      << r.out;
+  EXPECT_FALSE(Has(r.out, "wrote"));
+  EXPECT_EQ(RunCli("collection-optimize " + Game() + " dspr").status, 2);
+  EXPECT_EQ(RunCli("collection-optimize " + Game() + " dspr --shrink").status, 2);
+  EXPECT_EQ(RunCli("collection-optimize " + Game() + " cmap --merge-identical").status, 2);
+  // Given in another order, the operations still run in the tab's order.
+  r = RunCli("collection-optimize " + Game() +
+             " dspr --auto-rename --crop-all --merge-identical "
+             "--delete-unused");
+  ASSERT_EQ(r.status, 0) << r.out;
+  const size_t unused = r.out.find("1 unused bitmap was removed.");
+  const size_t merged = r.out.find("0 bitmaps were deleted after merging.");
+  const size_t cropped = r.out.find("2 bitmaps were cropped (");
+  const size_t renamed = r.out.find("5 Bitmaps Renamed.");
+  ASSERT_NE(unused, std::string::npos) << r.out;
+  ASSERT_NE(merged, std::string::npos) << r.out;
+  ASSERT_NE(cropped, std::string::npos) << r.out;
+  ASSERT_NE(renamed, std::string::npos) << r.out;
+  EXPECT_LT(unused, merged);
+  EXPECT_LT(merged, cropped);
+  EXPECT_LT(cropped, renamed);
+  EXPECT_TRUE(Has(r.out, "wrote 'Demo Sprites' (dspr) into the local folder")) << r.out;
+  const std::string shown = RunCli("show " + Game() + " .256 dspr").out;
+  EXPECT_FALSE(Has(shown, "Unused Odd"));
+  EXPECT_TRUE(Has(shown, "name: Walk 00~00"));
+  EXPECT_TRUE(Has(shown, "name: Ground\n"));
+  // Nothing left to do: nothing written.
+  r = RunCli("collection-optimize " + Game() + " dspr --delete-unused");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "0 unused bitmaps were removed.")) << r.out;
+  EXPECT_FALSE(Has(r.out, "wrote"));
+}
+
+TEST_F(CollectionEditCli, PaletteGoesOutAndComesBackAsAColorTable) {
+  const std::string act = files_.Path() + "/dspr.act";
+  test::CliResult r = RunCli("collection-palette " + Game() + " dspr --export " + ShellQuote(act));
+  ASSERT_EQ(r.status, 0) << r.out;
+  std::string table = test::ReadFile(act);
+  ASSERT_EQ(table.size(), 768u);
+  // The same table back changes nothing.
+  r = RunCli("collection-palette " + Game() + " dspr --import " + ShellQuote(act));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_FALSE(Has(r.out, "wrote")) << r.out;
+  // A changed entry is taken and written.
+  table[3 * 9] = char(0x12), table[3 * 9 + 1] = char(0x34), table[3 * 9 + 2] = char(0x56);
+  test::WriteFile(act, table);
+  r = RunCli("collection-palette " + Game() + " dspr --import " + ShellQuote(act));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "wrote 'Demo Sprites' (dspr) into the local folder")) << r.out;
+  const std::string again = files_.Path() + "/again.act";
+  ASSERT_EQ(RunCli("collection-palette " + Game() + " dspr --export " + ShellQuote(again)).status,
+            0);
+  EXPECT_EQ(test::ReadFile(again), table);
+  // Refusals.
+  test::WriteFile(act, std::string(20, 'x'));
+  r = RunCli("collection-palette " + Game() + " glow --import " + ShellQuote(act));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.out, "The color table could not be opened.")) << r.out;
+  EXPECT_EQ(Location("glow"), "collections");
+  EXPECT_EQ(RunCli("collection-palette " + Game() + " glow").status, 2);
+  EXPECT_EQ(RunCli("collection-palette " + Game() + " glow --import " + ShellQuote(act) +
+                   " --export " + ShellQuote(again))
+                .status,
+            2);
+  r = RunCli("collection-palette " + Game() + " glow --export " +
+             ShellQuote(files_.Path() + "/no/such/folder/x.act"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.out, "The color table could not be saved.")) << r.out;
+}
+
 }  // namespace
 }  // namespace brae

@@ -5,7 +5,11 @@
 #include "collection/Collection.h"
 #include "collection/CollectionFormat.h"
 #include "collection/ui/BitmapTextures.h"
+#include "collection/ui/BitmapWindow.h"
 #include "collection/ui/X256BitmapBrowser.h"
+#include "collection/ui/X256ColorTableEdit.h"
+#include "collection/ui/X256FlagsEdit.h"
+#include "collection/ui/X256OptimizeEdit.h"
 #include "collection/ui/X256SequenceBrowser.h"
 #include "core/MessageLog.h"
 #include "tagstore/FileStream.h"
@@ -78,15 +82,27 @@ X256Edit::X256Edit(TagRecord* record)
   bitmaps_ = new X256BitmapBrowser(kBrowseBitmaps, collection_.get(), textures_.get(), tabs_);
   shadows_ = new X256BitmapBrowser(kBrowseShadows, collection_.get(), textures_.get(), tabs_);
   sequences_ = new X256SequenceBrowser(collection_.get(), tabs_);
-  for (const char* title : {"Hue Changes", "Color Table", "Flags", "Optimize"})
-    new PendingTab(title, tabs_);
+  new PendingTab("Hue Changes", tabs_);
+  color_table_ = new X256ColorTableEdit(collection_.get(), textures_.get(), tabs_);
+  flags_ = new X256FlagsEdit(collection_.get(), tabs_);
+  optimize_ = new X256OptimizeEdit(collection_.get(), tabs_);
   bitmaps_->changed.Connect(this, &X256Edit::OnBitmapsChanged);
   shadows_->changed.Connect(this, &X256Edit::OnShadowsChanged);
   sequences_->changed.Connect(this, &X256Edit::OnSequencesChanged);
   sequences_->SetUndo(&undo_);
+  color_table_->changed.Connect(this, &X256Edit::OnPaletteChanged);
+  color_table_->SetUndo(&undo_);
+  flags_->changed.Connect(this, &X256Edit::OnFlagsChanged);
+  flags_->SetUndo(&undo_);
+  optimize_->changed.Connect(this, &X256Edit::OnOptimized);
+  optimize_->windows_open = [this] {
+    return !bitmaps_->BitmapWindows().empty() || !shadows_->BitmapWindows().empty() ||
+           sequences_->HasOpenEditors();
+  };
   auto restored = [this](bool replaced, size_t index) { OnRestored(replaced, index); };
   bitmaps_->SetUndo(&undo_, restored);
   shadows_->SetUndo(&undo_, restored);
+  optimize_->SetUndo(&undo_, restored);
   // Keys go to the table of the tab shown, then up to the editor.
   tabs_->focus_child = bitmaps_;
   focus_child = tabs_;
@@ -120,6 +136,8 @@ void X256Edit::FillTabs() {
   bitmaps_->Refresh();
   shadows_->Refresh();
   sequences_->Refresh();
+  flags_->Refresh();
+  color_table_->InvalidateClient();
   alternate_ = false;
 }
 
@@ -195,6 +213,25 @@ void X256Edit::SequenceEdited(SequenceEditorWindow* from) {
   bitmaps_->RefreshUsage();
   shadows_->RefreshUsage();
   sequences_->NotifyEditors(from);
+}
+
+void X256Edit::OnPaletteChanged() {
+  if (!IsDirty()) SetDirty(true);
+  // The colour table tab has dropped every texture: whatever shows a bitmap draws it again.
+  bitmaps_->InvalidateClient();
+  shadows_->InvalidateClient();
+  for (X256BitmapBrowser* browser : {bitmaps_, shadows_})
+    for (BitmapWindow* window : browser->BitmapWindows()) window->InvalidateClient();
+  sequences_->NotifyEditors();
+}
+
+void X256Edit::OnFlagsChanged() {
+  if (!IsDirty()) SetDirty(true);
+}
+
+void X256Edit::OnOptimized() {
+  // Bitmaps were removed, merged, cropped or renamed: every tab that lists them is rebuilt.
+  OnRestored(true, 0);
 }
 
 void X256Edit::OnRestored(bool replaced, size_t index) {

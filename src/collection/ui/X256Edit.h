@@ -16,6 +16,9 @@ class Collection;
 class SequenceEditorWindow;
 class TabWindow;
 class X256BitmapBrowser;
+class X256ColorTableEdit;
+class X256FlagsEdit;
+class X256OptimizeEdit;
 class X256SequenceBrowser;
 
 class X256Edit : public TagEdit {
@@ -36,6 +39,9 @@ class X256Edit : public TagEdit {
   X256BitmapBrowser* BitmapBrowser() const { return bitmaps_; }
   X256BitmapBrowser* ShadowBrowser() const { return shadows_; }
   X256SequenceBrowser* SequenceBrowser() const { return sequences_; }
+  X256ColorTableEdit* ColorTableTab() const { return color_table_; }
+  X256FlagsEdit* FlagsTab() const { return flags_; }
+  X256OptimizeEdit* OptimizeTab() const { return optimize_; }
   bool ShowsAlternatePlacement() const { return alternate_; }
   void ToggleAlternatePlacement();
   // The bitmap and sequence commands' undo stack (Control+Z, Control+Y); emptied when the tag is
@@ -52,6 +58,9 @@ class X256Edit : public TagEdit {
   void OnBitmapsChanged();
   void OnShadowsChanged();
   void OnSequencesChanged();
+  void OnPaletteChanged();
+  void OnFlagsChanged();
+  void OnOptimized();
   // An undo or redo changed the collection (replaced: every bitmap object is new).
   void OnRestored(bool replaced, size_t index);
 
@@ -61,6 +70,9 @@ class X256Edit : public TagEdit {
   X256BitmapBrowser* bitmaps_ = nullptr;
   X256BitmapBrowser* shadows_ = nullptr;
   X256SequenceBrowser* sequences_ = nullptr;
+  X256ColorTableEdit* color_table_ = nullptr;
+  X256FlagsEdit* flags_ = nullptr;
+  X256OptimizeEdit* optimize_ = nullptr;
   bool alternate_ = false;
   UndoStack undo_;
 };
