@@ -105,6 +105,45 @@ class X256SequenceFrameEditTest : public EditingTest {
            std::abs(p.b - b) <= tolerance;
   }
 
+  // Compares the opaque pixels of a cell's bitmap, away from the markers, with their palette
+  // colours on the screen (mirrored as the instance says); returns how many were compared.
+  int CheckBitmapPixels(X256SequenceFrameView* view, CollectionSequence& sequence, int f, int v,
+                        int zoom, float opacity = 1.0f) {
+    const CollectionInstance& in = *sequence.InstanceAt(f, v);
+    const CollectionBitmap& bitmap = *in.bitmap;
+    const Point origin = view->Origin();
+    const Rect box(origin.x - in.reg_x * zoom, origin.y - in.reg_y * zoom,
+                   origin.x + (bitmap.width - in.reg_x) * zoom,
+                   origin.y + (bitmap.height - in.reg_y) * zoom);
+    const Rect shown = view->ClientRect();
+    const Point key = view->KeyPoint();
+    const Collection& c = editor_->GetCollection();
+    const int screen_w = Ui().screen_width, screen_h = Ui().screen_height;
+    const std::vector<uint8_t> screen = test::ReadScreen(screen_w, screen_h);
+    int checked = 0;
+    for (int by = 1; by < bitmap.height - 1; ++by) {
+      for (int bx = 1; bx < bitmap.width - 1; ++bx) {
+        const int sx = box.x0 + bx * zoom + zoom / 2, sy = box.y0 + by * zoom + zoom / 2;
+        if (std::abs(sx - origin.x) < 16 && std::abs(sy - origin.y) < 16) continue;
+        if (std::abs(sx - key.x) < 8 && std::abs(sy - key.y) < 8) continue;
+        if (sx < shown.x0 + 2 || sx > shown.x1 - 2 || sy < shown.y0 + 2) continue;
+        if (sy > shown.y1 - 24) continue;  // the mode text
+        if (sx < 0 || sy < 0 || sx >= screen_w || sy >= screen_h) continue;
+        const int px = (in.flags & kInstanceMirrorX) ? bitmap.width - 1 - bx : bx;
+        const int py = (in.flags & kInstanceMirrorY) ? bitmap.height - 1 - by : by;
+        const uint8_t* p = bitmap.Pixel(px, py);
+        if (p[0] != 255) continue;
+        const PaletteColor& colour = c.palette[p[1]];
+        const uint8_t* rgb = &screen[(size_t(sy) * screen_w + sx) * 3];
+        EXPECT_TRUE(Near(test::Pixel{rgb[0], rgb[1], rgb[2]}, int(colour.r * opacity),
+                         int(colour.g * opacity), int(colour.b * opacity), 3))
+            << "bitmap pixel " << bx << ", " << by << " of frame " << f << ", view " << v;
+        ++checked;
+      }
+    }
+    return checked;
+  }
+
   X256Edit* editor_ = nullptr;
   CollectionSequence* walk_ = nullptr;
 };
@@ -395,6 +434,60 @@ TEST_F(X256SequenceFrameEditTest, AShrunkSequenceClampsTheCellAndTheLists) {
   EXPECT_EQ(std::string(edit->Title()), "Walk (Frame 1 @ 270" + kDegree + ")");
 }
 
+TEST_F(X256SequenceFrameEditTest, AVerticallyMirroredCellIsDrawnUpsideDown) {
+  ASSERT_TRUE(OpenWalk(0, 0));
+  CollectionSequence* ground = editor_->GetCollection().sequences[1].get();
+  ASSERT_TRUE(ground->InstanceAt(0, 0)->flags & kInstanceMirrorY);
+  X256SequenceFrameEdit* edit = OpenSequenceFrameEditor(editor_, ground, 0, 0);
+  ASSERT_TRUE(edit);
+  edit->SetZoom(200);
+  Frame();
+  EXPECT_GT(CheckBitmapPixels(edit->View(), *ground, 0, 0, 2), 400);
+  EXPECT_EQ(CountLayer0("X256SequenceFrameEdit"), 2);
+}
+
+TEST_F(X256SequenceFrameEditTest, ASequenceWithoutFramesShowsNothingToMove) {
+  ASSERT_TRUE(OpenWalk(0, 0));
+  CollectionSequence* empty = editor_->GetCollection().sequences[2].get();
+  ASSERT_EQ(empty->FrameCount(), 0);
+  X256SequenceFrameEdit* edit = OpenSequenceFrameEditor(editor_, empty, 2, 5);
+  ASSERT_TRUE(edit);
+  EXPECT_EQ(std::string(edit->Title()), "No Frames (Frame 0 @ 240" + kDegree + ")");
+  EXPECT_EQ(edit->FrameList()->ShownCount(), 0u);
+  EXPECT_EQ(edit->ViewList()->ShownCount(), 3u);
+  EXPECT_FALSE(edit->AnimateButton()->IsEnabled());
+  TapHolding({kKeyLeftShift}, kKeyRight);
+  TapHolding({kKeyF5}, kKeyRight);
+  Tap(kKeyDown);
+  Tap(kKeyRight);
+  EXPECT_EQ(edit->ViewIndex(), 0);
+  EXPECT_EQ(edit->FrameIndex(), 0);
+  EXPECT_FALSE(editor_->Undos().CanUndo());
+}
+
+TEST_F(X256SequenceFrameEditTest, ClosesWhenAnUndoTakesItsSequenceAway) {
+  ASSERT_TRUE(OpenWalk(0, 0));
+  X256SequenceBrowser* browser = editor_->SequenceBrowser();
+  browser->SelectSequence(1);
+  browser->RunCommand(kSequenceDuplicate);
+  Frame();
+  ASSERT_EQ(editor_->GetCollection().sequences.size(), 4u);
+  CollectionSequence* copy = editor_->GetCollection().sequences[2].get();
+  ASSERT_EQ(copy->name, "Ground copy");
+  X256SequenceFrameEdit* edit = OpenSequenceFrameEditor(editor_, copy, 0, 0);
+  Frame();
+  ASSERT_TRUE(edit);
+  EXPECT_EQ(CountLayer0("X256SequenceFrameEdit"), 2);
+  // Renaming shows in the title; the undo of the duplicate closes the window.
+  copy->name = "Floor";
+  editor_->SequenceEdited(nullptr);
+  EXPECT_EQ(std::string(edit->Title()), "Floor (Frame 0 @ 0" + kDegree + ")");
+  ControlKey('Z');  // the frame editor has the keys
+  EXPECT_EQ(editor_->GetCollection().sequences.size(), 3u);
+  EXPECT_EQ(CountLayer0("X256SequenceFrameEdit"), 1);
+  EXPECT_EQ(browser->Editors().size(), 1u);
+}
+
 TEST_F(X256SequenceFrameEditTest, DrawsTheBitmapShadowAndEveryMarker) {
   X256SequenceFrameEdit* edit = OpenWalk(1, 1);
   ASSERT_TRUE(edit);
@@ -407,35 +500,12 @@ TEST_F(X256SequenceFrameEditTest, DrawsTheBitmapShadowAndEveryMarker) {
   Frame();
 
   const CollectionInstance& in = *walk_->InstanceAt(1, 1);
-  const CollectionBitmap& bitmap = *in.bitmap;
   const Rect box = view->BitmapRect();
-  ASSERT_EQ(box.Width(), bitmap.width * 3);
-  ASSERT_EQ(box.Height(), bitmap.height * 3);
   const Point origin = view->Origin();
+  const Point key = view->KeyPoint();
+  EXPECT_GT(CheckBitmapPixels(view, *walk_, 1, 1, 3), 40);
   EXPECT_EQ(box.x0, origin.x - in.reg_x * 3);
   EXPECT_EQ(box.y0, origin.y - in.reg_y * 3);
-  const Point key = view->KeyPoint();
-
-  // Opaque bitmap pixels away from the markers show their palette colours.
-  const Collection& c = editor_->GetCollection();
-  int checked = 0;
-  for (int by = 1; by < bitmap.height - 1; ++by) {
-    for (int bx = 1; bx < bitmap.width - 1; ++bx) {
-      const int sx = box.x0 + bx * 3 + 1, sy = box.y0 + by * 3 + 1;
-      if (std::abs(sx - origin.x) < 16 && std::abs(sy - origin.y) < 16) continue;
-      if (std::abs(sx - key.x) < 8 && std::abs(sy - key.y) < 8) continue;
-      if (sy > view->ClientRect().y1 - 24) continue;  // the mode text
-      const int px = (in.flags & kInstanceMirrorX) ? bitmap.width - 1 - bx : bx;
-      const int py = (in.flags & kInstanceMirrorY) ? bitmap.height - 1 - by : by;
-      const uint8_t* p = bitmap.Pixel(px, py);
-      if (p[0] != 255) continue;
-      const PaletteColor& colour = c.palette[p[1]];
-      EXPECT_TRUE(Near(At(sx, sy), colour.r, colour.g, colour.b, 2))
-          << "bitmap pixel " << bx << ", " << by;
-      ++checked;
-    }
-  }
-  EXPECT_GT(checked, 40);
   // The markers: registration point (red) on the origin, key point (green), origin cross
   // (cyan), selection box (yellow) just outside the bitmap.
   EXPECT_TRUE(Near(At(origin.x - 3, origin.y + 1), 255, 0, 0));
@@ -466,6 +536,28 @@ TEST_F(X256SequenceFrameEditTest, DrawsTheBitmapShadowAndEveryMarker) {
   EXPECT_TRUE(Near(At(origin.x - 3, origin.y + 1), 0, 0, 0));
   EXPECT_TRUE(Near(At(key.x - 3, key.y + 1), 0, 0, 0));
   EXPECT_TRUE(Near(At(box.x0 - 1, (box.y0 + box.y1) / 2 + 5), 0, 0, 0));
+  // A view mirrored horizontally, and the contrail of the cell before at half opacity (on the
+  // black background, with nothing else drawn).
+  const Point bitmap_box = Centre(edit->ShowBox(kShowBitmap)->Frame());
+  const Point contrail_box = Centre(edit->ShowBox(kShowContrail)->Frame());
+  Tap(kKeyLeft);
+  Tap(kKeyLeft);  // view 7, a mirrored copy of view 1
+  ASSERT_EQ(edit->ViewIndex(), 7);
+  ASSERT_TRUE(walk_->InstanceAt(1, 7)->flags & kInstanceMirrorX);
+  Click(bitmap_box.x, bitmap_box.y);
+  ASSERT_TRUE(view->IsShown(kShowBitmap));
+  Frame();
+  EXPECT_GT(CheckBitmapPixels(view, *walk_, 1, 7, 3), 40);
+  Click(bitmap_box.x, bitmap_box.y);
+  Click(contrail_box.x, contrail_box.y);
+  Tap(kKeyRight);
+  ASSERT_EQ(view->ContrailView(), 7);
+  ASSERT_TRUE(view->IsShown(kShowContrail));
+  ASSERT_FALSE(view->IsShown(kShowBitmap));
+  Frame();
+  EXPECT_GT(CheckBitmapPixels(view, *walk_, 1, 7, 3, 0.5f), 40);
+  Tap(kKeyLeft);
+
   for (int part : {kShowRegPoint, kShowKeyPoint, kShowOrigin, kShowSelectionBox, kShowBitmap,
                    kShowShadow, kShowContrail}) {
     const Point at = Centre(edit->ShowBox(part)->Frame());
