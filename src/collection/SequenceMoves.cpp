@@ -1,6 +1,9 @@
 #include "collection/SequenceMoves.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "collection/SequenceOperations.h"
 
 namespace brae {
 namespace {
@@ -107,6 +110,13 @@ int StepView(int view, int delta, int view_count) {
 int StepFrame(int frame, int delta, int frame_count) {
   if (frame_count <= 0) return 0;
   return std::clamp(frame + delta, 0, frame_count - 1);
+}
+
+uint32_t ElapsedTicks(double seconds) {
+  // Written so that a NaN plays nothing either.
+  if (!(seconds > 0)) return 0;
+  const double ticks = std::floor(seconds * kTicksPerSecond);
+  return ticks >= 4294967295.0 ? 4294967295u : uint32_t(ticks);
 }
 
 SequencePoints CaptureSequencePoints(const CollectionSequence& sequence) {

@@ -47,6 +47,10 @@ int StepView(int view, int delta, int view_count);
 // The frame after stepping by delta, kept inside the frame count.
 int StepFrame(int frame, int delta, int frame_count);
 
+// The whole ticks (30 a second) in a time of play; none before it starts, and no more than a
+// 32-bit count holds.
+uint32_t ElapsedTicks(double seconds);
+
 // The points of one cell (present: the cell has an instance).
 struct CellPoints {
   bool present = false;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "collection/SequenceOperations.h"
 
 namespace brae {
@@ -194,6 +196,14 @@ TEST(FrameEditorSteps, TicksPerFrameZeroAnimatesAtThirtyFramesPerSecond) {
   EXPECT_EQ(AnimationFrame(0, kTicksPerSecond, 0, 7), 30 % 7);
   EXPECT_EQ(AnimationFrame(5, 2, 0, 1000), 7);
   EXPECT_EQ(AnimationFrame(5, 5, 3, 1000), 6);
+  // The clock's seconds become whole ticks.
+  EXPECT_EQ(ElapsedTicks(1.0), 30u);
+  EXPECT_EQ(ElapsedTicks(0.999), 29u);
+  EXPECT_EQ(ElapsedTicks(2.0 / 30 + 1e-9), 2u);
+  EXPECT_EQ(ElapsedTicks(-1.0), 0u);
+  EXPECT_EQ(ElapsedTicks(std::nan("")), 0u);
+  EXPECT_EQ(ElapsedTicks(1e12), 4294967295u);
+  EXPECT_EQ(AnimationFrame(0, ElapsedTicks(1.0), 0, 1000), 30);
 }
 
 }  // namespace

@@ -564,7 +564,15 @@ TEST_F(X256SequenceFrameEditTest, DrawsTheBitmapShadowAndEveryMarker) {
     if (!edit->ShowBox(part)->IsChecked()) Click(at.x, at.y);
     EXPECT_TRUE(view->IsShown(part));
   }
-  // Every marker and the contrail of the frame shown before, for the picture.
+  // Every marker and the contrail of the frame shown before (its bitmap moved aside), on the
+  // dark grey swatch, for the picture.
+  const Point grey_swatch = Centre(edit->Background()->SwatchRect(1).Offset(
+      edit->Background()->ClientRect().x0, edit->Background()->ClientRect().y0));
+  Click(grey_swatch.x, grey_swatch.y);
+  Key(kKeyLeftShift, true);
+  for (int i = 0; i < 16; ++i) Tap(kKeyLeft);
+  for (int i = 0; i < 12; ++i) Tap(kKeyUp);
+  Key(kKeyLeftShift, false);
   Tap(kKeyDown);
   Frame();
   EXPECT_EQ(view->ContrailFrame(), 1);

@@ -360,8 +360,7 @@ void X256SequenceFrameEdit::Idle() {
     Stop();
     return;
   }
-  const double elapsed = std::max(0.0, UiNow() - play_start_time_);
-  const auto ticks = uint32_t(std::min(elapsed * kTicksPerSecond, 4294967295.0));
+  const uint32_t ticks = ElapsedTicks(UiNow() - play_start_time_);
   ShowCell(AnimationFrame(play_start_frame_, ticks, sequence_->header.ticks_per_frame,
                           sequence_->FrameCount()),
            view_);
