@@ -374,8 +374,11 @@ TEST_F(X256SequenceFrameEditTest, MovesOnAMirroredViewSurviveSavingAndLoading) {
   const std::vector<uint8_t> data = Saved(editor_->GetCollection());
   TagHeader header;
   header.size = uint32_t(data.size());
+  header.user_data = editor_->GetCollection().flags;  // the flags' authoritative copy
   ASSERT_TRUE(LoadCollection(data.data(), data.size(), header, CollectionLoadOptions(), &reloaded));
   EXPECT_EQ(reloaded.sequences[0]->InstanceAt(0, 6)->reg_x, shown.x - 1);
+  // What the model holds is what a reload gives back, byte for byte.
+  EXPECT_EQ(Saved(reloaded), data);
   ControlKey('Z');
   EXPECT_EQ(Reg(0, 6), shown);
   EXPECT_EQ(Reg(0, 2), stored);
