@@ -6,6 +6,7 @@
 #include "collection/CollectionFormat.h"
 #include "collection/ui/BitmapTextures.h"
 #include "collection/ui/X256BitmapBrowser.h"
+#include "collection/ui/X256HueBrowser.h"
 #include "collection/ui/X256SequenceBrowser.h"
 #include "core/MessageLog.h"
 #include "tagstore/FileStream.h"
@@ -78,12 +79,14 @@ X256Edit::X256Edit(TagRecord* record)
   bitmaps_ = new X256BitmapBrowser(kBrowseBitmaps, collection_.get(), textures_.get(), tabs_);
   shadows_ = new X256BitmapBrowser(kBrowseShadows, collection_.get(), textures_.get(), tabs_);
   sequences_ = new X256SequenceBrowser(collection_.get(), tabs_);
-  for (const char* title : {"Hue Changes", "Color Table", "Flags", "Optimize"})
-    new PendingTab(title, tabs_);
+  hues_ = new X256HueBrowser(collection_.get(), tabs_);
+  for (const char* title : {"Color Table", "Flags", "Optimize"}) new PendingTab(title, tabs_);
   bitmaps_->changed.Connect(this, &X256Edit::OnBitmapsChanged);
   shadows_->changed.Connect(this, &X256Edit::OnShadowsChanged);
   sequences_->changed.Connect(this, &X256Edit::OnSequencesChanged);
   sequences_->SetUndo(&undo_);
+  hues_->changed.Connect(this, &X256Edit::OnHuesChanged);
+  hues_->SetUndo(&undo_);
   auto restored = [this](bool replaced, size_t index) { OnRestored(replaced, index); };
   bitmaps_->SetUndo(&undo_, restored);
   shadows_->SetUndo(&undo_, restored);
@@ -97,6 +100,7 @@ X256Edit::~X256Edit() {
   // The bitmap windows draw from this editor's textures: they go first.
   if (bitmaps_) bitmaps_->CloseBitmapWindows();
   if (shadows_) shadows_->CloseBitmapWindows();
+  if (hues_) hues_->CloseHueEditors();
 }
 
 void X256Edit::Layout() {
@@ -106,6 +110,7 @@ void X256Edit::Layout() {
 void X256Edit::WillClose() {
   bitmaps_->CloseBitmapWindows();
   shadows_->CloseBitmapWindows();
+  hues_->CloseHueEditors();
   TagEdit::WillClose();
 }
 
@@ -117,6 +122,8 @@ void X256Edit::FillTabs() {
   bitmaps_->Refresh();
   shadows_->Refresh();
   sequences_->Refresh();
+  hues_->CloseHueEditors();
+  hues_->Refresh();
   alternate_ = false;
 }
 
@@ -185,6 +192,13 @@ void X256Edit::OnSequencesChanged() {
   // Which bitmaps are used may have changed.
   bitmaps_->RefreshUsage();
   shadows_->RefreshUsage();
+}
+
+void X256Edit::OnHuesChanged() {
+  if (!IsDirty()) SetDirty(true);
+  // The preview palette is worked out once; the textures it changes are refilled as they are
+  // drawn, wherever a bitmap of this collection is on screen.
+  if (textures_->PreviewChanged() > 0) RequestRedraw();
 }
 
 void X256Edit::OnRestored(bool replaced, size_t index) {

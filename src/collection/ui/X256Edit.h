@@ -15,6 +15,7 @@ class BitmapTextures;
 class Collection;
 class TabWindow;
 class X256BitmapBrowser;
+class X256HueBrowser;
 class X256SequenceBrowser;
 
 class X256Edit : public TagEdit {
@@ -35,6 +36,7 @@ class X256Edit : public TagEdit {
   X256BitmapBrowser* BitmapBrowser() const { return bitmaps_; }
   X256BitmapBrowser* ShadowBrowser() const { return shadows_; }
   X256SequenceBrowser* SequenceBrowser() const { return sequences_; }
+  X256HueBrowser* HueBrowser() const { return hues_; }
   bool ShowsAlternatePlacement() const { return alternate_; }
   void ToggleAlternatePlacement();
   // The bitmap and sequence commands' undo stack (Control+Z, Control+Y); emptied when the tag is
@@ -48,6 +50,7 @@ class X256Edit : public TagEdit {
   void OnBitmapsChanged();
   void OnShadowsChanged();
   void OnSequencesChanged();
+  void OnHuesChanged();
   // An undo or redo changed the collection (replaced: every bitmap object is new).
   void OnRestored(bool replaced, size_t index);
 
@@ -57,6 +60,7 @@ class X256Edit : public TagEdit {
   X256BitmapBrowser* bitmaps_ = nullptr;
   X256BitmapBrowser* shadows_ = nullptr;
   X256SequenceBrowser* sequences_ = nullptr;
+  X256HueBrowser* hues_ = nullptr;
   bool alternate_ = false;
   UndoStack undo_;
 };
