@@ -458,6 +458,46 @@ TEST_F(X256HueEditTest, DraggingTheStartMarkerPastTheMedianDragsItAlongInOneUndo
   EXPECT_EQ(bar->Current().median_hue, HueFromDegrees(200));
 }
 
+TEST_F(X256HueEditTest, DraggingTheMarkersIntoAWrappedRangeRecoloursRedAndNotGreen) {
+  X256HueBrowser* browser = OpenHues();
+  ASSERT_TRUE(browser);
+  Collection& c = editor->GetCollection();
+  // Only the new hue change recolours.
+  for (HueChange& h : c.hue_changes) h.replacement_mode = 0;
+  browser->RunCommand(kHueChangeNew);
+  Frame();
+  X256HueEdit* hue = OpenEditorOf(browser, 2);
+  ASSERT_TRUE(hue);
+  ClickAt(Centre(hue->ReplacementBox()->Frame()));  // toward black
+  ASSERT_EQ(c.hue_changes[2].replacement_mode, 1);
+  ColorBar* bar = hue->Bar();
+  // The end from 240° down to 60° (the range now wraps from 120°), then the start from 120°
+  // up to 300°: the median at 180° falls outside 300°–60° and is pulled to 300°.
+  Drag(BarPoint(bar, 240), {BarPoint(bar, 150), BarPoint(bar, 60)});
+  Drag(BarPoint(bar, 120), {BarPoint(bar, 200), BarPoint(bar, 300)});
+  const HueChange& h = c.hue_changes[2];
+  EXPECT_EQ(HueDegrees(h.start_hue), 300);
+  EXPECT_EQ(HueDegrees(h.end_hue), 60);
+  EXPECT_EQ(HueDegrees(h.median_hue), 300);
+  test::SaveScreenshot("x256_hue_wrapped_range");
+  // The demo palette's hue wheel: entry 2 is red (0°), entry 15 green (117°), entry 36 magenta
+  // (306°), entry 9 yellow-orange (63°, past the end).
+  const CollectionPalette& preview = editor->Textures().PreviewPalette();
+  for (int i : {2, 36}) {
+    EXPECT_NE(preview[size_t(i)], c.palette[size_t(i)]) << i;
+    EXPECT_EQ(preview[size_t(i)], (PaletteColor{0, 0, 0})) << i;
+  }
+  for (int i : {15, 9}) EXPECT_EQ(preview[size_t(i)], c.palette[size_t(i)]) << i;
+  // The mask written on save agrees.
+  std::vector<uint8_t> data = Saved(c);
+  Collection reloaded;
+  TagHeader header;
+  ASSERT_TRUE(LoadCollection(data.data(), data.size(), header, CollectionLoadOptions(), &reloaded));
+  const HueChange& saved = reloaded.hue_changes[2];
+  EXPECT_TRUE(saved.mask[2 / 8] & (1 << (2 % 8)));
+  EXPECT_FALSE(saved.mask[15 / 8] & (1 << (15 % 8)));
+}
+
 TEST_F(X256HueEditTest, ThumbnailsShowThePreviewAndAChangeRefillsWithoutRebuilding) {
   X256HueBrowser* browser = OpenHues();
   ASSERT_TRUE(browser);

@@ -149,7 +149,9 @@ void X256HueEdit::Refresh() {
   refreshing_ = true;
   const std::string name = HueChangeName(*h);
   SetTitle(name.c_str());
-  if (!name_->HasFocus() || name_->Text() != name) name_->SetText(name.c_str());
+  // Text being typed stays until it is confirmed, unless the name itself changed.
+  if (!name_->HasFocus() || name != shown_name_) name_->SetText(name.c_str());
+  shown_name_ = name;
   if (bar_->Dragging() == HueMarker::kNone) bar_->SetHueChange(*h);
   saturation_->SetInt(MinSaturationPercent(h->min_saturation));
   if (h->use_as <= 2) {

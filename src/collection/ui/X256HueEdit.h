@@ -6,6 +6,7 @@
 // the browser, which keeps it as one undo action.
 
 #include <cstddef>
+#include <string>
 
 #include "collection/CollectionRecords.h"
 #include "toolkit/Window.h"
@@ -80,6 +81,7 @@ class X256HueEdit : public Window {
   CheckBox* replacement_ = nullptr;
   ColorButton* colour_ = nullptr;
   CheckBox* solid_ = nullptr;
+  std::string shown_name_;  // the name the record had at the last refresh
   bool refreshing_ = false;
   bool reported_closed_ = false;
 };
