@@ -186,11 +186,11 @@ TEST_F(X256HueEditTest, TheTabListsTheHueChangesWithTheirMenu) {
   EXPECT_EQ(editor->Tabs()->Page(kHueTab), browser);
   EXPECT_STREQ(browser->Title(), "Hue Changes");
   EXPECT_EQ(HueRows(browser), (std::vector<std::string>{"Team Red", "Team Blue"}));
-  EXPECT_EQ(RightClickMenu(RowPoint(browser, 1)), "Rename=0, Delete=1, -, New Hue Change=2");
+  EXPECT_EQ(RightClickMenu(RowPoint(browser, 1)), "Rename=0, Delete=1, New Hue Change=2");
   EXPECT_EQ(browser->SelectedIndices(), std::vector<size_t>{1});
   browser->ToggleSelected(browser->ShownRow(0));
   EXPECT_EQ(RightClickMenu(RowPoint(browser, 0)),
-            "Rename=0 (disabled), Delete=1, -, New Hue Change=2");
+            "Rename=0 (disabled), Delete=1, New Hue Change=2");
   EXPECT_FALSE(editor->IsDirty());
 }
 

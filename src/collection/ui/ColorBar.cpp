@@ -32,7 +32,9 @@ void HueVertex(double degrees, int x, int y) {
 void DrawMarker(int x, int height, uint32_t colour, bool from_top) {
   SetColor(colour);
   FillRect(Rect(x - 1, 0, x + 1, height));
-  // A small triangle at one end tells the median from the range's ends.
+  // A small triangle at one end tells the median from the range's ends; white shows on the
+  // dimmed part of the bar as well as on the lit one.
+  SetColor(kEndMarkerColour);
   glDisable(GL_TEXTURE_2D);
   glBegin(GL_TRIANGLES);
   const int tip = from_top ? 5 : height - 5, base = from_top ? 0 : height;

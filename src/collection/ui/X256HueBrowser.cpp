@@ -88,7 +88,6 @@ Menu* X256HueBrowser::BuildContextMenu() const {
   auto* menu = new Menu(false);
   AddMenuItem(menu, kRenameMenuItem, nullptr, kHueChangeRename, selected == 1);
   AddMenuItem(menu, kDeleteMenuItem, nullptr, kHueChangeDelete, selected > 0);
-  AddSeparator(menu, nullptr);
   AddMenuItem(menu, kNewHueChangeMenuItem, nullptr, kHueChangeNew);
   return menu;
 }
