@@ -372,6 +372,7 @@ TEST_F(X256HueEditTest, EveryFieldStoresItsConversionAndIsUndoneAlone) {
   EXPECT_STREQ(hue->Title(), "Team Crimson");
   EXPECT_EQ(HueRows(browser)[0], "Team Crimson");
 
+  const HueChange edited = c.hue_changes[0];
   // Each edit is its own undo step, and the controls follow.
   editor->Undo();
   EXPECT_STREQ(hue->Title(), "Team Red");
@@ -397,10 +398,18 @@ TEST_F(X256HueEditTest, EveryFieldStoresItsConversionAndIsUndoneAlone) {
   EXPECT_EQ(hue->SaturationBox()->Text(),
             std::to_string(MinSaturationPercent(original.min_saturation)));
   EXPECT_FALSE(editor->Undos().CanUndo());
-  // Control+Y in the hue editor redoes on the collection editor's stack.
+  // Control+Y in the hue editor redoes on the collection editor's stack, and redoing every
+  // step comes back to the edited hue change.
   hue->SetFocus(0);
   ControlKey('Y');
   EXPECT_EQ(c.hue_changes[0].min_saturation, 32768);
+  while (editor->Redo()) {
+  }
+  EXPECT_EQ(std::memcmp(&c.hue_changes[0], &edited, sizeof edited), 0);
+  EXPECT_STREQ(hue->Title(), "Team Crimson");
+  EXPECT_TRUE(hue->SolidBox()->IsChecked());
+  EXPECT_FALSE(hue->ReplacementBox()->IsChecked());
+  EXPECT_EQ(hue->ColourButton()->Colour(), 0x302010u);
 }
 
 TEST_F(X256HueEditTest, DraggingTheStartMarkerPastTheMedianDragsItAlongInOneUndoStep) {
