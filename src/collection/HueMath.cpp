@@ -69,10 +69,8 @@ bool HueInRange(uint16_t hue, uint16_t start, uint16_t end) {
 
 bool HueChangeAffects(const HueChange& change, const PaletteColor& c) {
   // The palette's 16-bit components hold the 8-bit value in the high byte.
-  const Hsv hsv = RgbToHsv(c.r * 256 / 65535.0, c.g * 256 / 65535.0, c.b * 256 / 65535.0);
-  const uint16_t hue = uint16_t(uint32_t(hsv.h * 65536.0));
-  const uint16_t saturation = uint16_t(uint32_t(hsv.s * 65535.0));
-  return saturation > change.min_saturation && HueInRange(hue, change.start_hue, change.end_hue);
+  const Hsv16 hsv = PaletteColourHsv(c);
+  return hsv.s > change.min_saturation && HueInRange(hsv.h, change.start_hue, change.end_hue);
 }
 
 void ComputeHueChangeMask(HueChange* change, const CollectionPalette& palette) {
@@ -84,6 +82,61 @@ void ComputeHueChangeMask(HueChange* change, const CollectionPalette& palette) {
 
 bool HueChangeMaskBit(const HueChange& change, int index) {
   return index >= 0 && index < 256 && (change.mask[index / 8] >> (index % 8)) & 1;
+}
+
+Hsv16 PaletteColourHsv(const PaletteColor& c) {
+  const Hsv hsv = RgbToHsv(c.r * 256 / 65535.0, c.g * 256 / 65535.0, c.b * 256 / 65535.0);
+  Hsv16 out;
+  out.h = uint16_t(uint32_t(hsv.h * 65536.0));
+  out.s = uint16_t(uint32_t(hsv.s * 65535.0));
+  out.v = uint16_t(uint32_t(hsv.v * 65535.0));
+  return out;
+}
+
+namespace {
+
+uint8_t ToByte(double v);
+
+// The replacement colour's hue, saturation and value (its components hold 8 bits in the high
+// byte, read as 16-bit values).
+Hsv16 ReplacementHsv(const HueChange& change) {
+  const Hsv hsv = RgbToHsv(change.replacement[0] / 65535.0, change.replacement[1] / 65535.0,
+                           change.replacement[2] / 65535.0);
+  Hsv16 out;
+  out.h = uint16_t(uint32_t(hsv.h * 65536.0));
+  out.s = uint16_t(uint32_t(hsv.s * 65535.0));
+  out.v = uint16_t(uint32_t(hsv.v * 65535.0));
+  return out;
+}
+
+PaletteColor Recoloured(const HueChange& change, const Hsv16& rep, const Hsv16& in) {
+  const int median = change.median_hue;
+  const int shifted = (change.flags & 1) ? (median - in.h) + rep.h : (in.h - median) + rep.h;
+  Hsv out;
+  out.h = double(uint16_t(shifted & 0xFFFF)) / 65536.0;
+  out.s = double(uint32_t(in.s) * rep.s / 65536) / 65535.0;
+  out.v = double(uint32_t(in.v) * rep.v / 65536) / 65535.0;
+  double r, g, b;
+  HsvToRgb(out, &r, &g, &b);
+  return PaletteColor{ToByte(r), ToByte(g), ToByte(b)};
+}
+
+}  // namespace
+
+CollectionPalette HuePreviewPalette(const CollectionPalette& palette,
+                                    const std::vector<HueChange>& changes) {
+  CollectionPalette out = palette;
+  for (const HueChange& change : changes) {
+    if (change.replacement_mode == 0) continue;
+    const Hsv16 rep = ReplacementHsv(change);
+    // Each hue change sees the colours the ones before it left.
+    for (PaletteColor& c : out) {
+      const Hsv16 hsv = PaletteColourHsv(c);
+      if (hsv.s > change.min_saturation && HueInRange(hsv.h, change.start_hue, change.end_hue))
+        c = Recoloured(change, rep, hsv);
+    }
+  }
+  return out;
 }
 
 namespace {

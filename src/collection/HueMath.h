@@ -3,6 +3,7 @@
 // high-colour pixels.
 
 #include <cstdint>
+#include <vector>
 
 #include "collection/Collection.h"
 
@@ -25,6 +26,21 @@ bool HueChangeAffects(const HueChange& change, const PaletteColor& c);
 // Recomputes the 32-byte mask of affected palette entries.
 void ComputeHueChangeMask(HueChange* change, const CollectionPalette& palette);
 bool HueChangeMaskBit(const HueChange& change, int index);
+
+// A palette colour's hue, saturation and value as 16-bit fractions (hue of a full turn,
+// saturation and value of 65535), read from its 16-bit components as the mask does.
+struct Hsv16 {
+  uint16_t h = 0;
+  uint16_t s = 0;
+  uint16_t v = 0;
+};
+Hsv16 PaletteColourHsv(const PaletteColor& c);
+// The hue change preview: every hue change whose replacement byte is not 0, in list order,
+// moves the hues of the entries it affects by (h - median) + replacement hue (reversed:
+// (median - h) + replacement hue) and scales their saturation and value by the replacement's.
+// Entries no hue change affects keep their colour; the stored palette is not touched.
+CollectionPalette HuePreviewPalette(const CollectionPalette& palette,
+                                    const std::vector<HueChange>& changes);
 
 // The red, green, blue and alpha of one 8-byte high-colour pixel (working form), with the
 // collection's hue changes applied to the layers that name one.

@@ -614,7 +614,7 @@ TEST_F(X256EditTest, ThumbnailsAreDrawnWithThePaletteFromTexturesBuiltOnce) {
   test::SaveScreenshot("x256_bitmaps_grid");
   const size_t built = editor->Textures().BuildCount();
   EXPECT_EQ(built, 6u);  // every cell is in view
-  const Collection& c = editor->GetCollection();
+  const CollectionPalette preview = editor->Textures().PreviewPalette();
   for (int index : {0, 4}) {
     const CollectionBitmap* b = bitmaps->Listed()[size_t(index)];
     Rect r = bitmaps->ThumbnailRect(index);
@@ -629,7 +629,8 @@ TEST_F(X256EditTest, ThumbnailsAreDrawnWithThePaletteFromTexturesBuiltOnce) {
         const uint8_t* px = b->Pixel(x, y);
         if (px[0] != 255) continue;
         test::Pixel p = At(r.x0 + x * scale + scale / 2, r.y0 + y * scale + scale / 2);
-        const PaletteColor& want = c.palette[px[1]];
+        // Drawn through the palette with the collection's hue changes applied.
+        const PaletteColor& want = preview[px[1]];
         EXPECT_EQ(p.r, want.r) << b->name << " " << x << "," << y;
         EXPECT_EQ(p.g, want.g) << b->name << " " << x << "," << y;
         EXPECT_EQ(p.b, want.b) << b->name << " " << x << "," << y;

@@ -2,9 +2,16 @@
 // The textures of a collection's bitmaps, shared by the editor's browsers and bitmap windows.
 // A bitmap's texture is built the first time it is drawn and kept until that bitmap (or the
 // palette, for every bitmap) is reported changed; drawing an unchanged bitmap builds nothing.
+//
+// Indexed bitmaps are drawn through the preview palette: the collection palette with its hue
+// changes applied. When the hue changes (or the palette) change, the preview palette is worked
+// out once, and only the textures of bitmaps that use an entry whose colour changed are marked
+// stale; a stale texture is refilled in place (a table look-up per pixel, no new texture) when
+// it is next drawn, so only bitmaps on screen cost anything.
 
 #include <GL/gl.h>
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
@@ -20,6 +27,9 @@ namespace brae {
 // collection's hue changes applied. Alpha is the bitmap's own.
 void BitmapToRgba(const Collection& collection, const CollectionBitmap& bitmap,
                   std::vector<uint8_t>* rgba);
+// The same through a given palette for the indexed pixels (the preview palette).
+void BitmapToRgba(const Collection& collection, const CollectionPalette& palette,
+                  const CollectionBitmap& bitmap, std::vector<uint8_t>* rgba);
 
 class BitmapTextures {
  public:
@@ -36,6 +46,10 @@ class BitmapTextures {
     const uint8_t* pixels = nullptr;
     size_t pixel_bytes = 0;
     uint16_t flags = 0;
+    // The palette entries the pixels use (none for shadows); a preview change that touches
+    // none of them leaves the texture as it is.
+    std::bitset<256> uses;
+    bool stale = false;  // refilled through the preview palette when next drawn
   };
 
   // The bitmap's texture, built when missing or stale; none for a bitmap without pixels.
@@ -45,21 +59,34 @@ class BitmapTextures {
 
   // The bitmap's pixels or flags changed: its texture is built again when next drawn.
   void Invalidate(const CollectionBitmap* bitmap);
-  // The palette or the hue changes changed: every texture is built again when next drawn.
+  // Every texture is dropped and built again when next drawn (the bitmap objects changed).
   void InvalidateAll();
+  // The palette or the hue changes changed: the preview palette is worked out again and the
+  // textures it changes are refilled when next drawn. Returns how many were marked.
+  size_t PreviewChanged();
+  // The palette indexed bitmaps are drawn with.
+  const CollectionPalette& PreviewPalette();
   // Drops the textures of bitmaps that are no longer in the collection.
   void Prune();
 
   size_t BuildCount() const { return builds_; }
+  size_t RefillCount() const { return refills_; }
   size_t TextureCount() const { return textures_.size(); }
 
  private:
   void Release(Texture* texture);
+  void Fill(Texture* texture, const CollectionBitmap& bitmap);
 
   const Collection* collection_;
   std::unordered_map<const CollectionBitmap*, Texture> textures_;
   std::vector<uint8_t> scratch_;
+  CollectionPalette preview_{};
+  bool preview_known_ = false;
+  // What the preview was worked out from.
+  CollectionPalette preview_palette_{};
+  std::vector<HueChange> preview_changes_;
   size_t builds_ = 0;
+  size_t refills_ = 0;
 };
 
 // The largest rectangle of the bitmap's proportions that fits in the box, centred: integer

@@ -9,6 +9,7 @@
 #include "collection/ui/X256BitmapBrowser.h"
 #include "collection/ui/X256ColorTableEdit.h"
 #include "collection/ui/X256FlagsEdit.h"
+#include "collection/ui/X256HueBrowser.h"
 #include "collection/ui/X256OptimizeEdit.h"
 #include "collection/ui/X256SequenceBrowser.h"
 #include "core/MessageLog.h"
@@ -27,21 +28,6 @@ namespace {
 constexpr int kInitialWidth = 575;
 constexpr int kInitialHeight = 360;
 constexpr const char* kLogCategory = "Collections";
-
-// A tab whose editor is not part of the program yet: its page says so.
-class PendingTab : public Window {
- public:
-  PendingTab(const char* title, Window* parent) : Window(kWindowVisible, parent) {
-    SetTitle(title);
-  }
-  const char* ClassName() const override { return "PendingTab"; }
-  void DrawContent() override {
-    SetColor(0xFFC0C0C0u);
-    DrawTextInRect(this, "This page is not available yet.",
-                   Rect(0, 0, client.Width(), client.Height()),
-                   kTextCentre | kTextCentreVertically | kTextShadow);
-  }
-};
 
 // Moves a loaded collection into the one the tabs show.
 void TakeCollection(Collection* into, Collection* from) {
@@ -82,7 +68,7 @@ X256Edit::X256Edit(TagRecord* record)
   bitmaps_ = new X256BitmapBrowser(kBrowseBitmaps, collection_.get(), textures_.get(), tabs_);
   shadows_ = new X256BitmapBrowser(kBrowseShadows, collection_.get(), textures_.get(), tabs_);
   sequences_ = new X256SequenceBrowser(collection_.get(), tabs_);
-  new PendingTab("Hue Changes", tabs_);
+  hues_ = new X256HueBrowser(collection_.get(), tabs_);
   color_table_ = new X256ColorTableEdit(collection_.get(), textures_.get(), tabs_);
   flags_ = new X256FlagsEdit(collection_.get(), tabs_);
   optimize_ = new X256OptimizeEdit(collection_.get(), tabs_);
@@ -99,6 +85,8 @@ X256Edit::X256Edit(TagRecord* record)
     return !bitmaps_->BitmapWindows().empty() || !shadows_->BitmapWindows().empty() ||
            sequences_->HasOpenEditors();
   };
+  hues_->changed.Connect(this, &X256Edit::OnHuesChanged);
+  hues_->SetUndo(&undo_);
   auto restored = [this](bool replaced, size_t index) { OnRestored(replaced, index); };
   bitmaps_->SetUndo(&undo_, restored);
   shadows_->SetUndo(&undo_, restored);
@@ -114,6 +102,7 @@ X256Edit::~X256Edit() {
   if (sequences_) sequences_->CloseEditors();
   if (bitmaps_) bitmaps_->CloseBitmapWindows();
   if (shadows_) shadows_->CloseBitmapWindows();
+  if (hues_) hues_->CloseHueEditors();
 }
 
 void X256Edit::Layout() {
@@ -124,6 +113,7 @@ void X256Edit::WillClose() {
   sequences_->CloseEditors();
   bitmaps_->CloseBitmapWindows();
   shadows_->CloseBitmapWindows();
+  hues_->CloseHueEditors();
   TagEdit::WillClose();
 }
 
@@ -138,6 +128,8 @@ void X256Edit::FillTabs() {
   sequences_->Refresh();
   flags_->Refresh();
   color_table_->InvalidateClient();
+  hues_->CloseHueEditors();
+  hues_->Refresh();
   alternate_ = false;
 }
 
@@ -232,6 +224,13 @@ void X256Edit::OnFlagsChanged() {
 void X256Edit::OnOptimized() {
   // Bitmaps were removed, merged, cropped or renamed: every tab that lists them is rebuilt.
   OnRestored(true, 0);
+}
+
+void X256Edit::OnHuesChanged() {
+  if (!IsDirty()) SetDirty(true);
+  // The preview palette is worked out once; the textures it changes are refilled as they are
+  // drawn, wherever a bitmap of this collection is on screen.
+  if (textures_->PreviewChanged() > 0) RequestRedraw();
 }
 
 void X256Edit::OnRestored(bool replaced, size_t index) {

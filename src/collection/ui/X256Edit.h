@@ -19,6 +19,7 @@ class X256BitmapBrowser;
 class X256ColorTableEdit;
 class X256FlagsEdit;
 class X256OptimizeEdit;
+class X256HueBrowser;
 class X256SequenceBrowser;
 
 class X256Edit : public TagEdit {
@@ -42,6 +43,7 @@ class X256Edit : public TagEdit {
   X256ColorTableEdit* ColorTableTab() const { return color_table_; }
   X256FlagsEdit* FlagsTab() const { return flags_; }
   X256OptimizeEdit* OptimizeTab() const { return optimize_; }
+  X256HueBrowser* HueBrowser() const { return hues_; }
   bool ShowsAlternatePlacement() const { return alternate_; }
   void ToggleAlternatePlacement();
   // The bitmap and sequence commands' undo stack (Control+Z, Control+Y); emptied when the tag is
@@ -61,6 +63,7 @@ class X256Edit : public TagEdit {
   void OnPaletteChanged();
   void OnFlagsChanged();
   void OnOptimized();
+  void OnHuesChanged();
   // An undo or redo changed the collection (replaced: every bitmap object is new).
   void OnRestored(bool replaced, size_t index);
 
@@ -73,6 +76,7 @@ class X256Edit : public TagEdit {
   X256ColorTableEdit* color_table_ = nullptr;
   X256FlagsEdit* flags_ = nullptr;
   X256OptimizeEdit* optimize_ = nullptr;
+  X256HueBrowser* hues_ = nullptr;
   bool alternate_ = false;
   UndoStack undo_;
 };
