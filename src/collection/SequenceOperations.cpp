@@ -145,6 +145,8 @@ OperationResult ResizeSequence(Collection* collection, size_t index, int frames,
   }
   if (frames == s->FrameCount() && views == s->ViewCount()) return result;
   s->Resize(frames, views);
+  // With mirroring, the views past the stored ones are mirrors of them (as loading makes them).
+  s->RebuildMirroredViews();
   result.changed = true;
   result.sequences.push_back(index);
   return result;

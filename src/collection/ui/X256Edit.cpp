@@ -7,6 +7,7 @@
 #include "collection/ui/BitmapTextures.h"
 #include "collection/ui/X256BitmapBrowser.h"
 #include "collection/ui/X256SequenceBrowser.h"
+#include "collection/ui/X256SequenceEdit.h"
 #include "core/MessageLog.h"
 #include "tagstore/FileStream.h"
 #include "tagstore/TagGroups.h"
@@ -84,6 +85,7 @@ X256Edit::X256Edit(TagRecord* record)
   shadows_->changed.Connect(this, &X256Edit::OnShadowsChanged);
   sequences_->changed.Connect(this, &X256Edit::OnSequencesChanged);
   sequences_->SetUndo(&undo_);
+  sequences_->open_editor = [this](CollectionSequence* s) { OpenSequenceEditor(s); };
   auto restored = [this](bool replaced, size_t index) { OnRestored(replaced, index); };
   bitmaps_->SetUndo(&undo_, restored);
   shadows_->SetUndo(&undo_, restored);
@@ -195,6 +197,23 @@ void X256Edit::SequenceEdited(SequenceEditorWindow* from) {
   bitmaps_->RefreshUsage();
   shadows_->RefreshUsage();
   sequences_->NotifyEditors(from);
+}
+
+X256SequenceEdit* X256Edit::OpenSequenceEditor(CollectionSequence* sequence) {
+  if (collection_->IndexOfSequence(sequence) < 0) return nullptr;
+  for (SequenceEditorWindow* e : sequences_->Editors()) {
+    auto* open = dynamic_cast<X256SequenceEdit*>(e);
+    if (open && open->EditedSequence() == sequence) {
+      open->BringToFront();
+      open->SetFocus(0);
+      return open;
+    }
+  }
+  auto* editor = new X256SequenceEdit(this, sequence);
+  editor->open_frame_editor = [this](CollectionSequence* s, int frame, int view) {
+    if (open_frame_editor) open_frame_editor(s, frame, view);
+  };
+  return editor;
 }
 
 void X256Edit::OnRestored(bool replaced, size_t index) {
