@@ -17,6 +17,7 @@ namespace {
 // An instance without a bitmap at the sequence's default registration point.
 CollectionInstance FreshInstance(const CollectionSequence& sequence) {
   CollectionInstance fresh;
+  fresh.alt_bitmap_index = 0;  // zeroed, as a saved one reads back
   fresh.reg_x = int16_t(sequence.header.default_reg_x / 65536);
   fresh.reg_y = int16_t(sequence.header.default_reg_y / 65536);
   return fresh;
