@@ -348,6 +348,12 @@ TEST_F(X256SequenceEditTest, FieldEditsAndResizesAreStoredAndUndone) {
   ControlKey('Y');
   EXPECT_EQ(ground->ViewCount(), 3);
   EXPECT_EQ(ground->InstanceAt(0, 2)->reg_y, 60);
+  // The actions outlive the window: undone after it closed, they still work.
+  EXPECT_TRUE(TryClose(s));
+  EXPECT_TRUE(editor->Undo());
+  EXPECT_EQ(ground->ViewCount(), 1);
+  EXPECT_TRUE(editor->Redo());
+  EXPECT_EQ(ground->ViewCount(), 3);
 }
 
 TEST_F(X256SequenceEditTest, MirrorCheckBoxesActOnTheSelectedCellsAndAreUndone) {

@@ -275,14 +275,18 @@ void X256SequenceEdit::ShowMessages(const OperationResult& result) const {
     ShowMessageBox(m.title.c_str(), m.text.c_str(), {"OK"});
 }
 
-void X256SequenceEdit::Restored(bool bitmaps_changed) {
-  if (!editor_) return;
-  if (bitmaps_changed) {
-    editor_->Textures().InvalidateAll();
-    editor_->BitmapBrowser()->CollectionRestored(true, 0);
-    editor_->ShadowBrowser()->Refresh();
-  }
-  editor_->SequenceEdited(nullptr);
+SequenceRestored X256SequenceEdit::RestoredCallback() const {
+  // The undo stack belongs to the collection editor and may outlive this window: the callback
+  // refers to the editor only.
+  X256Edit* editor = editor_;
+  return [editor](bool bitmaps_changed) {
+    if (bitmaps_changed) {
+      editor->Textures().InvalidateAll();
+      editor->BitmapBrowser()->CollectionRestored(true, 0);
+      editor->ShadowBrowser()->Refresh();
+    }
+    editor->SequenceEdited(nullptr);
+  };
 }
 
 void X256SequenceEdit::Finish(const OperationResult& result, UndoableAction* action,
@@ -310,7 +314,7 @@ void X256SequenceEdit::CommitField(int field) {
   const size_t index = Index();
   const std::string text = fields_[size_t(field)]->Text();
   SequenceState before(*c, *sequence_);
-  auto restored = [this](bool b) { Restored(b); };
+  SequenceRestored restored = RestoredCallback();
   if (field == kFieldFrames || field == kFieldViews) {
     uint32_t value = 0;
     if (!ParseFieldNumber(text, &value)) return Refresh();
@@ -334,9 +338,7 @@ void X256SequenceEdit::SetMode(uint16_t mode) {
   Collection* c = &editor_->GetCollection();
   SequenceState before(*c, *sequence_);
   OperationResult result = SetSequenceField(c, Index(), SequenceField::kTransferMode, mode);
-  Finish(result,
-         new SequenceFieldAction(c, Index(), std::move(before), [this](bool b) { Restored(b); }),
-         false);
+  Finish(result, new SequenceFieldAction(c, Index(), std::move(before), RestoredCallback()), false);
 }
 
 void X256SequenceEdit::ToggleCheck(int check, bool on) {
@@ -344,7 +346,7 @@ void X256SequenceEdit::ToggleCheck(int check, bool on) {
   Collection* c = &editor_->GetCollection();
   const size_t index = Index();
   SequenceState before(*c, *sequence_);
-  auto restored = [this](bool b) { Restored(b); };
+  SequenceRestored restored = RestoredCallback();
   switch (check) {
     case kCheckUseMirroring:
     case kCheckNoRotation: {
@@ -374,9 +376,7 @@ void X256SequenceEdit::DropBitmaps(SequenceCell at, const std::vector<size_t>& b
   Collection* c = &editor_->GetCollection();
   SequenceState before(*c, *sequence_);
   OperationResult result = brae::DropBitmaps(c, Index(), at, bitmaps);
-  Finish(result,
-         new SequenceDropAction(c, Index(), std::move(before), [this](bool b) { Restored(b); }),
-         false);
+  Finish(result, new SequenceDropAction(c, Index(), std::move(before), RestoredCallback()), false);
 }
 
 void X256SequenceEdit::DropShadows(int frame, const std::vector<size_t>& shadows) {
@@ -384,9 +384,7 @@ void X256SequenceEdit::DropShadows(int frame, const std::vector<size_t>& shadows
   Collection* c = &editor_->GetCollection();
   SequenceState before(*c, *sequence_);
   OperationResult result = brae::DropShadows(c, Index(), frame, shadows);
-  Finish(result,
-         new SequenceDropAction(c, Index(), std::move(before), [this](bool b) { Restored(b); }),
-         false);
+  Finish(result, new SequenceDropAction(c, Index(), std::move(before), RestoredCallback()), false);
 }
 
 void X256SequenceEdit::DropItems(SequenceCell at, const std::vector<GridDropItem>& items) {
@@ -394,9 +392,7 @@ void X256SequenceEdit::DropItems(SequenceCell at, const std::vector<GridDropItem
   Collection* c = &editor_->GetCollection();
   SequenceState before(*c, *sequence_);
   OperationResult result = DropGridItems(c, Index(), at, items);
-  Finish(result,
-         new SequenceDropAction(c, Index(), std::move(before), [this](bool b) { Restored(b); }),
-         false);
+  Finish(result, new SequenceDropAction(c, Index(), std::move(before), RestoredCallback()), false);
 }
 
 // ---- the grid's menu --------------------------------------------------------------------------
@@ -492,7 +488,7 @@ void X256SequenceEdit::ImportBitmaps(const std::vector<std::string>& paths, Assi
       });
   Finish(result,
          new SequenceBitmapImportAction(c, Index(), std::move(before), palette,
-                                        result.bitmaps.size(), [this](bool b) { Restored(b); }),
+                                        result.bitmaps.size(), RestoredCallback()),
          true);
 }
 
@@ -504,7 +500,7 @@ void X256SequenceEdit::ImportPlate(const std::string& path) {
   OperationResult result = ImportSequencePlate(c, Index(), path);
   Finish(result,
          new SequencePlateImportAction(c, Index(), std::move(before), palette,
-                                       result.bitmaps.size(), [this](bool b) { Restored(b); }),
+                                       result.bitmaps.size(), RestoredCallback()),
          true);
 }
 

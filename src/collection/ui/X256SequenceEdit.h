@@ -116,7 +116,8 @@ class X256SequenceEdit : public Window, public SequenceEditorWindow {
   // After a command: keeps its undo action when it changed something, refreshes, tells the
   // collection editor, and shows its messages.
   void Finish(const OperationResult& result, UndoableAction* action, bool bitmaps_changed);
-  void Restored(bool bitmaps_changed);
+  // What an undo or redo of this window's actions calls.
+  std::function<void(bool bitmaps_changed)> RestoredCallback() const;
   void ShowMessages(const OperationResult& result) const;
   void ShowMenu(int x, int y);
   void ExportCells(bool alpha);
