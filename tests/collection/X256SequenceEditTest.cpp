@@ -17,6 +17,7 @@
 #include "toolkit/CheckBox.h"
 #include "toolkit/ComboBox.h"
 #include "toolkit/Keys.h"
+#include "toolkit/Menu.h"
 #include "toolkit/TabWindow.h"
 
 namespace brae {
@@ -498,6 +499,78 @@ TEST_F(X256SequenceEditTest, ASavedSessionOfEditsReadsBackByteForByte) {
                     << again.size();
       break;
     }
+}
+
+TEST_F(X256SequenceEditTest, TheGridMenuDoubleClickRenamesAndTheOpenSequenceGuard) {
+  X256Edit* editor = OpenSprites();
+  ASSERT_TRUE(editor);
+  X256SequenceEdit* s = OpenSequence(editor, 0);
+  ASSERT_TRUE(s);
+  // The grid's menu.
+  Menu* menu = s->BuildMenu();
+  std::vector<std::string> seen;
+  for (MenuItem* item : menu->Items()) {
+    std::string line = item->Title();
+    for (MenuItem* sub : item->Items())
+      line += std::string(" | ") + sub->Title() + "=" + std::to_string(sub->Command());
+    seen.push_back(line);
+  }
+  menu->Close();
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "Bitmap Import | Assign views, then frames=1 | Assign frames, then views=2 | "
+                      "From Plate=3",
+                      "Alpha Import | Assign views, then frames=4 | Assign frames, then views=5 | "
+                      "From Plate=6",
+                      "Export | Bitmaps=7 | Bitmap Plate=8 | Alphas=9 | Alpha Plate=10"}));
+  // A right click on the grid shows it (dismissed here).
+  bool shown = false;
+  on_pump = [&](int) {
+    const ModalEntry* top = TopModal();
+    auto* popup = top ? dynamic_cast<Menu*>(top->window) : nullptr;
+    if (!popup || popup->IsClosed()) return;
+    shown = true;
+    popup->Dismiss();
+  };
+  Point p = CellPoint(s, 1, 2);
+  now += 1.0;
+  QueueMousePosition(p.x, p.y);
+  QueueMouseButton(1, 1);
+  QueueMouseButton(1, 0);
+  Frame();
+  Frame();
+  on_pump = [this](int) { AnswerBox(); };
+  EXPECT_TRUE(shown);
+
+  // A double click on a view cell asks for the frame editor of that cell; on the shadow column
+  // it does not.
+  std::vector<std::string> opened;
+  editor->open_frame_editor = [&](CollectionSequence* seq, int frame, int view) {
+    opened.push_back(seq->name + " " + std::to_string(frame) + " " + std::to_string(view));
+  };
+  for (Point at : {CellPoint(s, 2, 4), CellPoint(s, 2, 0)}) {
+    now += 1.0;
+    QueueMousePosition(at.x, at.y);
+    QueueMouseButton(0, 1);
+    QueueMouseButton(0, 0);
+    QueueMouseButton(0, 1);
+    QueueMouseButton(0, 0);
+    Frame();
+    Frame();
+  }
+  EXPECT_EQ(opened, std::vector<std::string>{"Walk 2 3"});
+
+  // Renamed elsewhere, the title follows.
+  editor->GetCollection().SequenceAt(0)->name = "Stroll";
+  editor->SequenceBrowser()->SequencesRestored();
+  EXPECT_STREQ(s->Title(), "Stroll");
+  // Deleting the open sequence is refused.
+  boxes.clear();
+  editor->SequenceBrowser()->SelectSequence(0);
+  editor->SequenceBrowser()->RunCommand(kSequenceDelete);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].message,
+            "The sequence \"Stroll\" is currently open. Please close it before deleting.");
+  EXPECT_EQ(editor->GetCollection().sequences.size(), 3u);
 }
 
 }  // namespace

@@ -176,13 +176,16 @@ int X256Edit::CreateNewTag(uint32_t group, const std::string& name) {
 
 void X256Edit::OnBitmapsChanged() {
   if (!IsDirty()) SetDirty(true);
-  // The textures are shared: what changed for one tab is redrawn in the other.
+  // The textures are shared: what changed for one tab is redrawn in the other and in the open
+  // sequence windows.
   shadows_->InvalidateClient();
+  sequences_->NotifyEditors();
 }
 
 void X256Edit::OnShadowsChanged() {
   if (!IsDirty()) SetDirty(true);
   bitmaps_->InvalidateClient();
+  sequences_->NotifyEditors();
 }
 
 void X256Edit::OnSequencesChanged() {
