@@ -137,21 +137,23 @@ int ChoosePlateWidth(const std::vector<std::pair<int, int>>& sizes) {
   return best;
 }
 
-bool MakePlate(const Collection& collection, const std::vector<size_t>& indices,
-               const PlateOptions& options, Image* out, std::string* message) {
+namespace {
+
+// The plate of a list of bitmaps; a null entry is an empty cell (three columns wide, without a
+// marker).
+bool MakePlateOf(const Collection& collection, const std::vector<const CollectionBitmap*>& bitmaps,
+                 const PlateOptions& options, Image* out, std::string* message) {
   std::vector<std::pair<int, int>> sizes;
-  std::vector<const CollectionBitmap*> bitmaps;
-  for (size_t index : indices) {
-    const CollectionBitmap* b = collection.BitmapAt(index);
-    if (!b) continue;
-    if (b->IsHighColour() || !b->HasPixels()) {
+  bool any = false;
+  for (const CollectionBitmap* b : bitmaps) {
+    if (b && (b->IsHighColour() || !b->HasPixels())) {
       *message = FormatMessage(kPlateHighColour, b->name.c_str());
       return false;
     }
-    bitmaps.push_back(b);
-    sizes.push_back({b->width, b->height});
+    any = any || b;
+    sizes.push_back(b ? std::make_pair(b->width, b->height) : std::make_pair(0, 0));
   }
-  if (bitmaps.empty()) {
+  if (!any) {
     *message = kPlateNothing;
     return false;
   }
@@ -181,12 +183,13 @@ bool MakePlate(const Collection& collection, const std::vector<size_t>& indices,
   std::fill(plate.pixels.begin() + std::ptrdiff_t(w), plate.pixels.begin() + std::ptrdiff_t(2 * w),
             1);
   for (size_t i = 0; i < bitmaps.size(); ++i) {
-    const CollectionBitmap& b = *bitmaps[i];
     const int cx = layout.cells[i].first, by = layout.cells[i].second;
     const int band_height = layout.band_heights[i] + 3;
     for (int y = by; y < by + band_height; ++y) set(cx - 1, y);
     std::fill(plate.pixels.begin() + std::ptrdiff_t(size_t(by + band_height - 1) * w),
               plate.pixels.begin() + std::ptrdiff_t(size_t(by + band_height) * w), 1);
+    if (!bitmaps[i]) continue;
+    const CollectionBitmap& b = *bitmaps[i];
     const uint8_t clear = b.IsRle() ? 0 : 1;
     for (int y = 0; y < b.height; ++y) {
       uint8_t* row = &plate.pixels[size_t(by + 1 + y) * w + size_t(cx + 1)];
@@ -198,6 +201,24 @@ bool MakePlate(const Collection& collection, const std::vector<size_t>& indices,
     set(cx + 1 + b.width, by + 1 + b.height);
   }
   return true;
+}
+
+}  // namespace
+
+bool MakePlate(const Collection& collection, const std::vector<size_t>& indices,
+               const PlateOptions& options, Image* out, std::string* message) {
+  std::vector<const CollectionBitmap*> bitmaps;
+  for (size_t index : indices)
+    if (const CollectionBitmap* b = collection.BitmapAt(index)) bitmaps.push_back(b);
+  return MakePlateOf(collection, bitmaps, options, out, message);
+}
+
+bool MakeCellPlate(const Collection& collection, const std::vector<int>& cells,
+                   const PlateOptions& options, Image* out, std::string* message) {
+  std::vector<const CollectionBitmap*> bitmaps;
+  for (int index : cells)
+    bitmaps.push_back(index >= 0 ? collection.BitmapAt(size_t(index)) : nullptr);
+  return MakePlateOf(collection, bitmaps, options, out, message);
 }
 
 OperationResult ExportPlate(const Collection& collection, const std::vector<size_t>& indices,
@@ -265,7 +286,8 @@ bool PlateBitmaps(const Image& plate, const std::vector<PlateCell>& cells, bool 
 
 }  // namespace
 
-OperationResult AddBitmapsFromPlate(Collection* collection, const std::string& path) {
+OperationResult AddBitmapsFromPlate(Collection* collection, const std::string& path,
+                                    std::vector<int>* cell_bitmaps) {
   OperationResult result;
   Image plate;
   std::vector<PlateCell> cells;
@@ -276,10 +298,15 @@ OperationResult AddBitmapsFromPlate(Collection* collection, const std::string& p
                     &bitmaps, &result))
     return result;
   collection->palette = palette;
+  if (cell_bitmaps) cell_bitmaps->clear();
   for (auto& b : bitmaps) {
-    if (!b) continue;
+    if (!b) {
+      if (cell_bitmaps) cell_bitmaps->push_back(-1);
+      continue;
+    }
     collection->AddBitmap(std::move(b));
     result.bitmaps.push_back(collection->bitmaps.size() - 1);
+    if (cell_bitmaps) cell_bitmaps->push_back(int(collection->bitmaps.size() - 1));
     result.changed = true;
   }
   return result;

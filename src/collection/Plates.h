@@ -64,13 +64,20 @@ int ChoosePlateWidth(const std::vector<std::pair<int, int>>& sizes);
 // message when a bitmap cannot go into a plate or the plate would be too large.
 bool MakePlate(const Collection& collection, const std::vector<size_t>& indices,
                const PlateOptions& options, Image* out, std::string* message);
+// A plate of cells by bitmap index, -1 for an empty cell (three columns wide, no marker); with
+// options.columns each band holds that many cells.
+bool MakeCellPlate(const Collection& collection, const std::vector<int>& cells,
+                   const PlateOptions& options, Image* out, std::string* message);
 // MakePlate, then writes it in the format of the path's extension.
 OperationResult ExportPlate(const Collection& collection, const std::vector<size_t>& indices,
                             const PlateOptions& options, const std::string& path);
 
 // "Add Bitmap(s) from Plate": every non-empty cell of the plate file becomes a bitmap named
 // "%s #%04d" (the file's base name, the cell's number), its colours merged into the palette.
-OperationResult AddBitmapsFromPlate(Collection* collection, const std::string& path);
+// cell_bitmaps (when given) receives, per cell in reading order, the added bitmap's index or -1
+// for an empty cell.
+OperationResult AddBitmapsFromPlate(Collection* collection, const std::string& path,
+                                    std::vector<int>* cell_bitmaps = nullptr);
 // "Replace from Plate": the plate's cells replace the listed bitmaps one by one (pixels, size,
 // flags; names and references kept).
 OperationResult ReplaceFromPlate(Collection* collection, const std::vector<size_t>& indices,

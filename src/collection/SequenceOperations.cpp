@@ -22,6 +22,7 @@ std::vector<CollectionSequence*> Listed(const Collection& collection,
 // An instance without a bitmap at the sequence's default registration point.
 CollectionInstance FreshInstance(const CollectionSequence& sequence) {
   CollectionInstance fresh;
+  fresh.alt_bitmap_index = 0;  // zeroed, as a saved one reads back
   fresh.reg_x = int16_t(sequence.header.default_reg_x / 65536);
   fresh.reg_y = int16_t(sequence.header.default_reg_y / 65536);
   return fresh;
@@ -144,7 +145,15 @@ OperationResult ResizeSequence(Collection* collection, size_t index, int frames,
     return result.Error("Invalid number of frames or views.");
   }
   if (frames == s->FrameCount() && views == s->ViewCount()) return result;
+  const int old_frames = s->FrameCount(), old_views = s->ViewCount();
   s->Resize(frames, views);
+  // The editor's new cells are zeroed instances: their alternate bitmap is 0, as the cell reads
+  // back after a save (the alternate fields of an instance without flag 0x20 read as zero).
+  for (int f = 0; f < frames; ++f)
+    for (int v = (f < old_frames ? old_views : 0); v < views; ++v)
+      if (auto& cell = s->frames[size_t(f)].views[size_t(v)]) cell->alt_bitmap_index = 0;
+  // With mirroring, the views past the stored ones are mirrors of them (as loading makes them).
+  s->RebuildMirroredViews();
   result.changed = true;
   result.sequences.push_back(index);
   return result;

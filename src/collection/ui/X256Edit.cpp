@@ -12,6 +12,8 @@
 #include "collection/ui/X256HueBrowser.h"
 #include "collection/ui/X256OptimizeEdit.h"
 #include "collection/ui/X256SequenceBrowser.h"
+#include "collection/ui/X256SequenceEdit.h"
+#include "collection/ui/X256SequenceFrameEdit.h"
 #include "core/MessageLog.h"
 #include "tagstore/FileStream.h"
 #include "tagstore/TagGroups.h"
@@ -87,6 +89,10 @@ X256Edit::X256Edit(TagRecord* record)
   };
   hues_->changed.Connect(this, &X256Edit::OnHuesChanged);
   hues_->SetUndo(&undo_);
+  sequences_->open_editor = [this](CollectionSequence* s) { OpenSequenceEditor(s); };
+  open_frame_editor = [this](CollectionSequence* s, int frame, int view) {
+    OpenSequenceFrameEditor(this, s, frame, view);
+  };
   auto restored = [this](bool replaced, size_t index) { OnRestored(replaced, index); };
   bitmaps_->SetUndo(&undo_, restored);
   shadows_->SetUndo(&undo_, restored);
@@ -184,13 +190,16 @@ int X256Edit::CreateNewTag(uint32_t group, const std::string& name) {
 
 void X256Edit::OnBitmapsChanged() {
   if (!IsDirty()) SetDirty(true);
-  // The textures are shared: what changed for one tab is redrawn in the other.
+  // The textures are shared: what changed for one tab is redrawn in the other and in the open
+  // sequence windows.
   shadows_->InvalidateClient();
+  sequences_->NotifyEditors();
 }
 
 void X256Edit::OnShadowsChanged() {
   if (!IsDirty()) SetDirty(true);
   bitmaps_->InvalidateClient();
+  sequences_->NotifyEditors();
 }
 
 void X256Edit::OnSequencesChanged() {
@@ -231,6 +240,23 @@ void X256Edit::OnHuesChanged() {
   // The preview palette is worked out once; the textures it changes are refilled as they are
   // drawn, wherever a bitmap of this collection is on screen.
   if (textures_->PreviewChanged() > 0) RequestRedraw();
+}
+
+X256SequenceEdit* X256Edit::OpenSequenceEditor(CollectionSequence* sequence) {
+  if (collection_->IndexOfSequence(sequence) < 0) return nullptr;
+  for (SequenceEditorWindow* e : sequences_->Editors()) {
+    auto* open = dynamic_cast<X256SequenceEdit*>(e);
+    if (open && open->EditedSequence() == sequence) {
+      open->BringToFront();
+      open->SetFocus(0);
+      return open;
+    }
+  }
+  auto* editor = new X256SequenceEdit(this, sequence);
+  editor->open_frame_editor = [this](CollectionSequence* s, int frame, int view) {
+    if (open_frame_editor) open_frame_editor(s, frame, view);
+  };
+  return editor;
 }
 
 void X256Edit::OnRestored(bool replaced, size_t index) {

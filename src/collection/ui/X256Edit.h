@@ -4,6 +4,7 @@
 // optimisation), saved back through the collection writer. Control+T switches the instances
 // that have an alternate placement between it and their primary one.
 
+#include <functional>
 #include <memory>
 
 #include "editing/TagEdit.h"
@@ -13,6 +14,7 @@ namespace brae {
 
 class BitmapTextures;
 class Collection;
+class CollectionSequence;
 class SequenceEditorWindow;
 class TabWindow;
 class X256BitmapBrowser;
@@ -21,6 +23,7 @@ class X256FlagsEdit;
 class X256OptimizeEdit;
 class X256HueBrowser;
 class X256SequenceBrowser;
+class X256SequenceEdit;
 
 class X256Edit : public TagEdit {
  public:
@@ -54,6 +57,10 @@ class X256Edit : public TagEdit {
   // A sequence or frame editor changed its sequence: the tag is dirty, the bitmap tabs show
   // the new usage and the other open sequence windows are brought up to date.
   void SequenceEdited(SequenceEditorWindow* from);
+  // Opens the editor of a sequence, or brings its open one to the front.
+  X256SequenceEdit* OpenSequenceEditor(CollectionSequence* sequence);
+  // Opens the frame editor of a cell (double click on a view cell of a sequence editor).
+  std::function<void(CollectionSequence* sequence, int frame, int view)> open_frame_editor;
 
  private:
   void FillTabs();
