@@ -139,6 +139,7 @@ bool PictureLoader::Load(const CellLayout& layout, const SequenceFiles& files, c
     if (progress_) progress_(BuildProgress{done_, total_, colour});
     if (!loaded) {
       log(error);
+      out->failed_file = colour;
       done_ += int(used.size() - k - 1);  // the rest of the sequence is skipped
       return false;
     }

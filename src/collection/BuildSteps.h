@@ -40,6 +40,7 @@ struct LoadedSequence {
   std::vector<std::string> sources;  // the file of each picture
   std::vector<PlacedPicture> cells;  // per cell (frame-major); stored indexes pictures
   PicturePath path = PicturePath::kNone;
+  std::string failed_file;  // the file that failed to load
 };
 
 // Loads sequences' pictures, reporting progress after every file.
