@@ -1,6 +1,8 @@
 #pragma once
 // Folder trees of frame images for the collection builders' tests, written by the tests.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
