@@ -102,6 +102,10 @@ bool CheckSequenceFiles(const std::string& folder_name, const SequenceFiles& fil
                         "larger than the number of frames found in the folder (%d).\n",
                         folder_name.c_str(), laid.bad_frame, laid.layout.folder_frames));
       return false;
+    case LayoutError::kTooManyCells:
+      log(FormatMessage("ERROR: sequence folder '%s' has too many cells (%d views, %d frames)\n",
+                        folder_name.c_str(), views, frames));
+      return false;
     case LayoutError::kNone:
       break;
   }

@@ -208,6 +208,10 @@ LayoutResult LayOutCells(int frames, int views, int file_count, BitmapOrder orde
   CellLayout& l = result.layout;
   l.frames = frames;
   l.views = views;
+  if (int64_t(frames) * views > kMaxSequenceCells) {
+    result.error = LayoutError::kTooManyCells;
+    return result;
+  }
   if (frame_list) {
     if (int(frame_list->size()) != frames) {
       result.error = LayoutError::kFrameListLength;

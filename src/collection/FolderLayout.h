@@ -4,6 +4,7 @@
 // or the folder "alphas/") and an optional "script.txt"; and the mapping of a sequence's frame
 // and view cells onto those files.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,7 +66,11 @@ enum class LayoutError {
   kFrameListLength,  // the frame list's length differs from the frame count
   kTooFewFiles,      // fewer files than needed
   kFrameTooLarge,    // a source frame past the frames the folder holds
+  kTooManyCells,     // more frame × view cells than a collection may hold
 };
+
+// The most frame × view cells one sequence may have.
+constexpr int64_t kMaxSequenceCells = int64_t(1) << 22;
 
 struct LayoutResult {
   LayoutError error = LayoutError::kNone;

@@ -6,9 +6,12 @@
 
 #include "BuilderTestSupport.h"
 #include "app/LogViewer.h"
+#include "app/ProgramHooks.h"
+#include "app/RootMenu.h"
 #include "collection/CollectionFormat.h"
 #include "collection/ui/AutoCollectionDialog.h"
 #include "collection/ui/AutoUpResDialog.h"
+#include "collection/ui/X256Edit.h"
 #include "core/MessageLog.h"
 #include "core/Prefs.h"
 #include "editing/EditingFixture.h"
@@ -253,6 +256,45 @@ TEST_F(BuilderDialogs, HighResBuilderStopsAtFatalThenBuilds) {
   std::string folder;
   EXPECT_TRUE(GetPrefString("AutoUpResDialog.TargetScale", &folder));
   d->Close();
+}
+
+TEST_F(BuilderDialogs, TheRootMenuItemBuildsAndOpensTheNewCollection) {
+  InstallProgramHooks();
+  RegisterCollectionEditor();
+  test::WriteSequence(Tree() + "/walk(2,3)", 6, 8);
+  SetPrefString("AutoCollectionDialog.Name", "Menu Built");
+  SetPrefString("AutoCollectionDialog.Path", Tree());
+  SetPrefString("AutoCollectionDialog.Tagid", "menu");
+  SetPrefString("AutoCollectionDialog.RegX", "4");
+  SetPrefString("AutoCollectionDialog.RegY", "7");
+  // The user presses OK as soon as the dialog is up with its remembered fields.
+  std::string shown;
+  on_pump = [this, &shown, pressed = false](int) mutable {
+    AnswerBox();
+    const ModalEntry* top = TopModal();
+    auto* d = top ? dynamic_cast<AutoCollectionDialog*>(top->window) : nullptr;
+    if (!d || pressed || !d->IsVisible()) return;
+    pressed = true;
+    shown = d->NameBox()->Text();
+    now += 1.0;
+    const Point ok = ScreenCentre(d->OkButton());
+    QueueMousePosition(ok.x, ok.y);
+    QueueMouseButton(0, 1);
+    QueueMouseButton(0, 0);
+  };
+  ASSERT_TRUE(RunRootCommand(kCmdBuildStandardCollection));
+  Frame();
+  EXPECT_EQ(shown, "Menu Built");
+  EXPECT_EQ(boxes.size(), 0u);
+  TagRecord* record = TheCodex().FindTag(kCollectionGroup, FourCC("menu"));
+  ASSERT_TRUE(record && record->local);
+  EXPECT_EQ(CountLayer0("AutoCollectionDialog"), 0);
+  EXPECT_EQ(CountLayer0("X256Edit"), 1);  // the new collection is open in its editor
+  auto* editor = dynamic_cast<X256Edit*>(OpenTag(record));
+  ASSERT_TRUE(editor);
+  ASSERT_EQ(editor->GetCollection().sequences.size(), 1u);
+  EXPECT_EQ(editor->GetCollection().sequences[0]->FrameCount(), 3);
+  EXPECT_EQ(editor->GetCollection().sequences[0]->frames[2].views[1]->bitmap->name, "f006");
 }
 
 }  // namespace

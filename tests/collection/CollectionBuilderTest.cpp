@@ -85,6 +85,9 @@ TEST(FolderLayout, FrameListReusesSourceFramesAndNeedsOnlyThoseFiles) {
   LayoutResult far = LayOutCells(2, 1, 2, BitmapOrder::kViewsThenFrames, std::vector<int>{1, 5});
   EXPECT_EQ(far.error, LayoutError::kFrameTooLarge);
   EXPECT_EQ(far.bad_frame, 5);
+  EXPECT_EQ(
+      LayOutCells(65535, 65535, 0, BitmapOrder::kViewsThenFrames, std::vector<int>(65535, 0)).error,
+      LayoutError::kTooManyCells);
   LayoutResult empty = LayOutCells(2, 2, 2, BitmapOrder::kViewsThenFrames, std::vector<int>{0, 1});
   ASSERT_EQ(empty.error, LayoutError::kNone);
   EXPECT_EQ(empty.layout.FileAt(0, 1), -1);
