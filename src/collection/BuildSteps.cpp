@@ -235,7 +235,19 @@ void QuantizeTrueColour(ImageStore* store, const Collection& collection, const B
   }
   indexed_colours.erase(ColourKey(reserved[0]));
   indexed_colours.erase(ColourKey(reserved[1]));
-  const int room = std::clamp(FreeSlots(collection) - int(indexed_colours.size()), 1, 254);
+  // A collection that has its palette already offers its colours (entries 2 to 255 that are not
+  // free); only the free slots take new ones.
+  std::vector<Rgb> existing;
+  if (!CollectionTakesImagePalette(collection)) {
+    std::unordered_set<uint32_t> seen;
+    for (int i = 0; i < 256; ++i) {
+      const PaletteColor& c = collection.palette[size_t(i)];
+      const uint32_t key = ColourKey(Rgb{c.r, c.g, c.b});
+      if (seen.insert(key).second && i >= 2) existing.push_back(Rgb{c.r, c.g, c.b});
+      indexed_colours.erase(key);
+    }
+  }
+  const int room = std::min(FreeSlots(collection) - int(indexed_colours.size()), 254);
 
   // One colour list over every visible pixel of every true-colour picture.
   std::vector<uint8_t> visible;
@@ -245,12 +257,18 @@ void QuantizeTrueColour(ImageStore* store, const Collection& collection, const B
       if (p.pixels[k + 3]) visible.insert(visible.end(), &p.pixels[k], &p.pixels[k] + 4);
     }
   }
-  std::vector<Rgb> chosen = ChoosePalette(BuildColorList(visible.data(), visible.size() / 4), room);
+  std::vector<Rgb> chosen;
+  if (room > 0 || existing.empty()) {
+    chosen = ChoosePalette(BuildColorList(visible.data(), visible.size() / 4), std::max(room, 1));
+  }
   visible = std::vector<uint8_t>();
   for (Rgb& c : chosen) {
     // A colour equal to entry 0 or 1 would be transparent; move it by one step.
     while (c == reserved[0] || c == reserved[1]) c.b = uint8_t(c.b + 1);
   }
+  const int computed = int(chosen.size());
+  chosen.insert(chosen.begin(), existing.begin(), existing.end());
+  if (chosen.size() > 254) chosen.resize(254);
   Palette palette;
   palette.count = int(chosen.size()) + 2;
   palette.entries[0] = reserved[0];
@@ -265,8 +283,8 @@ void QuantizeTrueColour(ImageStore* store, const Collection& collection, const B
     p.palette = palette;
     p.true_colour = false;
   }
-  log(FormatMessage("true-color frames: one palette of %d colors computed over %d bitmaps\n",
-                    int(chosen.size()), int(rgb.size())));
+  log(FormatMessage("true-color frames: %d bitmaps mapped to %d colors (%d of them computed)\n",
+                    int(rgb.size()), int(chosen.size()), computed));
 }
 
 // ---- Bitmaps

@@ -243,6 +243,25 @@ TEST_F(HighRes, AlignIndividuallyFromTheScriptKeepsEachCellsPoint) {
   EXPECT_EQ(Cell(*c, 1).reg_x, 4);
 }
 
+TEST_F(HighRes, TrueColourRenderingsAreMappedOntoTheCollectionsColours) {
+  for (int n = 0; n < 2; ++n) {
+    WriteImage(dir_.Path() + "/hires/walk/r" + std::to_string(n) + ".png",
+               test::RgbaImage(20, 20, Box{3, 4, 8, 12}, n * 30));
+  }
+  ASSERT_EQ(Run().outcome, BuildOutcome::kBuilt) << log_.text;
+  EXPECT_TRUE(log_.Has("sequence 'walk': true-color frames"));
+  EXPECT_TRUE(log_.Has("true-color frames: 2 bitmaps mapped to 254 colors (0 of them computed)"));
+  auto c = Effective();
+  EXPECT_EQ(c->palette, test::DistinctPalette());  // a full palette stays as it was
+  const CollectionInstance& first = Cell(*c, 0);
+  ASSERT_TRUE(first.bitmap);
+  EXPECT_EQ(first.bitmap->width, 8);
+  EXPECT_EQ(first.bitmap->height, 12);
+  EXPECT_TRUE(first.bitmap->flags & kBitmapTwoBytes);  // the soft edge
+  EXPECT_EQ(first.reg_x, 4);
+  EXPECT_EQ(first.reg_y, 10);
+}
+
 TEST_F(HighRes, SequenceErrorsAreLogged) {
   HighResRun run = Run();  // no folder at all
   EXPECT_EQ(run.outcome, BuildOutcome::kFailed);
