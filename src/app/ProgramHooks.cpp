@@ -4,6 +4,8 @@
 #include "app/EditingHooks.h"
 #include "app/RootMenu.h"
 #include "app/Startup.h"
+#include "collection/ui/AutoCollectionDialog.h"
+#include "collection/ui/AutoUpResDialog.h"
 #include "editing/TagEdit.h"
 #include "editing/TagInfoWindow.h"
 #include "editing/browser/ArchiveBrowser.h"
@@ -23,6 +25,8 @@ void InstallProgramHooks() {
   };
   // Archives added from the root menu join the browser's working set.
   TheAppServices().add_archives = AddArchivesToBrowser;
+  TheAppServices().build_standard_collection = RunAutoCollectionDialog;
+  TheAppServices().build_high_res_collection = RunAutoUpResDialog;
 }
 
 }  // namespace brae

@@ -45,27 +45,28 @@ bool ReadBitmapImage(const std::string& path, const CollectionPalette& palette, 
   return true;
 }
 
+bool ToGreyImage(Image* image) {
+  if (image->format == PixelFormat::kGrey) return true;
+  if (image->format != PixelFormat::kIndexed) return false;
+  bool used[256] = {};
+  for (uint8_t p : image->pixels) used[p] = true;
+  const int count = image->palette.count;
+  for (int i = 0; i < 256; ++i) {
+    if (!used[i]) continue;
+    const Rgb& e = image->palette.entries[i < count ? i : 0];
+    if (e.r != e.g || e.g != e.b) return false;
+  }
+  for (uint8_t& p : image->pixels) p = image->palette.entries[p < count ? p : 0].r;
+  image->format = PixelFormat::kGrey;
+  image->palette = Palette{};
+  return true;
+}
+
 bool ReadGreyImage(const std::string& path, Image* out, std::string* message) {
   if (!ReadImageFile(path, out, message)) return false;
-  if (out->format == PixelFormat::kGrey) return true;
-  bool grey = out->format == PixelFormat::kIndexed;
-  if (grey) {
-    bool used[256] = {};
-    for (uint8_t p : out->pixels) used[p] = true;
-    const int count = out->palette.count;
-    for (int i = 0; i < 256 && grey; ++i) {
-      if (!used[i]) continue;
-      const Rgb& e = out->palette.entries[i < count ? i : 0];
-      grey = e.r == e.g && e.g == e.b;
-    }
-    if (grey) {
-      for (uint8_t& p : out->pixels) p = out->palette.entries[p < count ? p : 0].r;
-      out->format = PixelFormat::kGrey;
-      out->palette = Palette{};
-    }
-  }
-  if (!grey) *message = FormatMessage(kImageNotGreyscale, MessageFileName(path).c_str());
-  return grey;
+  if (ToGreyImage(out)) return true;
+  *message = FormatMessage(kImageNotGreyscale, MessageFileName(path).c_str());
+  return false;
 }
 
 std::unique_ptr<CollectionBitmap> BitmapFromImage(const Image& image, const std::string& path,

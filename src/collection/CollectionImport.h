@@ -37,6 +37,9 @@ bool ReadBitmapImage(const std::string& path, const CollectionPalette& palette, 
 // colour-indexed image counts as greyscale when every palette entry that its pixels use is a
 // grey (as BMP files store greyscale). False with the message to show.
 bool ReadGreyImage(const std::string& path, Image* out, std::string* message);
+// The greyscale test and conversion that ReadGreyImage applies: true (the image now 8-bit grey)
+// for grey images and colour-indexed ones whose used entries are all grey.
+bool ToGreyImage(Image* image);
 
 // Adds one bitmap per file, at the end, named after the file's base name, by the palette rule.
 // Every file is read first; if any cannot be read, nothing is added. When a file's colours
