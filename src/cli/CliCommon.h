@@ -62,6 +62,7 @@ std::vector<TagDescriber> MediaDescribers();
 std::vector<Command> CollectionCommands();
 std::vector<TagDescriber> CollectionDescribers();
 std::vector<Command> StructCommands();
+std::vector<Command> ReferenceCommands();
 
 // Reads the structure definitions of the program's res folder and of the loaded game folder's
 // "definitions" folder (load the game first).

@@ -27,22 +27,23 @@ bool Covered(const std::set<TagKey>& addon, TagKey key) {
   return false;
 }
 
-std::string TagName(const Codex& codex, TagKey key) {
-  TagRecord* record = nullptr;
-  if (key.group != kAnyGroup) {
-    record = codex.FindTag(key.group, key.id);
-  } else {
-    const TagGroup* groups = TagGroupTable();
-    for (int i = 0; i < kTagGroupCount && !record; ++i)
-      record = codex.FindTag(groups[i].code, key.id);
-  }
+}  // namespace
+
+TagRecord* FindReferencedTag(const Codex& codex, TagKey key) {
+  if (key.group != kAnyGroup) return codex.FindTag(key.group, key.id);
+  const TagGroup* groups = TagGroupTable();
+  for (int i = 0; i < kTagGroupCount; ++i)
+    if (TagRecord* record = codex.FindTag(groups[i].code, key.id)) return record;
+  return nullptr;
+}
+
+std::string ReferencedTagName(const Codex& codex, TagKey key) {
+  TagRecord* record = FindReferencedTag(codex, key);
   if (!record) return "";
   TagHeader header;
   codex.GetEffectiveHeader(record, &header);
   return header.Name();
 }
-
-}  // namespace
 
 std::string KeyGroupText(uint32_t group) {
   return group == kAnyGroup ? "any" : FourCCToString(group);
@@ -73,10 +74,10 @@ std::vector<TagReference> FindAddonMissingReferences(Codex& codex, ReferenceInde
 
 std::string DescribeReference(const Codex& codex, const TagReference& reference) {
   std::string line =
-      TagName(codex, reference.source) + " (" + FourCCToString(reference.source.group) + " " +
-      FourCCToString(reference.source.id) + ") " + reference.path + " -> " +
+      ReferencedTagName(codex, reference.source) + " (" + FourCCToString(reference.source.group) +
+      " " + FourCCToString(reference.source.id) + ") " + reference.path + " -> " +
       KeyGroupText(reference.target.group) + " " + FourCCToString(reference.target.id);
-  const std::string target = TagName(codex, reference.target);
+  const std::string target = ReferencedTagName(codex, reference.target);
   if (!target.empty()) line += " (" + target + ")";
   return line;
 }

@@ -19,6 +19,12 @@ bool IsInGameArchives(const Codex& codex, TagKey key);
 std::vector<TagReference> FindAddonMissingReferences(Codex& codex, ReferenceIndex& index,
                                                      const std::vector<TagRecord*>& records);
 
+// The tag a key names in the working set (for a group-less key: the first group that has the
+// id), or none.
+TagRecord* FindReferencedTag(const Codex& codex, TagKey key);
+// Its effective name, or "" when the working set lacks it.
+std::string ReferencedTagName(const Codex& codex, TagKey key);
+
 // "Name (grp id) path -> grp id", the line a list of references shows; the target's name is
 // given when the working set has it.
 std::string DescribeReference(const Codex& codex, const TagReference& reference);
