@@ -5,6 +5,7 @@
 #include "mkdemo/DemoGame.h"
 #include "references/AddonReferenceCheck.h"
 #include "references/ReferenceFixture.h"
+#include "references/ReferenceLines.h"
 
 namespace brae {
 namespace {
@@ -204,6 +205,46 @@ TEST_F(References, ArchiveChangesForgetEverything) {
   EXPECT_TRUE(index_->BrokenReferences().empty());
   EXPECT_TRUE(Uses("soun", "step").empty());  // only the local sound is left, used by no one
   EXPECT_EQ(index_->ReadCount(), reads);
+}
+
+// ---- What the windows show
+
+TEST_F(References, LinesMarkMissingTargetsAndRowsNameTheSources) {
+  MakeGame();
+  LoadWithIndex();
+  std::vector<ReferenceLine> lines = ReferenceLines(codex_, *index_, {Id("mesh"), Id("msh1")});
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].text, "colour_map -> .256 terr 'Valley Map'");
+  EXPECT_FALSE(lines[0].missing);
+  EXPECT_EQ(lines[1].text, "detail_map -> dmap terr 'Valley Details'");
+  EXPECT_EQ(lines[2].text, "media -> medi wate 'Water'");
+  // A missing detail map is no fault: the line is left out.
+  lines = ReferenceLines(codex_, *index_, {Id("mesh"), Id("msh2")});
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].text, "colour_map -> .256 hill 'Hill Map'");
+  lines = ReferenceLines(codex_, *index_, {Id("mons"), Id("gobl")});
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[3].text, "attack.proj -> proj fire (missing)");
+  EXPECT_TRUE(lines[3].missing);
+  EXPECT_EQ(lines[2].text, "any -> any rock 'Rock'");
+
+  std::vector<UsageRow> rows = UsageRows(codex_, *index_, {Id("soun"), Id("step")});
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].group, "mons");
+  EXPECT_EQ(rows[1].name, "Goblin");
+  EXPECT_EQ(rows[1].path, "sounds[0]");
+  EXPECT_EQ(rows[1].location, "base");
+}
+
+TEST_F(References, DeletingCountsOnlyUsagesThatWouldBreak) {
+  MakeGame();
+  game_.AddLocal(Tag("soun", "mine", "Mine"));
+  game_.AddLocal(Tag("soli", "list", "List", test::SoundListData({Id("mine"), Id("mine")})));
+  game_.AddLocal(Tag("soli", "lis2", "List 2", test::SoundListData({Id("mine")})));
+  LoadWithIndex();
+  EXPECT_EQ(UsagesLostByDeleting(codex_, *index_, Find("soun", "mine")), 2u);
+  // The archived sound stays when its local copy goes.
+  EXPECT_EQ(UsagesLostByDeleting(codex_, *index_, Find("soun", "step")), 0u);
 }
 
 // ---- The add-on check
