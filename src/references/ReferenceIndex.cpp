@@ -69,6 +69,7 @@ void ReferenceIndex::Invalidate(TagKey tag) {
 }
 
 void ReferenceIndex::InvalidateAll() {
+  extractor_.ForgetDefinitions();
   forward_.clear();
   reverse_.clear();
   pending_.clear();

@@ -49,7 +49,8 @@ class ReferenceIndex {
 
   // Reads every tag not read yet.
   void ScanAll();
-  // Forgets one tag's entries (read again when needed), or everything.
+  // Forgets one tag's entries (read again when needed), or everything (also after the structure
+  // definitions changed).
   void Invalidate(TagKey tag);
   void InvalidateAll();
 

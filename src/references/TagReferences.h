@@ -60,6 +60,8 @@ class ReferenceExtractor {
 
   // Whether tags of the group can hold references at all (the others need not be read).
   bool MayHoldReferences(uint32_t group) const;
+  // Forgets what was learnt of the registry's definitions (after the registry changed).
+  void ForgetDefinitions() { places_.clear(); }
   // Appends the references of the tag (group and id from the header) to out.
   void Extract(ByteSource& data, const TagHeader& header, std::vector<TagReference>* out);
 
