@@ -102,15 +102,22 @@ void ReferenceIndex::Scan(TagKey tag) {
   }
   if (!extractor_.MayHoldReferences(tag.group)) return;
   TagRecord* record = codex_.FindTag(tag.group, tag.id);
+  if (!record) return;
   // A record being read by someone else right now is left for the next question.
-  if (!record || record->read_stream) return;
+  if (record->read_stream) {
+    pending_.insert(tag);
+    return;
+  }
   std::vector<TagReference>& refs = forward_[tag];
   ReadReferences(record, &refs);
   for (const TagReference& r : refs) reverse_[r.target].insert(tag);
 }
 
 void ReferenceIndex::ScanPending() {
-  while (!pending_.empty()) Scan(*pending_.begin());
+  // Tags that cannot be read now go back to pending_ for the next round.
+  std::set<TagKey> now;
+  now.swap(pending_);
+  for (TagKey tag : now) Scan(tag);
 }
 
 void ReferenceIndex::ScanAll() {

@@ -196,6 +196,19 @@ TEST_F(References, HostileDataNeverCrashesTheScan) {
   EXPECT_TRUE(Refs("mons", "shrt").empty());
 }
 
+TEST_F(References, ATagBeingReadElsewhereIsReadLater) {
+  MakeGame();
+  LoadWithIndex();
+  TagHeader header;
+  ASSERT_TRUE(codex_.BeginTagRead(Find("mons", "gobl"), &header));
+  EXPECT_EQ(Sources(Uses("soun", "step")),
+            (std::vector<std::string>{".256 dspr sequences[0].first_sound"}));
+  codex_.EndTagRead(Find("mons", "gobl"));
+  EXPECT_EQ(
+      Sources(Uses("soun", "step")),
+      (std::vector<std::string>{".256 dspr sequences[0].first_sound", "mons gobl sounds[0]"}));
+}
+
 TEST_F(References, ArchiveChangesForgetEverything) {
   MakeGame();
   LoadWithIndex();
