@@ -1,5 +1,7 @@
 #include "app/AddonCommands.h"
 
+#include "references/AddonReferenceCheck.h"
+#include "references/ReferenceLines.h"
 #include "tagstore/Codex.h"
 #include "terrain/TerrainTags.h"
 #include "toolkit/Frame.h"
@@ -91,16 +93,24 @@ void ProgramAddonUi::ShowMessage(const std::string& title, const std::string& te
   ShowMessageBox(title.c_str(), text.c_str(), {button});
 }
 
+bool ProgramAddonUi::AskBuildAnyway(const std::string& text) {
+  return ShowMessageBox("Missing References", text.c_str(), {"Build Anyway", "Cancel"}) == 0;
+}
+
 bool BuildRegularAddonCommand() {
   ProgramAddonUi ui;
+  IndexAddonReferenceCheck check(TheReferenceIndex());
   AddonBuilder builder(TheCodex(), ui);
+  builder.SetReferenceCheck(&check);
   return builder.BuildRegularAddon();
 }
 
 bool BuildDtexAddonCommand() {
   ProgramAddonUi ui;
   DtexDetailMapReader reader;
+  IndexAddonReferenceCheck check(TheReferenceIndex());
   AddonBuilder builder(TheCodex(), ui);
+  builder.SetReferenceCheck(&check);
   return builder.BuildDtexAddon(reader);
 }
 

@@ -36,9 +36,12 @@ class ProgramAddonUi : public AddonUi {
   bool RunAddonDialog(std::string* name, std::string* url, std::string* priority) override;
   void ShowMessage(const std::string& title, const std::string& text,
                    const std::string& button) override;
+  // "Missing References" with "Build Anyway" and "Cancel".
+  bool AskBuildAnyway(const std::string& text) override;
 };
 
-// "Build Regular Add-on" and "Build Dtex Add-on".
+// "Build Regular Add-on" and "Build Dtex Add-on"; both check the references of the tags going
+// into the add-on before asking for its settings.
 bool BuildRegularAddonCommand();
 bool BuildDtexAddonCommand();
 

@@ -24,6 +24,7 @@
 #include "core/MessageLog.h"
 #include "core/Prefs.h"
 #include "platform/Platform.h"
+#include "references/ReferenceLines.h"
 #include "tagstore/Codex.h"
 #include "toolkit/CharMap.h"
 #include "toolkit/Font.h"
@@ -349,6 +350,8 @@ int RunBrae(const BraeOptions& options) {
   std::string game_folder = ".";
   GetPrefString("VornPath", &game_folder);
   TheCodex().LoadCodex(game_folder);
+  // The reference index follows the Codex ahead of every window that asks it.
+  TheReferenceIndex();
   RunHook(TheStartupHooks().open_archive_browser);
   RunHook(TheStartupHooks().open_archive_browser);
 

@@ -63,6 +63,7 @@ std::vector<Command> CollectionCommands();
 std::vector<TagDescriber> CollectionDescribers();
 std::vector<Command> StructCommands();
 std::vector<Command> BuildCommands();
+std::vector<Command> ReferenceCommands();
 
 // Reads the structure definitions of the program's res folder and of the loaded game folder's
 // "definitions" folder (load the game first).

@@ -30,7 +30,7 @@ std::vector<brae::cli::Command> AllCommands() {
   using namespace brae::cli;
   const std::vector<Command> lists[] = {
       TagstoreCommands(),   TerrainCommands(), ModelCommands(), MediaCommands(),
-      CollectionCommands(), StructCommands(),  BuildCommands(),
+      CollectionCommands(), StructCommands(),  BuildCommands(), ReferenceCommands(),
   };
   for (auto& list : lists) {
     all.insert(all.end(), list.begin(), list.end());

@@ -33,6 +33,13 @@ constexpr int kSubgroupLength = 4;
 const char* const kLabels[] = {
     "Tag Name:", "Tag Subgroup:", "Tag Group:", "Tag Size:", "Tag Location:"};
 constexpr int kRowCount = 5;
+constexpr size_t kMaxReferenceLines = 12;         // then "... and N more"
+constexpr uint32_t kMissingColour = 0xFF0000FFu;  // red (red in the low byte)
+
+// The reference lines shown: all of them, or the first ones and a line counting the rest.
+size_t ShownReferenceLines(size_t count) {
+  return count > kMaxReferenceLines ? kMaxReferenceLines + 1 : count;
+}
 
 std::string CopyName(const TagInstance* instance) {
   if (instance->archive) {
@@ -108,6 +115,9 @@ void TagInfoWindow::Refresh() {
   if (record_) codex.GetEffectiveHeader(record_, &header_);
   location_ = codex.GetLocationName(record_);
   chain_ = OverrideChainLines(codex, record_);
+  references_.clear();
+  if (record_ && codex.HasEffectiveInstance(record_))
+    references_ = ReferenceLines(codex, TheReferenceIndex(), {record_->group, record_->subgroup});
   int line = LineHeight(this);
   int row = line + 8;
   int x = kMargin + LabelColumnWidth(), right = kWidth - kMargin;
@@ -115,6 +125,9 @@ void TagInfoWindow::Refresh() {
   subgroup_box_->SetFrame(Rect(x, kMargin + row + kRowGap, x + 64, kMargin + 2 * row + kRowGap));
   int height = kMargin + kRowCount * (row + kRowGap) + kMargin;
   height += line + kRowGap + static_cast<int>(chain_.size()) * line + kMargin;
+  height += line + kRowGap +
+            static_cast<int>(std::max<size_t>(1, ShownReferenceLines(references_.size()))) * line +
+            kMargin;
   Point size;
   ClientSizeToFrame(&size, kWidth, height);
   Rect f = ParentRelativeFrame();
@@ -141,7 +154,12 @@ void TagInfoWindow::OnFieldChanged() {
 void TagInfoWindow::OnCodexEvent(void* context, ArchiveRecord*, TagRecord* record, int event) {
   auto* window = static_cast<TagInfoWindow*>(context);
   bool archives = event >= kActiveSetChanged;
-  if (window->IsClosed() || (!archives && record != window->record_)) return;
+  if (window->IsClosed()) return;
+  // A target that comes or goes changes the colour of its line.
+  bool target = false;
+  for (const ReferenceLine& line : window->references_)
+    if (record && line.target == TagKey{record->group, record->subgroup}) target = true;
+  if (!archives && record != window->record_ && !target) return;
   if (TheCodex().HasEffectiveInstance(window->record_)) window->Refresh();
 }
 
@@ -166,6 +184,23 @@ void TagInfoWindow::DrawContent() {
   for (const std::string& text : chain_) {
     DrawText(this, text.c_str(), value_x, y);
     y += line;
+  }
+  y += kMargin;
+  DrawText(this, "References:", kMargin, y);
+  y += line + kRowGap;
+  // Reference lines are long: they start at the left margin, indented.
+  const int ref_x = kMargin + 8;
+  if (references_.empty()) DrawText(this, "none", ref_x, y);
+  for (size_t i = 0; i < references_.size() && i < kMaxReferenceLines; ++i) {
+    SetColor(references_[i].missing ? kMissingColour : 0xFFFFFFFFu);
+    DrawText(this, references_[i].text.c_str(), ref_x, y);
+    y += line;
+  }
+  SetColor(0xFFFFFFFFu);
+  if (references_.size() > kMaxReferenceLines) {
+    const std::string more =
+        "... and " + std::to_string(references_.size() - kMaxReferenceLines) + " more";
+    DrawText(this, more.c_str(), ref_x, y);
   }
 }
 

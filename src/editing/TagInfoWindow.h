@@ -1,10 +1,11 @@
 #pragma once
-// The tag information window: a tag's header with its name and subgroup id editable, and the
-// copies of the tag that the archives and the local folder provide.
+// The tag information window: a tag's header with its name and subgroup id editable, the
+// copies of the tag that the archives and the local folder provide, and the tags it refers to.
 
 #include <string>
 #include <vector>
 
+#include "references/ReferenceLines.h"
 #include "tagstore/TagHeader.h"
 #include "toolkit/Window.h"
 
@@ -42,6 +43,8 @@ class TagInfoWindow : public Window {
   TextBox* NameBox() const { return name_box_; }
   TextBox* SubgroupBox() const { return subgroup_box_; }
   const std::vector<std::string>& ChainLines() const { return chain_; }
+  // What the tag refers to, as shown under "References:" (missing targets in red).
+  const std::vector<ReferenceLine>& ReferenceRows() const { return references_; }
 
  private:
   // The label column: 90 pixels, or wider when a label needs more in the program's font.
@@ -57,6 +60,7 @@ class TagInfoWindow : public Window {
   TagHeader header_;
   std::string location_;
   std::vector<std::string> chain_;
+  std::vector<ReferenceLine> references_;
   TextBox* name_box_ = nullptr;
   TextBox* subgroup_box_ = nullptr;
 };

@@ -61,7 +61,20 @@ bool AddonBuilder::AskAddonSettings(std::string* name, std::string* url, int* pr
   return true;
 }
 
+std::string MissingReferencesText(const std::vector<std::string>& lines, size_t max_lines) {
+  std::string text =
+      std::to_string(lines.size()) + " references point to tags that players will not have";
+  for (size_t i = 0; i < lines.size() && i < max_lines; ++i) text += "\n" + lines[i];
+  if (lines.size() > max_lines)
+    text += "\n... and " + std::to_string(lines.size() - max_lines) + " more";
+  return text;
+}
+
 bool AddonBuilder::BuildAddon(const std::vector<TagRecord*>& records) {
+  if (check_) {
+    const std::vector<std::string> missing = check_->MissingReferences(codex_, records);
+    if (!missing.empty() && !ui_.AskBuildAnyway(MissingReferencesText(missing))) return false;
+  }
   std::string name, url;
   int priority = 100;
   if (!AskAddonSettings(&name, &url, &priority)) return false;

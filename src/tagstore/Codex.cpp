@@ -47,6 +47,13 @@ TagRecord* Codex::FindTag(uint32_t group, uint32_t subgroup) const {
   return r->second.get();
 }
 
+TagRecord* Codex::FindRecord(uint32_t group, uint32_t subgroup) const {
+  auto g = index_.find(group);
+  if (g == index_.end()) return nullptr;
+  auto r = g->second.find(subgroup);
+  return r == g->second.end() ? nullptr : r->second.get();
+}
+
 TagInstance* Codex::GetEffectiveInstance(const TagRecord* record) const {
   if (!record) return nullptr;
   if (record->local) return record->local.get();

@@ -100,6 +100,8 @@ class Codex : public TagidRegistry {
   bool LocalFileExists(uint32_t group, const std::string& name) const;
   // Every record, with or without an effective copy (index order).
   void ListAllRecords(std::vector<TagRecord*>* out) const;
+  // The record of an identity, with or without an effective copy.
+  TagRecord* FindRecord(uint32_t group, uint32_t subgroup) const;
   bool IsTagidTaken(uint32_t group, uint32_t subgroup) const override;
 
   // ---- Users

@@ -12,6 +12,10 @@ brae_fuzz(fuzz_plate fuzz_plate.cpp brae_collection)
 brae_fuzz(fuzz_sequence_folder fuzz_sequence_folder.cpp brae_collection)
 brae_fuzz(fuzz_structdefs fuzz_structdefs.cpp brae_structdefs)
 brae_fuzz(fuzz_struct_record fuzz_struct_record.cpp brae_structdefs brae_demo)
+# The reference readers replay the seeds of the formats they read.
+set(extra_fuzz_references ${fuzz_seeds}/fuzz_collection ${fuzz_seeds}/fuzz_mesh
+    ${fuzz_seeds}/fuzz_dmap ${fuzz_seeds}/fuzz_struct_record)
+brae_fuzz(fuzz_references fuzz_references.cpp brae_references brae_demo)
 brae_fuzz(fuzz_png fuzz_png.cpp brae_media)
 brae_fuzz(fuzz_tiff fuzz_tiff.cpp brae_media)
 brae_fuzz(fuzz_color_table fuzz_color_table.cpp brae_media)

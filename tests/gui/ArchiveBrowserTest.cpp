@@ -266,9 +266,10 @@ TEST_F(BrowserWindow, DeleteKeyAsksAndRemovesTheLocalTag) {
 TEST_F(BrowserWindow, TagTreeMenuCopiesToLocal) {
   ListWindow* tree = browser_->TagTree();
   std::vector<std::string> items = RightClickChoose(tree, TagRow("aaaa"), "Copy To Local (cmd-K)");
-  EXPECT_EQ(items, (std::vector<std::string>{"Open (enter)", "Get Info (cmd-I)",
-                                             "Copy To Local (cmd-K)", "Duplicate (cmd-D)",
-                                             "Delete (del)", "-", "Toggle Hidden Groups (cmd-T)"}));
+  EXPECT_EQ(items,
+            (std::vector<std::string>{"Open (enter)", "Get Info (cmd-I)", "Copy To Local (cmd-K)",
+                                      "Duplicate (cmd-D)", "Delete (del)", "Find Usages (cmd-U)",
+                                      "-", "Toggle Hidden Groups (cmd-T)"}));
   EXPECT_TRUE(fs::exists(dir_.Path() + "/local/text/Alpha"));
   TheCodex().PollLocalFolder(true);
   Frame();

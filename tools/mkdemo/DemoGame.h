@@ -100,7 +100,15 @@ struct LargeGameShape {
   int tags_per_archive = 2500;  // 100,000 tags in all
   bool shadowing = false;
   int local_tags = 0;
+  // Tags of the groups that hold references get small data naming other ids of the
+  // installation: collections with a sequence's sounds, meshes, detail maps, geometries,
+  // collection references, models, and 16-byte records of four tag ids in LargeStructGroups.
+  bool references = false;
 };
+// The groups whose records are four tag ids in a large game with references, and the structure
+// definitions that describe them.
+std::vector<uint32_t> LargeStructGroups();
+std::string LargeReferenceDefinitions();
 DemoGame MakeLargeGame(const LargeGameShape& shape);
 
 }  // namespace brae::demo

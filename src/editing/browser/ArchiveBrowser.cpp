@@ -9,6 +9,8 @@
 //   dialogs .............................. AskText, AskQuestion, ShowMessage, ChooseFolder
 
 #include "core/Prefs.h"
+#include "editing/browser/UsagesWindow.h"
+#include "references/ReferenceLines.h"
 #include "toolkit/Keys.h"
 #include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
@@ -123,7 +125,12 @@ ArchiveBrowser::ArchiveBrowser() : Window(kBrowserFlags) {
   SetFrame(Rect(40, 40, 940, 640));
   ThePrefs().GetWindowPlacement(this, kPlacementKey, true);
   BuildChildren();
+  // The reference index hears of Codex changes before the browser and the windows it opens.
+  ReferenceIndex& references = TheReferenceIndex();
   model_ = std::make_unique<ArchiveBrowserModel>(TheCodex(), ThePrefs(), *this);
+  model_->SetUsageCounter([&references](const TagRecord* record) {
+    return UsagesLostByDeleting(TheCodex(), references, record);
+  });
   model_->Start();
   Sync();
 }
@@ -352,10 +359,20 @@ void ArchiveBrowser::RunTagCommand(int command) {
     case kBrowserToggleHidden:
       model_->ToggleHiddenGroups();
       break;
+    case kBrowserFindUsages:
+      FindUsages();
+      return;
     default:
       return;
   }
   Sync();
+}
+
+void ArchiveBrowser::FindUsages() {
+  std::vector<TagItem*> selected = model_->SelectedTags();
+  if (selected.empty()) return;
+  const TagRecord* record = selected.front()->record;
+  UsagesWindow::Open({record->group, record->subgroup});
 }
 
 void ArchiveBrowser::RunArchiveCommand(int command, bool from_active) {
@@ -386,6 +403,7 @@ void ArchiveBrowser::TagTreeMenu(int x, int y) {
   AddMenuItem(menu, "Copy To Local (cmd-K)", nullptr, kBrowserCopyToLocal, any);
   AddMenuItem(menu, "Duplicate (cmd-D)", nullptr, kBrowserDuplicate, any);
   AddMenuItem(menu, "Delete (del)", nullptr, kBrowserDelete, any);
+  AddMenuItem(menu, "Find Usages (cmd-U)", nullptr, kBrowserFindUsages, any);
   AddSeparator(menu, nullptr);
   AddMenuItem(menu, "Toggle Hidden Groups (cmd-T)", nullptr, kBrowserToggleHidden);
   int command = PopUpMenu(menu, x, y);
@@ -424,6 +442,9 @@ int ArchiveBrowser::KeyDown(Event* event) {
       return 1;
     case 'T':
       RunTagCommand(kBrowserToggleHidden);
+      return 1;
+    case 'U':
+      RunTagCommand(kBrowserFindUsages);
       return 1;
     default:
       return 0;

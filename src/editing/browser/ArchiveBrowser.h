@@ -35,6 +35,7 @@ enum ArchiveBrowserCommand {
   kBrowserDefaultWorkingSet,
   kBrowserMoveSelection,
   kBrowserDisassemble,
+  kBrowserFindUsages,
 };
 
 class ArchiveBrowser : public Window, public BrowserUi {
@@ -54,6 +55,8 @@ class ArchiveBrowser : public Window, public BrowserUi {
 
   // Runs a context menu command (as chosen from the menus).
   void RunTagCommand(int command);
+  // "Find Usages": the usages window of the first selected tag.
+  void FindUsages();
   void RunArchiveCommand(int command, bool from_active);
   // Brings the widgets up to date with the model (called every idle and after commands).
   void Sync();

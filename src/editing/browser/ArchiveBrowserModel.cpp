@@ -652,6 +652,14 @@ void ArchiveBrowserModel::Delete() {
                   int(doomed.size()));
     question = buffer;
   }
+  size_t users = 0;
+  if (usage_counter_)
+    for (auto& doomed_tag : doomed) users += usage_counter_(doomed_tag.first);
+  if (users > 0) {
+    const std::string what = doomed.size() == 1 ? "'" + doomed[0].second + "'" : "these tags";
+    const std::string count = users == 1 ? "1 tag refers" : std::to_string(users) + " tags refer";
+    question = count + " to " + what + ".\n" + question;
+  }
   if (!ui_.AskQuestion("Confirm Deletion", question, "Delete", "Don't Delete")) return;
   for (auto& [record, name] : doomed) {
     // Listener events of earlier deletions never free a record that still has a local copy.

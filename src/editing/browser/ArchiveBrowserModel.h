@@ -161,6 +161,11 @@ class ArchiveBrowserModel {
   void Duplicate();
   void Delete();
   void ToggleHiddenGroups();
+  // Counts the tags that would be left without their target when a record's local copy is
+  // deleted; Delete names that number in its question. The reference index provides it.
+  void SetUsageCounter(std::function<size_t(const TagRecord*)> counter) {
+    usage_counter_ = std::move(counter);
+  }
 
   // A closed browser stops following the Codex before it is deleted (archives may be unloaded
   // in between).
@@ -198,6 +203,7 @@ class ArchiveBrowserModel {
   std::vector<GroupView> groups_;
   std::map<uint32_t, std::vector<TagItem*>> sorted_;  // by group, in row order
   bool order_dirty_ = true;
+  std::function<size_t(const TagRecord*)> usage_counter_;
   std::vector<const TagRecord*> changed_rows_;
   bool groups_dirty_ = true;
   uint64_t rebuild_mark_ = 0;

@@ -513,6 +513,25 @@ TEST_F(BrowserModel, DeleteSkipsArchiveTagsAsksAndRefusesTagsInUse) {
   EXPECT_FALSE(model_->FindItem(Find("text", "loca")));
 }
 
+TEST_F(BrowserModel, DeleteNamesHowManyTagsReferToTheDeletedTags) {
+  StandardGame();
+  Open();
+  ui_.question_answer = false;
+  model_->SetUsageCounter([](const TagRecord* r) { return r->subgroup == FourCC("loca") ? 3 : 0; });
+  SelectTags({"loca"});
+  model_->Delete();
+  EXPECT_EQ(ui_.calls, (std::vector<std::string>{
+                           "Confirm Deletion: 3 tags refer to 'Local Text'.\nAre you sure you want "
+                           "to delete 'Local Text'? [Delete/Don't Delete]"}));
+  ui_.calls.clear();
+  model_->SetUsageCounter([](const TagRecord*) { return size_t(1); });
+  model_->Delete();
+  EXPECT_EQ(ui_.calls, (std::vector<std::string>{
+                           "Confirm Deletion: 1 tag refers to 'Local Text'.\nAre you sure you want "
+                           "to delete 'Local Text'? [Delete/Don't Delete]"}));
+  EXPECT_TRUE(std::filesystem::exists(Local("text", "Local Text")));
+}
+
 TEST_F(BrowserModel, DisassembleNeedsExactlyOneArchiveAndAFolder) {
   StandardGame();
   Open();
