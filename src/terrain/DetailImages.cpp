@@ -41,6 +41,15 @@ void ApplyMaterialHighlights(const DetailMap& map, HighlightTable* table) {
   }
 }
 
+void ApplyHighlightsToMaterials(const HighlightTable& table, DetailMap* map) {
+  for (int i = 0; i < kDetailMaterialCount; ++i) {
+    uint8_t* c = map->materials[i].entry.highlight;
+    c[0] = table.colours[i].r;
+    c[1] = table.colours[i].g;
+    c[2] = table.colours[i].b;
+  }
+}
+
 namespace {
 
 int ExpectedWidth(const DetailMap& map) {

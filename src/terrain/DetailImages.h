@@ -35,6 +35,9 @@ bool SaveHighlightTable(const std::string& path, const HighlightTable& table, in
 // The materials' highlight colours replace entries 0-127.
 void ApplyMaterialHighlights(const DetailMap& map, HighlightTable* table);
 
+// The table's entries 0-127 become the materials' highlight colours.
+void ApplyHighlightsToMaterials(const HighlightTable& table, DetailMap* map);
+
 // Which of the 64 pixels of a cell's block belong to triangle 1 (the others to triangle 0):
 // in block row r, parity 1 gives the first 8 - r pixels to triangle 0, parity 0 the first r.
 inline int TriangleOfBlockPixel(int parity, int column, int row) {
