@@ -6,6 +6,7 @@
 #include "editing/EditorRegistry.h"
 #include "editing/TagEdit.h"
 #include "terrain/ui/DtexEdit.h"
+#include "terrain/ui/MeshEdit.h"
 
 namespace brae {
 
@@ -16,6 +17,7 @@ void InstallEditingHooks() {
     RegisterEditorFactories();
     RegisterCollectionEditor();
     RegisterDtexEditor();
+    RegisterMeshEditor();
   };
   TheAppServices().new_detail_texture = [](int command) {
     NewDetailTexture(command == kCmdNewDtexFromClipboard);
