@@ -65,6 +65,17 @@ bool ControlHeld() {
   return IsKeyDown(kKeyControl) || IsKeyDown(kKeyLeftControl) || IsKeyDown(kKeyRightControl);
 }
 
+// A triangle's corners in one winding for every triangle, so that culling keeps them all.
+void WoundCorners(int x, int y, int t, int corners[3][2]) {
+  TriangleCorners(x, y, t, corners);
+  const int ax = corners[1][0] - corners[0][0], ay = corners[1][1] - corners[0][1];
+  const int bx = corners[2][0] - corners[0][0], by = corners[2][1] - corners[0][1];
+  if (ax * by - ay * bx > 0) {
+    std::swap(corners[1][0], corners[2][0]);
+    std::swap(corners[1][1], corners[2][1]);
+  }
+}
+
 bool HasNonPowerOfTwoTextures() {
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   if (version && version[0] >= '2') return true;
@@ -277,7 +288,7 @@ void MeshEdit::BuildGeometry(Chunk& chunk) {
       for (int x = chunk.cells.x0; x < chunk.cells.x1; ++x) {
         for (int t = 0; t < 2; ++t) {
           int corners[3][2];
-          TriangleCorners(x, y, t, corners);
+          WoundCorners(x, y, t, corners);
           for (auto& c : corners) {
             chunk.indices.push_back(GLuint((c[1] - y0) * kSide + (c[0] - x0)));
           }
@@ -301,11 +312,15 @@ void MeshEdit::BuildGeometry(Chunk& chunk) {
         for (int t = 0; t < 2; ++t) {
           const TriangleRecipe& r = chunk.recipes[2 * cell + t];
           if (!r.layers) continue;
-          int corners[3][2];
+          int corners[3][2], wound[3][2];
           TriangleCorners(x, y, t, corners);
+          WoundCorners(x, y, t, wound);
+          // The recipe's corner bits follow the format's order; emit in the wound order.
+          const bool swapped = wound[1][0] != corners[1][0] || wound[1][1] != corners[1][1];
           for (int l = 0; l < r.layers; ++l) {
             auto& out = by_material[r.material[l]];
-            for (int c = 0; c < 3; ++c) {
+            for (int k = 0; k < 3; ++k) {
+              const int c = swapped && k ? 3 - k : k;
               const TerrainVertex& v =
                   vertices[size_t(corners[c][1] - y0) * kSide + size_t(corners[c][0] - x0)];
               const float a = (r.corners[l] >> c) & 1 ? 1.0f : 0.0f;
@@ -606,7 +621,7 @@ void MeshEdit::DrawHighlight(Chunk& chunk) {
             colour = Rgb{type.highlight[0], type.highlight[1], type.highlight[2]};
           }
           int corners[3][2];
-          TriangleCorners(x, y, t, corners);
+          WoundCorners(x, y, t, corners);
           for (auto& c : corners) {
             chunk.overlay.push_back(OverlayVertex{
                 float(c[0]), float(chunk.heights[size_t(c[1] - y0) * kSide + size_t(c[0] - x0)]),
@@ -739,6 +754,15 @@ void MeshEdit::RunTick() {
 void MeshEdit::Idle() {
   TagEdit::Idle();
   if (!open_ || IsClosed()) return;
+  // The pointer over the view: the next draw reads the depth under it.
+  const Point m = Ui().mouse;
+  if ((m.x != mouse_x_ || m.y != mouse_y_) && m.x >= client.x0 && m.x < client.x1 &&
+      m.y >= client.y0 && m.y < client.y1) {
+    mouse_x_ = m.x;
+    mouse_y_ = m.y;
+    hover_pending_ = true;
+    InvalidateClient();
+  }
   const double now = UiNow();
   if (tick_reset_ < 0 || now - tick_reset_ > 1.0) {
     tick_reset_ = now;
