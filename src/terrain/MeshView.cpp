@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tagstore/FourCC.h"
+#include "terrain/DetailMap.h"
+
 namespace brae {
 
 namespace {
@@ -224,6 +227,23 @@ std::string FormatMeshInfo(const MeshInfo& i) {
                   double(i.brush_y));
   }
   return text;
+}
+
+std::string MaterialRowText(int index, uint32_t texture, const std::string& description,
+                            const std::string* tag_name) {
+  std::string label;
+  if (texture == kNoDetailTexture) {
+    label = "<no tag>";
+  } else if (!tag_name) {
+    label = "'" + FourCCToString(texture) + "' <not found>";
+  } else if (!description.empty()) {
+    label = "|i" + description + "|p (" + *tag_name + ")";
+  } else {
+    label = *tag_name;
+  }
+  char head[16];
+  std::snprintf(head, sizeof head, " %.3d ~ ", index);
+  return head + label;
 }
 
 }  // namespace brae

@@ -102,6 +102,12 @@ struct MeshInfo {
 };
 std::string FormatMeshInfo(const MeshInfo& info);
 
+// A material's palette row: " %.3d ~ " and its label: the description in italics with the
+// detail texture's name, the name alone, "'%s' <not found>" for a missing tag, or "<no tag>".
+// tag_name is the texture tag's name, or none when no tag of the id exists.
+std::string MaterialRowText(int index, uint32_t texture, const std::string& description,
+                            const std::string* tag_name);
+
 constexpr const char* kHighlightModeNames[3] = {"Texture Index", "Reflectivity", "Terrain Type"};
 
 }  // namespace brae

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "tagstore/FourCC.h"
+
 namespace brae {
 namespace {
 
@@ -131,6 +133,14 @@ TEST(MeshInfoText, BothForms) {
                    "<none>\nBrush Scale: 128 px/cell (16.0:1)\nBrush Position: {1.50, 0.00}\n"),
             std::string::npos)
       << t;
+}
+
+TEST(MaterialRowText, EveryLabelForm) {
+  const std::string grass = "Grass";
+  EXPECT_EQ(MaterialRowText(0, 0xFFFFFFFFu, "", nullptr), " 000 ~ <no tag>");
+  EXPECT_EQ(MaterialRowText(7, FourCC("gras"), "", &grass), " 007 ~ Grass");
+  EXPECT_EQ(MaterialRowText(12, FourCC("gras"), "meadow", &grass), " 012 ~ |imeadow|p (Grass)");
+  EXPECT_EQ(MaterialRowText(3, FourCC("gone"), "x", nullptr), " 003 ~ 'gone' <not found>");
 }
 
 }  // namespace

@@ -471,6 +471,20 @@ void MeshEdit::DrawContent() {
   info_.brush_x = brush_x;
   info_.brush_y = brush_y;
   info_.material = "<none>";
+  if (map_) {
+    const DetailMaterial& m = map_->materials[brush_material];
+    TagHeader tag_header;
+    TagRecord* tag = m.entry.texture == kNoDetailTexture
+                         ? nullptr
+                         : TheCodex().FindTag(kDtexGroup, m.entry.texture);
+    std::string name;
+    if (tag) {
+      TheCodex().GetEffectiveHeader(tag, &tag_header);
+      name = tag_header.Name();
+    }
+    info_.material = MaterialRowText(brush_material, m.entry.texture, m.entry.Description(),
+                                     tag ? &name : nullptr);
+  }
   info_.scale = map_ ? map_->materials[brush_material].scale : 128;
   if (show_info) {
     const std::string text = FormatMeshInfo(info_);
