@@ -3,14 +3,18 @@
 // the half-size wrap with Shift, and the root menu's "New Detail Texture From Clipboard".
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "editing/EditingFixture.h"
+#include "media/MediaFile.h"
+#include "media/ui/FileDialog.h"
 #include "platform/Clipboard.h"
 #include "platform/Platform.h"
 #include "terrain/DtexFiles.h"
 #include "terrain/DtexTag.h"
 #include "terrain/ui/DtexEdit.h"
 #include "terrain/ui/DtexTextures.h"
+#include "toolkit/Input.h"
 #include "toolkit/Keys.h"
 #include "toolkit/Menu.h"
 
@@ -18,6 +22,38 @@ namespace brae {
 namespace {
 
 using test::EditingTest;
+
+// The scripted user in front of a file dialog: act prepares it (its title and proposed name
+// are noted), then OK is pressed.
+class DialogScript {
+ public:
+  std::string title, proposed;
+  template <typename Test>
+  void Use(Test* test, std::function<void(FileDialogWindow*)> act) {
+    title.clear();
+    proposed.clear();
+    test->on_pump = [this, test, act, step = 0](int) mutable {
+      test->AnswerBoxForScript();
+      const ModalEntry* top = TopModal();
+      auto* d = top ? dynamic_cast<FileDialogWindow*>(top->window) : nullptr;
+      if (!d || d->IsClosed()) return;
+      ++step;
+      if (step == 2) {
+        title = d->Title() ? d->Title() : "";
+        proposed = d->NameField()->Text();
+        if (act) act(d);
+      }
+      // The pointer goes to OK first; the click follows once it is there.
+      const Rect ok = d->OkButton()->Frame();
+      if (step == 4) QueueMousePosition((ok.x0 + ok.x1) / 2, (ok.y0 + ok.y1) / 2);
+      if (step == 6) {
+        test->now += 1.0;
+        QueueMouseButton(0, 1);
+        QueueMouseButton(0, 0);
+      }
+    };
+  }
+};
 
 std::string DescribeMenu(const Menu* menu) {
   std::string out;
@@ -29,6 +65,11 @@ std::string DescribeMenu(const Menu* menu) {
 }
 
 class DtexEditTest : public EditingTest {
+ public:
+  void AnswerBoxForScript() { AnswerBox(); }
+  using EditingTest::now;
+  using EditingTest::on_pump;
+
  protected:
   void AddContent(demo::DemoGame& game) override { demo::AddTerrainDemo(game); }
   void SetUp() override {
@@ -233,6 +274,58 @@ TEST_F(DtexEditTest, NewDetailTextureFromTheClipboard) {
   ASSERT_TRUE(editor);
   EXPECT_FALSE(editor->IsDirty());
   EXPECT_EQ(editor->Resource()->Pixels(), rgb);
+}
+
+TEST_F(DtexEditTest, ExportAndImportThroughTheDialogs) {
+  DtexEdit* editor = Open("gras");
+  ASSERT_TRUE(editor);
+  const std::string folder = TheCodex().GameFolder() + "pictures";
+  std::filesystem::create_directories(folder);
+  DialogScript script;
+  script.Use(this, [&](FileDialogWindow* d) {
+    d->ShowFolder(folder);
+    d->NameField()->SetText("grass out.png");
+  });
+  editor->RunCommand(kDtexExport);
+  on_pump = [this](int) { AnswerBox(); };
+  Frame();
+  EXPECT_EQ(script.title, "Export Detail Texture");
+  EXPECT_EQ(script.proposed, "Grass");
+  MediaFile written(folder + "/grass out.png");
+  ASSERT_TRUE(written.ReadPixels()) << written.Error();
+  EXPECT_EQ(written.image.pixels, editor->Resource()->Pixels());
+
+  // A 48 x 32 picture is refused with the message; a 64 x 32 one replaces the texture.
+  for (int w : {48, 64}) {
+    MediaFile picture(folder + "/in" + std::to_string(w) + ".png");
+    picture.image.format = PixelFormat::kRgb;
+    picture.image.width = w;
+    picture.image.height = 32;
+    picture.image.pixels.assign(picture.image.PixelBytes(), uint8_t(w));
+    ASSERT_TRUE(picture.Write());
+  }
+  for (int w : {48, 64}) {
+    boxes.clear();
+    script.Use(this, [&](FileDialogWindow* d) {
+      d->ShowFolder(folder);
+      d->NameField()->SetText(("in" + std::to_string(w) + ".png").c_str());
+    });
+    editor->RunCommand(kDtexImport);
+    on_pump = [this](int) { AnswerBox(); };
+    Frame();
+    EXPECT_EQ(script.title, "Import Detail Texture");
+    if (w == 48) {
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0].message, kDtexPowerOfTwoText);
+      EXPECT_EQ(editor->Resource()->Width(), 128);
+    } else {
+      EXPECT_TRUE(boxes.empty());
+      EXPECT_EQ(editor->Resource()->Width(), 64);
+      EXPECT_EQ(editor->Resource()->Pixels()[0], 64);
+      EXPECT_EQ(editor->ClientRect().Width(), 64);
+      EXPECT_TRUE(editor->IsDirty());
+    }
+  }
 }
 
 }  // namespace

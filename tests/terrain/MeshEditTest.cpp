@@ -4,12 +4,16 @@
 // screenshots at fixed poses (kept under /tmp/shots) compared with what the poses must show.
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "editing/EditingFixture.h"
+#include "media/MediaFile.h"
+#include "media/ui/FileDialog.h"
 #include "terrain/DetailImages.h"
 #include "terrain/DtexTag.h"
 #include "terrain/ui/DtexTextures.h"
 #include "terrain/ui/MeshEdit.h"
+#include "toolkit/Input.h"
 #include "toolkit/Keys.h"
 
 namespace brae {
