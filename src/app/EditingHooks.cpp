@@ -5,6 +5,8 @@
 #include "collection/ui/X256Edit.h"
 #include "editing/EditorRegistry.h"
 #include "editing/TagEdit.h"
+#include "terrain/ui/DtexEdit.h"
+#include "terrain/ui/MeshEdit.h"
 
 namespace brae {
 
@@ -14,6 +16,11 @@ void InstallEditingHooks() {
   hooks.register_editors = [] {
     RegisterEditorFactories();
     RegisterCollectionEditor();
+    RegisterDtexEditor();
+    RegisterMeshEditor();
+  };
+  TheAppServices().new_detail_texture = [](int command) {
+    NewDetailTexture(command == kCmdNewDtexFromClipboard);
   };
   // "New Script" and the other "New ..." commands create the tag and open its editor.
   TheAppServices().create_and_open = [](uint32_t group, const std::string& name) {

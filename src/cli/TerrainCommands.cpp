@@ -4,15 +4,19 @@
 
 #include "cli/CliCommon.h"
 #include "media/FileTypes.h"
+#include "media/MediaFile.h"
 #include "tagstore/Codex.h"
 #include "tagstore/FileSystem.h"
 #include "tagstore/FourCC.h"
 #include "terrain/ByteSource.h"
+#include "terrain/DetailImages.h"
 #include "terrain/DetailMap.h"
 #include "terrain/DtexFiles.h"
 #include "terrain/DtexImage.h"
 #include "terrain/DtexTag.h"
 #include "terrain/Mesh.h"
+#include "terrain/MeshShading.h"
+#include "terrain/TerrainTags.h"
 
 namespace brae::cli {
 
@@ -119,12 +123,137 @@ int DtexExport(const Args& args) {
   return kOk;
 }
 
+// Loads the game and the mesh of the id; false after printing the reason.
+bool LoadMesh(const std::string& game, const std::string& id_text, Mesh* mesh, int* status) {
+  uint32_t id = 0;
+  if (!ParseCode(id_text, &id)) {
+    *status = Fail("bad tagid '%s'", id_text.c_str());
+    return false;
+  }
+  if (!FolderExists(game)) {
+    *status = Fail("cannot read the game folder '%s'", game.c_str());
+    return false;
+  }
+  TheCodex().LoadCodex(game);
+  TagRecord* record = TheCodex().FindTag(FourCC("mesh"), id);
+  if (!record) {
+    *status = Fail("no mesh '%s' in '%s'", id_text.c_str(), game.c_str());
+    return false;
+  }
+  std::optional<Mesh> loaded = ReadMeshTag(TheCodex(), record);
+  if (!loaded) {
+    *status = Fail("cannot read the mesh '%s'", id_text.c_str());
+    return false;
+  }
+  *mesh = std::move(*loaded);
+  return true;
+}
+
+int MeshColourMap(const Args& args) {
+  if (args.size() != 3) return Fail("expected GAMEDIR MESHID OUT.png");
+  const MediaType type = MediaTypeFromPath(args[2]);
+  if (type != MediaType::kBmp && type != MediaType::kPng && type != MediaType::kTiff) {
+    return Fail("'%s' does not end in .bmp, .png, .tif or .tiff", args[2].c_str());
+  }
+  Mesh mesh;
+  int status = kFail;
+  if (!LoadMesh(args[0], args[1], &mesh, &status)) return status;
+  Collection colour_map;
+  std::string error;
+  if (!ReadColourMapTag(TheCodex(), mesh.header.colour_map, &colour_map, &error)) {
+    return Fail("cannot read the colour map '%s': %s",
+                FourCCToString(mesh.header.colour_map).c_str(), error.c_str());
+  }
+  const ShadedColourTable table = BuildShadedColourTable(mesh.header, colour_map.palette);
+  MediaFile file(args[2]);
+  file.image = BuildColourMapImage(mesh, colour_map, table);
+  if (!file.Write()) return Fail("cannot write '%s': %s", args[2].c_str(), file.Error().c_str());
+  std::printf("%s %d x %d\n", args[2].c_str(), file.image.width, file.image.height);
+  return kOk;
+}
+
+int MeshDetails(const Args& given) {
+  Args args = given;
+  std::string file;
+  DetailKind kind = DetailKind::kVertex;
+  bool import = false;
+  int modes = 0;
+  const struct {
+    const char* option;
+    DetailKind kind;
+    bool import;
+  } kModes[] = {{"--export-vertex", DetailKind::kVertex, false},
+                {"--export-triangle", DetailKind::kTriangle, false},
+                {"--import-vertex", DetailKind::kVertex, true},
+                {"--import-triangle", DetailKind::kTriangle, true}};
+  for (const auto& mode : kModes) {
+    if (TakeOption(args, mode.option, &file)) {
+      kind = mode.kind;
+      import = mode.import;
+      ++modes;
+    }
+  }
+  if (modes != 1 || args.size() != 2) {
+    return Fail(
+        "expected GAMEDIR MESHID --export-vertex|--export-triangle|--import-vertex|"
+        "--import-triangle FILE");
+  }
+  Mesh mesh;
+  int status = kFail;
+  if (!LoadMesh(args[0], args[1], &mesh, &status)) return status;
+  const uint32_t id = mesh.header.colour_map;
+  TagRecord* map_record = TheCodex().FindTag(FourCC("dmap"), id);
+  std::optional<DetailMap> map;
+  if (map_record) {
+    map = ReadDetailMapTag(TheCodex(), map_record);
+    if (map && (map->width != mesh.width || map->height != mesh.height)) {
+      return Fail("the detail map '%s' does not match the mesh's dimensions",
+                  FourCCToString(id).c_str());
+    }
+  }
+  HighlightTable table = DefaultHighlightTable();
+  if (!import) {
+    if (!map) return Fail("the mesh has no detail map");
+    ApplyMaterialHighlights(*map, &table);
+    std::string error;
+    if (!WriteDetailImageFile(*map, kind, table, file, &error)) {
+      return Fail("%s: %s", kDetailImageWriteText, error.c_str());
+    }
+    std::printf("%s %d x %d\n", file.c_str(), kDetailBlock * mesh.width,
+                kDetailBlock * mesh.height);
+    return kOk;
+  }
+  // A new map takes the colour-map collection's name, as the editor names it.
+  std::string name;
+  if (!map) {
+    map = CreateBlankDetailMap(mesh.width, mesh.height);
+    Collection colour_map;
+    std::string error;
+    if (!ReadColourMapTag(TheCodex(), id, &colour_map, &error)) {
+      return Fail("cannot read the colour map '%s': %s", FourCCToString(id).c_str(), error.c_str());
+    }
+    name = colour_map.name;
+  }
+  const DetailImportResult result = ImportDetailImageFile(*map, kind, file, {});
+  if (!result.ok) return Fail("%s", result.error.c_str());
+  if (result.has_palette) ApplyHighlightsToMaterials(result.palette, &*map);
+  std::string error;
+  if (!SaveDetailMapTag(TheCodex(), *map, id, name, &error)) return Fail("%s", error.c_str());
+  if (result.imperfect) std::printf("%s: %s\n", kDetailPartialTitle, kDetailPartialText);
+  std::printf("dmap %s\n", FourCCToString(id).c_str());
+  return kOk;
+}
+
 }  // namespace
 
 std::vector<Command> TerrainCommands() {
   return {
       {"dtex-import", "GAMEDIR NAME IMAGE", DtexImport},
       {"dtex-export", "GAMEDIR TAGID OUTFILE", DtexExport},
+      {"mesh-colormap", "GAMEDIR MESHID OUT.png", MeshColourMap},
+      {"mesh-details",
+       "GAMEDIR MESHID --export-vertex|--export-triangle|--import-vertex|--import-triangle FILE",
+       MeshDetails},
   };
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include "core/CleanHeapObject.h"
 
 #include "tagstore/TagHeader.h"
 
@@ -14,13 +15,6 @@ class Codex;
 class FileStream;
 class TagRecord;
 
-// The base of heap objects that know their class name.
-template <typename Base>
-class CleanHeapObject : public Base {
- public:
-  virtual ~CleanHeapObject() = default;
-  virtual const char* ClassName() const { return "Object"; }
-};
 struct NilStruct {};
 
 class Resource : public CleanHeapObject<NilStruct> {

@@ -53,7 +53,7 @@ bool CheckDtexImport(PixelFormat format, int width, int height, std::string* err
   }
   if (!IsPowerOfTwo(width) || !IsPowerOfTwo(height)) return Fail(error, kDtexPowerOfTwoText);
   if (width > kDtexMaxImportSide || height > kDtexMaxImportSide) {
-    return Fail(error, "the texture is larger than 2048 x 2048");
+    return Fail(error, kDtexTooLargeText);
   }
   return true;
 }

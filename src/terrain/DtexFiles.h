@@ -15,6 +15,7 @@ constexpr int kDtexMaxImportSide = 2048;
 constexpr const char* kDtexPowerOfTwoText =
     "The texture must have dimensions that are powers of two.";
 constexpr const char* kDtexWriteFailedText = "The file could not be written.";
+constexpr const char* kDtexTooLargeText = "The texture must not be larger than 2048 x 2048.";
 
 // Whether a picture of this format and size can become a detail texture; the reason in error.
 bool CheckDtexImport(PixelFormat format, int width, int height, std::string* error);

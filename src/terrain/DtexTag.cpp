@@ -18,6 +18,7 @@ bool DtexTag::ReadData(FileStream& stream, const TagHeader& header) {
   if (!image) return false;
   image_ = std::move(*image);
   texture_current_ = false;
+  ++generation_;
   return true;
 }
 
@@ -54,6 +55,7 @@ void DtexTag::WrapHalf() {
 
 void DtexTag::Changed() {
   texture_current_ = false;
+  ++generation_;
   NotifyDataChanged();
 }
 

@@ -36,6 +36,8 @@ class DtexTag : public TagResource {
   void MeanCenterLuma();
   void WrapHalf();
 
+  // Counts the changes of the pixels: a texture made at one generation is stale at another.
+  uint64_t Generation() const { return generation_; }
   bool IsTextureCurrent() const { return texture_current_; }
   // Called by the editor that uploaded the pixels.
   void MarkTextureCurrent() { texture_current_ = true; }
@@ -45,6 +47,7 @@ class DtexTag : public TagResource {
 
   DtexImage image_;
   bool texture_current_ = false;
+  uint64_t generation_ = 1;
 };
 
 // The one manager of open detail textures (over TheCodex()).

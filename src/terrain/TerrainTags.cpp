@@ -1,6 +1,8 @@
 #include "terrain/TerrainTags.h"
 
+#include "collection/CollectionFormat.h"
 #include "tagstore/Codex.h"
+#include "tagstore/FileStream.h"
 
 namespace brae {
 
@@ -34,6 +36,51 @@ std::optional<MediaParameters> ReadMediaParametersTag(Codex& codex, uint32_t med
   if (media_id == kNoSubgroup) return std::nullopt;
   return ReadTag(codex, codex.FindTag(FourCC("medi"), media_id),
                  [](FileStream& s, const TagHeader& h) { return ReadMediaParameters(s, h); });
+}
+
+bool ReadColourMapTag(Codex& codex, uint32_t id, Collection* out, std::string* error) {
+  TagRecord* record = codex.FindTag(kCollectionGroup, id);
+  if (!record) {
+    if (error) *error = "no colour-map collection of that id";
+    return false;
+  }
+  TagHeader header;
+  FileStream* stream = codex.BeginTagRead(record, &header);
+  if (!stream) {
+    if (error) *error = "the colour-map collection cannot be read";
+    return false;
+  }
+  const CollectionResult result =
+      stream->Seek(header.offset) ? ReadCollection(*stream, header, CollectionLoadOptions{}, out)
+                                  : CollectionResult{};
+  codex.EndTagRead(record);
+  if (!result && error) *error = result.message.empty() ? "unreadable collection" : result.message;
+  return bool(result);
+}
+
+bool SaveDetailMapTag(Codex& codex, const DetailMap& map, uint32_t id,
+                      const std::string& name_if_new, std::string* error) {
+  const uint32_t group = FourCC("dmap");
+  TagRecord* record = codex.FindTag(group, id);
+  if (!record) {
+    TagHeader created;
+    record = codex.CreateTag(group, id, name_if_new, &created, false);
+    if (!record) {
+      if (error) *error = "the detail map tag could not be created";
+      return false;
+    }
+  }
+  TagHeader header;
+  FileStream* stream = codex.BeginTagWrite(record, &header);
+  if (!stream) {
+    if (error) *error = "the detail map tag cannot be written";
+    return false;
+  }
+  const size_t written = WriteDetailMap(map, *stream, &header);
+  header.size = uint32_t(written);
+  const bool ok = codex.EndTagWrite(record, &header, written != 0) && written != 0;
+  if (!ok && error) *error = "the detail map tag could not be written";
+  return ok;
 }
 
 std::vector<uint32_t> UsedDetailTextures(const DetailMap& map) {

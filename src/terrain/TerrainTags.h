@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "collection/Collection.h"
 #include "tagstore/AddonBuilder.h"
 #include "terrain/DetailMap.h"
 #include "terrain/Mesh.h"
@@ -19,6 +21,14 @@ std::optional<Mesh> ReadMeshTag(Codex& codex, TagRecord* record);
 std::optional<DetailMap> ReadDetailMapTag(Codex& codex, TagRecord* record);
 // The media tag's parameters; nothing when the id is 0xFFFFFFFF, not found or unreadable.
 std::optional<MediaParameters> ReadMediaParametersTag(Codex& codex, uint32_t media_id);
+
+// The colour-map collection '.256' of the id, loaded whole with its pixels; false (with the
+// reason) when the tag is missing or unreadable.
+bool ReadColourMapTag(Codex& codex, uint32_t id, Collection* out, std::string* error = nullptr);
+// Writes the detail map as the 'dmap' tag of the id (the mesh's colour-map id), creating the
+// tag with the given name when none of that id exists. False when it cannot be written.
+bool SaveDetailMapTag(Codex& codex, const DetailMap& map, uint32_t id,
+                      const std::string& name_if_new, std::string* error = nullptr);
 
 // The detail texture ids of the materials (1-127) that a vertex or triangle uses; material 0
 // stands for no material and is never counted.

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "core/CleanHeapObject.h"
+
 namespace brae {
 
 class SignalListener;
@@ -58,14 +60,6 @@ inline void SignalBase::Forget(SignalListener* receiver, SignalBase* signal) {
 
 template <class Policy>
 class has_slots : public SignalListener {};
-
-// Adds a class name and a virtual destructor to T.
-template <class T>
-class CleanHeapObject : public T {
- public:
-  ~CleanHeapObject() override = default;
-  virtual const char* ClassName() const { return "Object"; }
-};
 
 // A signal without argument (Signal<>) or with one argument (Signal<int>, Signal<Window*>).
 template <class... Args>

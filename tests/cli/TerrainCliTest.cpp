@@ -125,5 +125,65 @@ TEST_F(TerrainCliDemo, ExportRefusalsWriteNothing) {
     EXPECT_EQ(e.path().filename().string().find(".brae-export"), std::string::npos);
 }
 
+TEST_F(TerrainCliDemo, MeshColourMapWritesEveryChunk) {
+  const std::string out = dir_.Path() + "/vale.png";
+  test::CliResult r = RunCli("mesh-colormap " + Game() + " vale " + ShellQuote(out));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, out + " 768 x 512\n");
+  MediaFile file(out);
+  ASSERT_TRUE(file.ReadPixels()) << file.Error();
+  EXPECT_EQ(file.image.format, PixelFormat::kRgb);
+  EXPECT_EQ(file.image.width, 768);
+  EXPECT_EQ(file.image.height, 512);
+  ExpectRefusal(RunCli("mesh-colormap " + Game() + " nope " + In("x.png")), "no mesh 'nope'");
+  ExpectRefusal(RunCli("mesh-colormap " + Game() + " bad1 " + In("x.png")),
+                "cannot read the mesh 'bad1'");
+  ExpectRefusal(RunCli("mesh-colormap " + Game() + " vale " + In("x.wav")), "does not end in");
+}
+
+TEST_F(TerrainCliDemo, MeshDetailsExportThenImportIsPerfect) {
+  const std::string vertex = dir_.Path() + "/vertex.png";
+  const std::string triangle = dir_.Path() + "/triangle.bmp";
+  test::CliResult r =
+      RunCli("mesh-details " + Game() + " vale --export-vertex " + ShellQuote(vertex));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, vertex + " 768 x 512\n");
+  r = RunCli("mesh-details " + Game() + " vale --export-triangle " + ShellQuote(triangle));
+  ASSERT_EQ(r.status, 0) << r.out;
+  MediaFile file(vertex);
+  ASSERT_TRUE(file.ReadHeader());
+  EXPECT_EQ(file.image.format, PixelFormat::kIndexed);
+
+  r = RunCli("mesh-details " + Game() + " vale --import-vertex " + ShellQuote(vertex));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "dmap cmap\n");  // no "Partial Success"
+  r = RunCli("mesh-details " + Game() + " vale --import-triangle " + ShellQuote(triangle));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "dmap cmap\n");
+  // The same rasters come back out.
+  const std::string again = dir_.Path() + "/again.png";
+  ASSERT_EQ(RunCli("mesh-details " + Game() + " vale --export-vertex " + ShellQuote(again)).status,
+            0);
+  MediaFile a(vertex), b(again);
+  ASSERT_TRUE(a.ReadPixels() && b.ReadPixels());
+  EXPECT_EQ(a.image.pixels, b.image.pixels);
+}
+
+TEST_F(TerrainCliDemo, MeshDetailsRefusals) {
+  WritePicture("small.png", PixelFormat::kIndexed, 16, 16);
+  ExpectRefusal(RunCli("mesh-details " + Game() + " vale --import-vertex " + In("small.png")),
+                "Image dimensions (16,16) do not match mesh dimensions (768,512)");
+  ExpectRefusal(RunCli("mesh-details " + Game() + " vale --import-triangle " + In("small.png")),
+                "Image dimensions (16,16) do not match expected dimensions (768,512)");
+  WritePicture("rgb.png", PixelFormat::kRgb, 768, 512);
+  ExpectRefusal(RunCli("mesh-details " + Game() + " vale --import-vertex " + In("rgb.png")),
+                "Image must be 8-bit paletted or greyscale.");
+  WritePicture("noisy.png", PixelFormat::kGrey, 768, 512);
+  test::CliResult r = RunCli("mesh-details " + Game() + " vale --import-vertex " + In("noisy.png"));
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("Partial Success: The map wasn't 100% perfect"), std::string::npos);
+  ExpectRefusal(RunCli("mesh-details " + Game() + " vale " + In("x.png")), "expected GAMEDIR");
+}
+
 }  // namespace
 }  // namespace brae

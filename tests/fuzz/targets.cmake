@@ -19,6 +19,7 @@ brae_fuzz(fuzz_references fuzz_references.cpp brae_references brae_demo)
 brae_fuzz(fuzz_png fuzz_png.cpp brae_media)
 brae_fuzz(fuzz_tiff fuzz_tiff.cpp brae_media)
 brae_fuzz(fuzz_color_table fuzz_color_table.cpp brae_media)
+brae_fuzz(fuzz_detail_image fuzz_detail_image.cpp brae_terrain)
 # The window toolkit's resource files (built when the toolkit is).
 if(TARGET brae_toolkit)
   brae_fuzz(fuzz_font fuzz_font.cpp brae_toolkit)

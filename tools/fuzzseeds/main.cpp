@@ -139,7 +139,10 @@ int main(int argc, char** argv) {
   for (const auto& [path, bytes] : game.Files()) {
     std::string ext = Extension(path);
     if (ext == ".bmp") seeds.Add("fuzz_bmp", path, bytes);
-    if (ext == ".png") seeds.Add("fuzz_png", path, bytes);
+    if (ext == ".png") {
+      seeds.Add("fuzz_png", path, bytes);
+      seeds.Add("fuzz_detail_image", path, bytes);
+    }
     if (ext == ".tif" || ext == ".tiff") seeds.Add("fuzz_tiff", path, bytes);
     if (ext == ".lwo") seeds.Add("fuzz_lwo", path, bytes);
     if (ext == ".xml") seeds.Add("fuzz_structdefs", path, bytes);

@@ -1,0 +1,148 @@
+#pragma once
+// The editor of terrain meshes ('mesh'): the terrain in 3-D from a free camera, textured with
+// its shaded colour map and, with a detail map, with detail textures; highlights, wireframe, an
+// information text and the animated media surface. Each chunk keeps its texture and its
+// geometry in buffers built once and rebuilt only when an edit touches the chunk. It never
+// writes the mesh; saving writes the detail map.
+
+#include <GL/gl.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editing/TagEdit.h"
+#include "terrain/DetailImages.h"
+#include "terrain/DetailMap.h"
+#include "terrain/Mesh.h"
+#include "terrain/MeshChunks.h"
+#include "terrain/MeshShading.h"
+#include "terrain/MeshView.h"
+#include "toolkit/UndoStack.h"
+
+namespace brae {
+
+class Collection;
+class DtexTag;
+
+constexpr const char* kDmapConflictTitle = "dmap tagid conflict detected";
+
+// Right-click menu commands.
+enum MeshCommand {
+  kMeshNoTool = 1,
+  kMeshDetailTool,
+  kMeshNewFromTerrain,
+  kMeshNewBlank,
+  kMeshImportVertex,
+  kMeshExportVertex,
+  kMeshImportTriangle,
+  kMeshExportTriangle,
+  kMeshImportClut,
+  kMeshToggleInfo,
+  kMeshToggleWireframe,
+  kMeshToggleDetail,
+  kMeshTogglePalette,
+  kMeshToggleHighlight,
+  kMeshToggleBrushShape,
+  kMeshToggleTriangleMode,
+  kMeshToggleAnimation,
+  kMeshNextHighlightMode,
+};
+
+class MeshEdit : public TagEdit {
+ public:
+  explicit MeshEdit(TagRecord* record);
+  ~MeshEdit() override;
+  const char* ClassName() const override { return "MeshEdit"; }
+
+  int ReadTagData(FileStream& stream, TagHeader& header) override;
+  int SaveTag() override;
+  void OpenEditor() override;
+  void WillClose() override;
+  void Idle() override;
+  void DrawContent() override;
+  int KeyDown(Event* event) override;
+  void ClientMouseButton(Event* event) override;
+  void ClientMouseMove(Event* event) override;
+  void ClientWheel(Event* event) override;
+  Window* FocusGained(Window* old_focus, int reason) override;
+
+  // ---- state, for the painting tools and tests ----
+  const Mesh& GetMesh() const { return mesh_; }
+  MeshCamera& Camera() { return camera_; }
+  bool HasDetailMap() const { return map_.has_value(); }
+  DetailMap* Map() { return map_ ? &*map_ : nullptr; }
+  const MeshInfo& LastInfo() const { return info_; }
+  std::string InfoText() const { return FormatMeshInfo(info_); }
+  uint32_t Tick() const { return tick_; }
+  bool show_info = true, wireframe = false, detail_textures = false, highlighting = false,
+       animation = false;
+  int highlight_mode = 0;
+  bool detail_tool = false;
+  bool round_brush = true, vertex_brush = true;
+  float brush_radius = 3.0f;
+  float brush_x = 0, brush_y = 0;  // grid units, from the hover
+  int hover_vertex_x = -1, hover_vertex_y = -1, hover_cell_x = -1, hover_cell_y = -1,
+      hover_triangle = 0;
+  int brush_material = 0;
+  bool protected_materials[kDetailMaterialCount] = {};
+  bool highlighted_materials[kDetailMaterialCount] = {};
+  HighlightTable highlights;
+  UndoStack& Undos() { return undo_; }
+
+  // Rebuilds heights, recipes and geometry of the chunks a rectangle of vertices touches.
+  void RefreshChunks(int x0, int y0, int x1, int y1);
+  void RefreshAllChunks();
+  // Runs one tick: the counter and the camera keys held.
+  void RunTick();
+  void RunCommand(int command);
+  // Detail images through the dialogs (the editor's commands).
+  void ExportDetails(DetailKind kind);
+  void ImportDetails(DetailKind kind);
+  // Whether the chunk's geometry was built (tests and benchmarks).
+  int ChunkBuilds() const { return chunk_builds_; }
+
+ private:
+  struct Chunk;
+  void BuildChunk(Chunk& chunk, bool texture);
+  void BuildGeometry(Chunk& chunk);
+  void ReleaseChunks();
+  void LoadMaterials();
+  void ReleaseMaterials();
+  void Classify(const Frustum& frustum);
+  void DrawTerrain(Chunk& chunk);
+  void DrawLayers(Chunk& chunk, bool highlight);
+  void DrawHighlight(Chunk& chunk);
+  void DrawWireframe(Chunk& chunk);
+  void DrawBrush();
+  void ReadHover(const Matrix4& view, const Matrix4& projection, const int viewport[4]);
+  float VertexHeight(int x, int y) const;
+  uint32_t HeldCameraKeys() const;
+  void ShowMenu(int x, int y);
+
+  Mesh mesh_;
+  std::unique_ptr<Collection> colour_map_;
+  std::string colour_map_name_;
+  ShadedColourTable table_;
+  MediaAnimation anim_;
+  std::optional<DetailMap> map_;
+  DtexTag* textures_[kDetailMaterialCount] = {};
+  std::vector<std::unique_ptr<Chunk>> chunks_;
+  bool side_257_ = false;
+  MeshCamera camera_;
+  MeshInfo info_;
+  uint32_t tick_ = 0;
+  double tick_reset_ = -1;
+  long ticks_since_reset_ = 0;
+  bool hover_pending_ = false;
+  int mouse_x_ = 0, mouse_y_ = 0;  // screen coordinates
+  int chunk_builds_ = 0;
+  UndoStack undo_;
+  bool open_ = false;
+};
+
+TagEdit* NewMeshEdit(TagRecord* record);
+void RegisterMeshEditor();
+
+}  // namespace brae
