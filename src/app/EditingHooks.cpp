@@ -5,6 +5,7 @@
 #include "collection/ui/X256Edit.h"
 #include "editing/EditorRegistry.h"
 #include "editing/TagEdit.h"
+#include "media/ui/SoundEdit.h"
 
 namespace brae {
 
@@ -14,6 +15,7 @@ void InstallEditingHooks() {
   hooks.register_editors = [] {
     RegisterEditorFactories();
     RegisterCollectionEditor();
+    RegisterSoundEditor();
   };
   // "New Script" and the other "New ..." commands create the tag and open its editor.
   TheAppServices().create_and_open = [](uint32_t group, const std::string& name) {
