@@ -6,6 +6,7 @@
 #include "editing/EditorRegistry.h"
 #include "editing/TagEdit.h"
 #include "media/ui/SoundEdit.h"
+#include "model/ui/GeomEdit.h"
 
 namespace brae {
 
@@ -16,7 +17,9 @@ void InstallEditingHooks() {
     RegisterEditorFactories();
     RegisterCollectionEditor();
     RegisterSoundEditor();
+    RegisterGeomEditor();
   };
+  TheAppServices().new_model_from_lwo = NewModelFromLwo;
   // "New Script" and the other "New ..." commands create the tag and open its editor.
   TheAppServices().create_and_open = [](uint32_t group, const std::string& name) {
     CreateAndOpen(group, name);
