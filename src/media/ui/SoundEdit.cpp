@@ -62,11 +62,11 @@ SoundEdit::SoundEdit(TagRecord* record) : TagEdit(record) {
   SetFrame(Rect(0, 0, size.x, size.y));
   list_ = new ListWindow(kListMultipleSelection | kListColumnHeader,
                          kWindowVisible | kWindowEnabled | kWindowFocusable, this);
-  list_->AddColumn("Name", 200);
-  list_->AddColumn("Duration", 80);
-  list_->AddColumn("Bit Depth", 70);
-  list_->AddColumn("Channels", 90);
-  list_->AddColumn("Sample Rate", 90);
+  list_->AddColumn("Name", 176);
+  list_->AddColumn("Duration", 72);
+  list_->AddColumn("Bit Depth", 80);
+  list_->AddColumn("Channels", 96);
+  list_->AddColumn("Sample Rate", 104);
   list_->selection_changed.Connect(this, &SoundEdit::OnSelectionChanged);
   strip_ = new WaveformStrip(this);
   export_all_ = new Button(this);
