@@ -9,6 +9,7 @@
 #include "tagstore/TagGroups.h"
 #include "toolkit/Button.h"
 #include "toolkit/Frame.h"
+#include "toolkit/Keys.h"
 #include "toolkit/ListWindow.h"
 
 namespace brae {
@@ -77,6 +78,12 @@ SoundEdit::SoundEdit(TagRecord* record) : TagEdit(record) {
   export_selected_->SetTitle("Export Selected");
   export_selected_->SizeToFit();
   export_selected_->clicked.Connect(this, &SoundEdit::OnExportSelectedClicked);
+  if (SoundPlayer::Available()) {
+    play_ = new Button(this);
+    play_->SetTitle("Play");
+    play_->SizeToFit();
+    play_->clicked.Connect(this, &SoundEdit::OnPlayClicked);
+  }
   focus_child = list_;
   Layout();
 }
@@ -95,6 +102,10 @@ void SoundEdit::Layout() {
   export_selected_->SetFrame(Rect(x, buttons_top, x + selected_width, buttons_top + button_height));
   x -= kMargin + all_width;
   export_all_->SetFrame(Rect(x, buttons_top, x + all_width, buttons_top + button_height));
+  if (play_) {
+    const int play_width = play_->Frame().Width();
+    play_->SetFrame(Rect(kMargin, buttons_top, kMargin + play_width, buttons_top + button_height));
+  }
 }
 
 int SoundEdit::WriteTagData(FileStream&, TagHeader&) {
@@ -156,6 +167,28 @@ size_t SoundEdit::ExportAll() {
 
 size_t SoundEdit::ExportSelected() {
   return Export(SelectedPermutations());
+}
+
+int SoundEdit::PlaySelected() {
+  int index = -1;
+  if (ListRow* row = list_->CurrentRow(); row && row->IsSelected()) {
+    index = row->value;
+  } else if (const std::vector<size_t> selected = SelectedPermutations(); !selected.empty()) {
+    index = int(selected.front());
+  }
+  if (index < 0 || size_t(index) >= sound_.records.size()) return -1;
+  last_played_ = index;
+  const SoundRecord& r = sound_.records[size_t(index)];
+  player_.Play(sound_.samples[size_t(index)], r.channels, int(SampleRateHz(r)));
+  return index;
+}
+
+int SoundEdit::KeyDown(Event* e) {
+  if (e->Pressed() && e->Key() == ' ' && !(e->Modifiers() & ~kModRepeat)) {
+    PlaySelected();
+    return 1;
+  }
+  return TagEdit::KeyDown(e);
 }
 
 TagEdit* NewSoundEdit(TagRecord* record) {

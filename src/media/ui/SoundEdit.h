@@ -8,6 +8,7 @@
 
 #include "editing/TagEdit.h"
 #include "media/Sound.h"
+#include "media/ui/SoundPlayer.h"
 
 namespace brae {
 
@@ -44,6 +45,13 @@ class SoundEdit : public TagEdit {
   // Asks for the folder and writes the permutations; returns how many files were written.
   size_t ExportAll();
   size_t ExportSelected();
+  // Plays the current (or first selected) permutation through the default audio output;
+  // Space does the same. Returns the permutation started, or -1.
+  int PlaySelected();
+  int KeyDown(Event* event) override;
+  // The permutation most recently asked to play (-1 for none), whether or not a device played it.
+  int LastPlayed() const { return last_played_; }
+  Button* PlayButton() const { return play_; }
 
   const Sound& GetSound() const { return sound_; }
   ListWindow* List() const { return list_; }
@@ -58,6 +66,7 @@ class SoundEdit : public TagEdit {
   void OnSelectionChanged();
   void OnExportAllClicked() { ExportAll(); }
   void OnExportSelectedClicked() { ExportSelected(); }
+  void OnPlayClicked() { PlaySelected(); }
   size_t Export(const std::vector<size_t>& indices);
 
   Sound sound_;
@@ -65,6 +74,9 @@ class SoundEdit : public TagEdit {
   WaveformStrip* strip_ = nullptr;
   Button* export_all_ = nullptr;
   Button* export_selected_ = nullptr;
+  Button* play_ = nullptr;  // only when the build can play sounds
+  SoundPlayer player_;
+  int last_played_ = -1;
 };
 
 // The editor factory of 'soun' and its registration in the group table.
