@@ -15,6 +15,7 @@
 #include "model/ui/ViewTransformButton.h"
 #include "platform/Platform.h"
 #include "toolkit/Keys.h"
+#include "toolkit/Menu.h"
 
 namespace brae {
 namespace {
@@ -198,6 +199,42 @@ TEST_F(GeomEditTest, ShiftClickSelectsNearVerticesAndControlClickUnmarksThem) {
   QueueMouseButton(0, 0);
   Frame();
   EXPECT_NEAR(e->View().yaw - yaw, float(M_PI / 2), 1e-4);
+}
+
+TEST_F(GeomEditTest, RightButtonMenuResetsTheView) {
+  GeomEdit* e = ImportAndOpen();
+  ASSERT_TRUE(e);
+  const ModelView start = e->View();
+  Drag(e->RotateButton(), 40, 10);
+  ASSERT_NE(e->View().yaw, start.yaw);
+  std::vector<std::string> labels;
+  int menu_pumps = 0;
+  on_pump = [&](int) {
+    const ModalEntry* top = TopModal();
+    auto* menu = top ? dynamic_cast<Menu*>(top->window) : nullptr;
+    if (!menu || menu->IsClosed() || ++menu_pumps != 2) return;
+    MenuItem* reset = nullptr;
+    for (MenuItem* item : menu->Shown()) {
+      labels.push_back(item->Title() ? item->Title() : "");
+      if (labels.back() == "Reset View") reset = item;
+    }
+    if (reset) {
+      menu->Choose(reset);
+    } else {
+      menu->Dismiss();
+    }
+  };
+  now += 1.0;
+  const Point middle = Centre(e->ClientRect());
+  QueueMousePosition(middle.x, middle.y);
+  QueueMouseButton(1, 1);
+  QueueMouseButton(1, 0);
+  Frame();
+  on_pump = nullptr;
+  Frame();
+  EXPECT_EQ(labels, (std::vector<std::string>{"Reset View", "Export LWO..."}));
+  EXPECT_EQ(e->View().yaw, start.yaw);
+  EXPECT_EQ(e->View().pitch, start.pitch);
 }
 
 TEST_F(GeomEditTest, ExportWritesTheObjectUnderTheTagNameWithItsTextures) {
