@@ -76,6 +76,7 @@ int GeomEdit::ReadTagData(FileStream& stream, TagHeader& header) {
   GeomData geom;
   if (!ReadGeomTag(stream, header, &geom, nullptr)) return 0;
   GeomToModel(geom, &model_);
+  batches_.clear();
   // The stream is the geometry's own; the textures come from the collection it names.
   LoadGeometryTextures(TheCodex(), geom, &model_);
   FreeTextures();
@@ -126,6 +127,34 @@ void GeomEdit::UploadTextures() {
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+void GeomEdit::BuildBatches() {
+  // One batch per material, built in one pass over the triangles (a hostile geometry may name
+  // thousands of materials; the drawing never walks the triangles once per material).
+  batches_.clear();
+  std::vector<int> batch_of(model_.materials.size(), -1);
+  const LwoVec3 light = {0.4f, 0.8f, 0.45f};
+  for (const ModelTriangle& t : model_.triangles) {
+    if (t.material >= batch_of.size()) continue;
+    if (batch_of[t.material] < 0) {
+      batch_of[t.material] = int(batches_.size());
+      batches_.push_back(MaterialBatch{t.material, {}, {}, {}});
+    }
+    MaterialBatch& batch = batches_[size_t(batch_of[t.material])];
+    const bool textured = HasStorableTexture(model_.materials[t.material]);
+    // Simple shading from the triangle's normal, so that untextured faces keep their shape.
+    const LwoVec3& n = t.corners[0].normal;
+    const float shade = 0.55f + 0.45f * std::abs(n.x * light.x + n.y * light.y + n.z * light.z);
+    const float rgb[3] = {textured ? shade : 0.75f * shade, textured ? shade : 0.75f * shade,
+                          textured ? shade : 0.8f * shade};
+    for (const ModelCorner& c : t.corners) {
+      const LwoVec3& p = model_.vertices[c.vertex].position;
+      batch.positions.insert(batch.positions.end(), {p.x, p.y, p.z});
+      batch.uvs.insert(batch.uvs.end(), {c.u, c.v});
+      batch.colours.insert(batch.colours.end(), rgb, rgb + 3);
+    }
+  }
+}
+
 void GeomEdit::DrawModel() {
   const Point size = ClientSize();
   BeginDraw(this, true, true);
@@ -139,35 +168,26 @@ void GeomEdit::DrawModel() {
   glDepthFunc(GL_LEQUAL);
   glDisable(GL_BLEND);
   if (!textures_uploaded_) UploadTextures();
-  // Simple shading from the triangle's normal, so that untextured faces keep their shape.
-  LwoVec3 light = {0.4f, 0.8f, 0.45f};
-  for (size_t material = 0; material < model_.materials.size(); ++material) {
-    const GLuint texture = material < textures_.size() ? textures_[material] : 0;
+  if (batches_.empty() && !model_.triangles.empty()) BuildBatches();
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  for (const MaterialBatch& batch : batches_) {
+    const GLuint texture = batch.material < textures_.size() ? textures_[batch.material] : 0;
     if (texture) {
       glEnable(GL_TEXTURE_2D);
       glBindTexture(GL_TEXTURE_2D, texture);
     } else {
       glDisable(GL_TEXTURE_2D);
     }
-    glBegin(GL_TRIANGLES);
-    for (const ModelTriangle& t : model_.triangles) {
-      if (t.material != material) continue;
-      const LwoVec3& n = t.corners[0].normal;
-      float shade = 0.55f + 0.45f * std::abs(n.x * light.x + n.y * light.y + n.z * light.z);
-      if (texture) {
-        glColor3f(shade, shade, shade);
-      } else {
-        glColor3f(0.75f * shade, 0.75f * shade, 0.8f * shade);
-      }
-      for (const ModelCorner& c : t.corners) {
-        if (c.vertex >= model_.vertices.size()) continue;
-        const LwoVec3& p = model_.vertices[c.vertex].position;
-        glTexCoord2f(c.u, c.v);
-        glVertex3f(p.x, p.y, p.z);
-      }
-    }
-    glEnd();
+    glVertexPointer(3, GL_FLOAT, 0, batch.positions.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, batch.uvs.data());
+    glColorPointer(3, GL_FLOAT, 0, batch.colours.data());
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(batch.positions.size() / 3));
   }
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
   glDisable(GL_TEXTURE_2D);
   if (!selected_.empty()) {
     glDisable(GL_DEPTH_TEST);

@@ -50,6 +50,12 @@ class GeomEdit : public TagEdit {
   std::string InfoText() const;
 
  private:
+  // The triangles of one material as vertex arrays (positions, texture coordinates, colours).
+  struct MaterialBatch {
+    size_t material;
+    std::vector<float> positions, uvs, colours;
+  };
+  void BuildBatches();
   void DrawModel();
   void UploadTextures();
   void FreeTextures();
@@ -60,6 +66,7 @@ class GeomEdit : public TagEdit {
   std::set<size_t> selected_;
   std::vector<GLuint> textures_;  // per material; 0 without a texture
   bool textures_uploaded_ = false;
+  std::vector<MaterialBatch> batches_;
   ViewTransformButton* pan_ = nullptr;
   ViewTransformButton* rotate_ = nullptr;
   ViewTransformButton* zoom_ = nullptr;
