@@ -5,6 +5,8 @@
 #include "collection/ui/X256Edit.h"
 #include "editing/EditorRegistry.h"
 #include "editing/TagEdit.h"
+#include "media/ui/SoundEdit.h"
+#include "model/ui/GeomEdit.h"
 #include "terrain/ui/DtexEdit.h"
 #include "terrain/ui/MeshEdit.h"
 
@@ -18,10 +20,13 @@ void InstallEditingHooks() {
     RegisterCollectionEditor();
     RegisterDtexEditor();
     RegisterMeshEditor();
+    RegisterSoundEditor();
+    RegisterGeomEditor();
   };
   TheAppServices().new_detail_texture = [](int command) {
     NewDetailTexture(command == kCmdNewDtexFromClipboard);
   };
+  TheAppServices().new_model_from_lwo = NewModelFromLwo;
   // "New Script" and the other "New ..." commands create the tag and open its editor.
   TheAppServices().create_and_open = [](uint32_t group, const std::string& name) {
     CreateAndOpen(group, name);

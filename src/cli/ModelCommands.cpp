@@ -1,9 +1,15 @@
-// brae-cli: LightWave objects ("lwo-info").
+// brae-cli: LightWave objects ("lwo-info") and models ("import-model", "export-model").
 #include <cstdio>
 #include <map>
 
 #include "cli/CliCommon.h"
+#include "core/MessageLog.h"
+#include "model/GeomFormat.h"
+#include "model/GeometryTags.h"
 #include "model/LwoReader.h"
+#include "model/ModelImport.h"
+#include "tagstore/Codex.h"
+#include "tagstore/FileSystem.h"
 
 namespace brae::cli {
 
@@ -84,10 +90,60 @@ int LwoInfo(const Args& in) {
   return kOk;
 }
 
+// The same import as the root menu's "New Model From LWO", printing its log lines.
+int ImportModelCommand(const Args& in) {
+  Args args = in;
+  std::string name;
+  if (!TakeOption(args, "--name", &name) || args.size() != 2 || name.empty())
+    return Fail("usage: import-model GAMEDIR FILE.lwo --name NAME");
+  if (!FolderExists(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
+  Codex& codex = TheCodex();
+  codex.LoadCodex(args[0]);
+  const size_t logged = TheMessageLog().Text(kModelImportLog).size();
+  const ModelImportResult result = ImportModel(codex, args[1], name);
+  std::fputs(TheMessageLog().Text(kModelImportLog).substr(logged).c_str(), stdout);
+  if (!result.ok) {
+    std::fprintf(stderr, "brae-cli: %s\n", result.error.c_str());
+    return kSomeFailed;
+  }
+  std::printf("collection '%s', collection reference '%s', geometry '%s', model '%s'\n",
+              FourCCToString(result.collection_id).c_str(), FourCCToString(result.core_id).c_str(),
+              FourCCToString(result.geom_id).c_str(), FourCCToString(result.mode_id).c_str());
+  return kOk;
+}
+
+// The geometry viewer's "Export LWO...": OUTDIR/<tag name>.lwo and one PNG per texture.
+int ExportModelCommand(const Args& args) {
+  if (args.size() != 3) return Fail("usage: export-model GAMEDIR GEOMID OUTDIR");
+  uint32_t id = 0;
+  if (!ParseCode(args[1], &id)) return Fail("bad tagid '%s'", args[1].c_str());
+  if (!FolderExists(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
+  if (!FolderExists(args[2])) return Fail("no folder '%s'", args[2].c_str());
+  Codex& codex = TheCodex();
+  codex.LoadCodex(args[0]);
+  TagRecord* record = codex.FindTag(kGeomGroup, id);
+  if (!record || !codex.HasEffectiveInstance(record))
+    return Fail("no geometry '%s' in '%s'", FourCCToString(id).c_str(), args[0].c_str());
+  TagHeader header;
+  codex.GetEffectiveHeader(record, &header);
+  IntermediateModel model;
+  std::string error;
+  if (!ReadGeometryModel(codex, record, &model, &error))
+    return Fail("cannot read the geometry '%s': %s", FourCCToString(id).c_str(), error.c_str());
+  if (!ExportModelLwo(model, args[2], header.Name()))
+    return Fail("cannot write '%s/%s.lwo' and its textures", args[2].c_str(),
+                header.Name().c_str());
+  std::printf("wrote '%s.lwo' (%zu triangles, %zu materials)\n", header.Name().c_str(),
+              model.triangles.size(), model.materials.size());
+  return kOk;
+}
+
 }  // namespace
 
 std::vector<Command> ModelCommands() {
-  return {{"lwo-info", "FILE [--json]", LwoInfo}};
+  return {{"lwo-info", "FILE [--json]", LwoInfo},
+          {"import-model", "GAMEDIR FILE.lwo --name NAME", ImportModelCommand},
+          {"export-model", "GAMEDIR GEOMID OUTDIR", ExportModelCommand}};
 }
 
 }  // namespace brae::cli

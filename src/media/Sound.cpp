@@ -180,4 +180,11 @@ bool ExportPermutation(const Sound& sound, size_t index, const std::string& fold
   return WriteWav(DescribeWav(sound, index), WavPathFor(folder, sound.permutations[index]));
 }
 
+size_t ExportPermutations(const Sound& sound, const std::vector<size_t>& indices,
+                          const std::string& folder) {
+  size_t written = 0;
+  for (size_t i : indices) written += ExportPermutation(sound, i, folder) ? 1 : 0;
+  return written;
+}
+
 }  // namespace brae

@@ -95,5 +95,9 @@ WavDescription DescribeWav(const Sound& sound, size_t index);
 std::string WavPathFor(const std::string& folder, const SoundPermutation& permutation);
 // Writes permutation i into folder; false when it has no samples or the file cannot be made.
 bool ExportPermutation(const Sound& sound, size_t index, const std::string& folder);
+// Writes the given permutations into folder; one that cannot be written is skipped and the
+// others are still written. Returns how many files were written.
+size_t ExportPermutations(const Sound& sound, const std::vector<size_t>& indices,
+                          const std::string& folder);
 
 }  // namespace brae

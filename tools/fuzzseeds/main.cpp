@@ -11,6 +11,9 @@
 
 #include "editing/structdefs/StructRegistry.h"
 #include "mkdemo/DemoGame.h"
+#include "model/GeomFormat.h"
+#include "model/LwoReader.h"
+#include "model/ModelImport.h"
 
 namespace {
 
@@ -116,6 +119,23 @@ void AddPrefs(SeedWriter& seeds) {
   seeds.Add("fuzz_prefs", "crlf.txt", Text("ShowSplash 2\r\nUseFullscreen 0\r\nName \"a b\"\r\n"));
 }
 
+// The geometry of a demo object, as the import stores it; every material gets a one-pixel
+// texture so that the seed has texture records.
+void AddGeometry(SeedWriter& seeds, const std::string& path, const std::vector<uint8_t>& bytes) {
+  auto object = brae::ReadLwoFromMemory(bytes.data(), bytes.size());
+  brae::IntermediateModel model;
+  if (!object || !brae::ConvertLwoToModel(*object, "", &model, nullptr)) return;
+  for (brae::ModelMaterial& m : model.materials) {
+    m.image_loaded = m.paletted = true;
+    m.width = m.height = 1;
+    m.indices = {0};
+    m.palette.assign(256 * 3, 0);
+  }
+  brae::GeomData geom;
+  if (brae::MakeGeomData(model, Code("core"), &geom, nullptr))
+    seeds.Add("fuzz_geom", path, brae::SerializeGeom(geom));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -144,7 +164,10 @@ int main(int argc, char** argv) {
       seeds.Add("fuzz_detail_image", path, bytes);
     }
     if (ext == ".tif" || ext == ".tiff") seeds.Add("fuzz_tiff", path, bytes);
-    if (ext == ".lwo") seeds.Add("fuzz_lwo", path, bytes);
+    if (ext == ".lwo") {
+      seeds.Add("fuzz_lwo", path, bytes);
+      AddGeometry(seeds, path, bytes);
+    }
     if (ext == ".xml") seeds.Add("fuzz_structdefs", path, bytes);
   }
   AddColorTables(seeds);
