@@ -10,6 +10,7 @@
 #include "collection/SequenceMoves.h"
 #include "collection/SequenceOperations.h"
 #include "collection/ui/BackgroundPicker.h"
+#include "collection/ui/BitmapTextures.h"
 #include "collection/ui/X256Edit.h"
 #include "collection/ui/X256SequenceBrowser.h"
 #include "collection/ui/X256SequenceFrameEdit.h"
@@ -105,8 +106,8 @@ class X256SequenceFrameEditTest : public EditingTest {
            std::abs(p.b - b) <= tolerance;
   }
 
-  // Compares the opaque pixels of a cell's bitmap, away from the markers, with their palette
-  // colours on the screen (mirrored as the instance says); returns how many were compared.
+  // Compares the opaque pixels of a cell's bitmap, away from the markers, with their preview
+  // palette colours on the screen (mirrored as the instance says); returns how many were compared.
   int CheckBitmapPixels(X256SequenceFrameView* view, CollectionSequence& sequence, int f, int v,
                         int zoom, float opacity = 1.0f) {
     const CollectionInstance& in = *sequence.InstanceAt(f, v);
@@ -117,7 +118,8 @@ class X256SequenceFrameEditTest : public EditingTest {
                    origin.y + (bitmap.height - in.reg_y) * zoom);
     const Rect shown = view->ClientRect();
     const Point key = view->KeyPoint();
-    const Collection& c = editor_->GetCollection();
+    // Bitmaps are shown with the collection's hue changes applied.
+    const CollectionPalette& palette = editor_->Textures().PreviewPalette();
     const int screen_w = Ui().screen_width, screen_h = Ui().screen_height;
     const std::vector<uint8_t> screen = test::ReadScreen(screen_w, screen_h);
     int checked = 0;
@@ -133,7 +135,7 @@ class X256SequenceFrameEditTest : public EditingTest {
         const int py = (in.flags & kInstanceMirrorY) ? bitmap.height - 1 - by : by;
         const uint8_t* p = bitmap.Pixel(px, py);
         if (p[0] != 255) continue;
-        const PaletteColor& colour = c.palette[p[1]];
+        const PaletteColor& colour = palette[p[1]];
         const uint8_t* rgb = &screen[(size_t(sy) * screen_w + sx) * 3];
         EXPECT_TRUE(Near(test::Pixel{rgb[0], rgb[1], rgb[2]}, int(colour.r * opacity),
                          int(colour.g * opacity), int(colour.b * opacity), 3))
