@@ -70,7 +70,9 @@ bool SaveDetailMapTag(Codex& codex, const DetailMap& map, uint32_t id,
       return false;
     }
   }
+  // The write keeps the tag's name and file: start from its current header.
   TagHeader header;
+  codex.GetEffectiveHeader(record, &header);
   FileStream* stream = codex.BeginTagWrite(record, &header);
   if (!stream) {
     if (error) *error = "the detail map tag cannot be written";

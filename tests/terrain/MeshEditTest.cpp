@@ -11,6 +11,7 @@
 #include "media/ui/FileDialog.h"
 #include "terrain/DetailImages.h"
 #include "terrain/DtexTag.h"
+#include "terrain/TerrainTags.h"
 #include "terrain/ui/DtexTextures.h"
 #include "terrain/ui/MeshEdit.h"
 #include "toolkit/Input.h"
@@ -207,6 +208,237 @@ TEST_F(MeshConflictTest, ASizeConflictWarnsAndOpensWithoutTheMap) {
       << boxes[0].message;
   EXPECT_FALSE(editor->HasDetailMap());
   EXPECT_NE(editor->InfoText().find("Mesh Dimensions: 3 x 2"), std::string::npos);
+}
+
+// ---- painting the detail map ----
+
+class MeshPaintTest : public MeshEditTest {
+ protected:
+  // Looking down the valley so that the middle of the view shows the terrain.
+  MeshEdit* OpenAimed() {
+    MeshEdit* editor = Open("vale");
+    if (!editor) return nullptr;
+    MeshCamera& c = editor->Camera();
+    c.x = 48, c.y = -40, c.yaw = 180, c.pitch = -50, c.height = 120;
+    editor->InvalidateClient();
+    Frame();
+    return editor;
+  }
+  Point Middle(MeshEdit* editor) {
+    const Rect r = editor->ClientRect();
+    return Point{(r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2};
+  }
+  void PointAt(int x, int y) {
+    QueueMousePosition(x, y);
+    Frame();
+    Frame();
+  }
+  void ControlKey(int key) {
+    QueueKeyEvent(kKeyLeftControl, 1);
+    QueueKeyEvent(key, 1);
+    QueueKeyEvent(key, 0);
+    QueueKeyEvent(kKeyLeftControl, 0);
+    Frame();
+  }
+};
+
+TEST_F(MeshPaintTest, AMouseStrokePaintsTheVerticesUnderThePointerAndUndoes) {
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  ASSERT_TRUE(editor->detail_tool);
+  editor->brush_material = 100;
+  editor->brush_radius = 1.0f;
+  editor->round_brush = true;
+  editor->vertex_brush = true;
+  const Point m = Middle(editor);
+  PointAt(m.x, m.y);
+  ASSERT_GE(editor->hover_vertex_x, 0);
+  const float bx = editor->brush_x, by = editor->brush_y;
+  const std::vector<uint8_t> before = editor->Map()->vertex_details;
+  const size_t actions = editor->Undos().Count();
+  const int builds = editor->ChunkBuilds();
+
+  QueueMouseButton(0, 1);
+  Frame();
+  EXPECT_TRUE(editor->Stroking());
+  for (int i = 1; i <= 6; ++i) PointAt(m.x + 5 * i, m.y);
+  const float ex = editor->brush_x, ey = editor->brush_y;
+  QueueMouseButton(0, 0);
+  Frame();
+  EXPECT_FALSE(editor->Stroking());
+
+  const DetailMap& map = *editor->Map();
+  EXPECT_EQ(map.VertexMaterial(int(std::lround(bx)), int(std::lround(by))), 100);
+  EXPECT_EQ(map.VertexMaterial(int(std::lround(ex)), int(std::lround(ey))), 100);
+  // Every changed vertex lies within the brush's reach of the pointer's path.
+  int changed = 0;
+  for (int y = 0; y < map.height; ++y) {
+    for (int x = 0; x < map.width; ++x) {
+      if (map.VertexMaterial(x, y) == before[size_t(y) * map.width + x]) continue;
+      ++changed;
+      EXPECT_GE(x, int(std::floor(std::min(bx, ex))) - 1);
+      EXPECT_LE(x, int(std::ceil(std::max(bx, ex))) + 1);
+      EXPECT_GE(y, int(std::floor(std::min(by, ey))) - 1);
+      EXPECT_LE(y, int(std::ceil(std::max(by, ey))) + 1);
+    }
+  }
+  EXPECT_GT(changed, 1);
+  EXPECT_GT(editor->ChunkBuilds(), builds);
+  EXPECT_LT(editor->ChunkBuilds(), builds + 6 * 7);  // only touched chunks, never all six each
+  EXPECT_EQ(editor->Undos().Count(), actions + 1);   // one action for the whole stroke
+  EXPECT_TRUE(editor->IsDirty());
+
+  const std::vector<uint8_t> painted = map.vertex_details;
+  ControlKey('Z');
+  EXPECT_EQ(editor->Map()->vertex_details, before);
+  ControlKey('Y');
+  EXPECT_EQ(editor->Map()->vertex_details, painted);
+  Shot("mesh_painted_stroke");
+}
+
+TEST_F(MeshPaintTest, AltClickFillsOnceAndAgainRecordsNothing) {
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  editor->brush_material = 77;
+  const Point m = Middle(editor);
+  PointAt(m.x, m.y);
+  const int vx = editor->hover_vertex_x, vy = editor->hover_vertex_y;
+  ASSERT_GE(vx, 0);
+  const size_t actions = editor->Undos().Count();
+  Key(kKeyLeftAlt, true);
+  Click(m.x, m.y);
+  EXPECT_EQ(editor->Map()->VertexMaterial(vx, vy), 77);
+  EXPECT_EQ(editor->Undos().Count(), actions + 1);
+  Click(m.x, m.y);  // the seed already carries the material
+  Key(kKeyLeftAlt, false);
+  EXPECT_EQ(editor->Undos().Count(), actions + 1);
+  EXPECT_FALSE(editor->Stroking());
+  ControlKey('Z');
+  EXPECT_NE(editor->Map()->VertexMaterial(vx, vy), 77);
+}
+
+TEST_F(MeshPaintTest, DetailToolKeysAndWheel) {
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  editor->brush_material = 1;
+  const int scale = editor->Map()->materials[1].scale;
+  editor->brush_radius = 3.0f;
+  Tap(']');
+  EXPECT_NEAR(editor->brush_radius, 3.2f, 1e-4);
+  Tap('[');
+  Tap('[');
+  EXPECT_NEAR(editor->brush_radius, 2.8f, 1e-4);
+  Tap('=');
+  EXPECT_EQ(editor->Map()->materials[1].scale, std::min(scale + 1, 256));
+  Tap('-');
+  Tap('-');
+  EXPECT_EQ(editor->Map()->materials[1].scale, std::max(scale - 1, 1));
+  Tap(kKeyF4);
+  EXPECT_FALSE(editor->round_brush);
+  Tap(kKeyF5);
+  EXPECT_FALSE(editor->vertex_brush);
+  const bool palette = editor->palette_visible;
+  Tap(kKeyTab);
+  EXPECT_NE(editor->palette_visible, palette);
+  Key(kKeyLeftShift, true);
+  Tap(kKeyF1 + 2);
+  Key(kKeyLeftShift, false);
+  EXPECT_TRUE(editor->highlighting);
+  EXPECT_TRUE(editor->highlighted_materials[5]);
+  Shot("mesh_highlight_triangle_mode");
+
+  const Point m = Middle(editor);
+  PointAt(m.x, m.y);
+  QueueWheel(0, 1);  // wheel up: smaller
+  Frame();
+  EXPECT_NEAR(editor->brush_radius, 2.6f, 1e-4);
+  QueueWheel(0, -2);
+  Frame();
+  EXPECT_NEAR(editor->brush_radius, 3.0f, 1e-4);
+  for (int i = 0; i < 60; ++i) Tap(']');
+  EXPECT_NEAR(editor->brush_radius, 10.0f, 1e-4);
+
+  // Keys wait while a stroke is in progress.
+  QueueMouseButton(0, 1);
+  Frame();
+  ASSERT_TRUE(editor->Stroking());
+  Tap(kKeyF4);
+  EXPECT_FALSE(editor->round_brush);
+  QueueMouseButton(0, 0);
+  Frame();
+  Tap(kKeyF4);
+  EXPECT_TRUE(editor->round_brush);
+
+  // Without the tool the keys do nothing.
+  editor->RunCommand(kMeshNoTool);
+  EXPECT_FALSE(editor->palette_visible);
+  Tap(']');
+  EXPECT_NEAR(editor->brush_radius, 10.0f, 1e-4);
+}
+
+TEST_F(MeshPaintTest, SavedDetailMapReadsBackByteForByte) {
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  editor->brush_material = 42;
+  editor->vertex_brush = false;
+  editor->BeginStroke(false);
+  editor->StrokeDab(20.0f, 20.0f);
+  editor->StrokeDab(40.0f, 30.0f);
+  editor->EndStroke();
+  ASSERT_EQ(editor->SaveTag(), 1);
+  TagRecord* record = Find("dmap", "cmap");
+  ASSERT_TRUE(record);
+  std::optional<DetailMap> read = ReadDetailMapTag(TheCodex(), record);
+  ASSERT_TRUE(read);
+  const std::vector<uint8_t> bytes = SerializeDetailMap(*editor->Map());
+  EXPECT_EQ(SerializeDetailMap(*read), bytes);
+  EXPECT_EQ(read->TriangleMaterial(20, 20, 0), 42);
+  EXPECT_EQ(LooseData(FourCC("dmap"), "Demo Valley Colors"),
+            std::string(bytes.begin(), bytes.end()));
+}
+
+TEST_F(MeshPaintTest, ANewMapIsSavedAsANewTagNamedAfterTheColourMap) {
+  TheCodex().DeleteLocalTag(Find("dmap", "cmap"));
+  ASSERT_FALSE(Find("dmap", "cmap"));
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  EXPECT_FALSE(editor->HasDetailMap());
+  editor->RunCommand(kMeshNewBlank);
+  ASSERT_TRUE(editor->HasDetailMap());
+  EXPECT_TRUE(editor->detail_tool);
+  editor->brush_material = 3;
+  editor->BeginStroke(false);
+  editor->StrokeDab(10.0f, 10.0f);
+  editor->EndStroke();
+  ASSERT_EQ(editor->SaveTag(), 1);
+  TagRecord* record = Find("dmap", "cmap");
+  ASSERT_TRUE(record);
+  std::optional<DetailMap> read = ReadDetailMapTag(TheCodex(), record);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(SerializeDetailMap(*read), SerializeDetailMap(*editor->Map()));
+  EXPECT_EQ(read->VertexMaterial(10, 10), 3);
+}
+
+TEST_F(MeshPaintTest, NewMapFromTerrainGivesEachVertexItsTypeMaterial) {
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  editor->RunCommand(kMeshNewFromTerrain);
+  ASSERT_TRUE(editor->HasDetailMap());
+  const Mesh& mesh = editor->GetMesh();
+  const DetailMap& map = *editor->Map();
+  for (int y = 0; y < mesh.height; y += 3) {
+    for (int x = 0; x < mesh.width; x += 3) {
+      EXPECT_EQ(map.VertexMaterial(x, y), mesh.At(x, y).TerrainType() + 1);
+    }
+  }
+  EXPECT_EQ(map.materials[7].entry.texture, FourCC("gras"));    // grass, present
+  EXPECT_EQ(map.materials[5].entry.texture, FourCC("ston"));    // sloped, present
+  EXPECT_EQ(map.materials[1].entry.texture, kNoDetailTexture);  // no 'wate' texture
+  EXPECT_EQ(map.materials[7].entry.Description(), "grass");
+  EXPECT_TRUE(editor->detail_textures);
+  EXPECT_TRUE(editor->IsDirty());
+  EXPECT_FALSE(editor->Undos().CanUndo());
+  Shot("mesh_from_terrain");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "terrain/DtexTag.h"
 #include "terrain/TerrainTags.h"
 #include "terrain/TerrainTypes.h"
+#include "terrain/ui/DetailActions.h"
 #include "terrain/ui/DtexTextures.h"
 #include "toolkit/Frame.h"
 #include "toolkit/Input.h"
@@ -158,9 +159,11 @@ int MeshEdit::ReadTagData(FileStream& stream, TagHeader& header) {
       ApplyMaterialHighlights(*map_, &highlights);
       LoadMaterials();
       undo_.Clear();
+      undo_copies_.Reset(*map_);
       detail_textures = true;
       highlighting = false;
       detail_tool = true;
+      palette_visible = true;
     }
   }
 
@@ -433,7 +436,10 @@ void MeshEdit::DrawContent() {
   }
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
-  if (hover_pending_) ReadHover(view, projection, viewport);
+  // While the button is held, every pointer move paints one dab where it now points.
+  if (hover_pending_ && ReadHover(view, projection, viewport) && stroking_) {
+    StrokeDab(brush_x, brush_y);
+  }
   const bool layers = detail_textures && map_;
   if (layers) {
     for (auto& chunk : chunks_) {
@@ -717,16 +723,16 @@ void MeshEdit::DrawBrush() {
   }
 }
 
-void MeshEdit::ReadHover(const Matrix4& view, const Matrix4& projection, const int viewport[4]) {
+bool MeshEdit::ReadHover(const Matrix4& view, const Matrix4& projection, const int viewport[4]) {
   hover_pending_ = false;
   UiState& ui = Ui();
   const int wx = mouse_x_, wy = ui.screen_height - 1 - mouse_y_;
   GLfloat depth = 1;
   glReadPixels(wx, wy, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-  if (depth >= 1.0f) return;
+  if (depth >= 1.0f) return false;
   GLdouble mv[16], pr[16], ox, oy, oz;
   for (int i = 0; i < 16; ++i) mv[i] = view.m[i], pr[i] = projection.m[i];
-  if (!gluUnProject(wx + 0.5, wy + 0.5, depth, mv, pr, viewport, &ox, &oy, &oz)) return;
+  if (!gluUnProject(wx + 0.5, wy + 0.5, depth, mv, pr, viewport, &ox, &oy, &oz)) return false;
   brush_x = float(ox);
   brush_y = float(oz);
   hover_vertex_x = std::clamp(int(std::lround(ox)), 0, mesh_.width - 1);
@@ -741,6 +747,7 @@ void MeshEdit::ReadHover(const Matrix4& view, const Matrix4& projection, const i
     const float d = (cx - brush_x) * (cx - brush_x) + (cy - brush_y) * (cy - brush_y);
     if (d < best) best = d, hover_triangle = t;
   }
+  return true;
 }
 
 // ---- tick, keys and mouse -----------------------------------------------------------------------
@@ -801,6 +808,7 @@ Window* MeshEdit::FocusGained(Window*, int) {
 
 int MeshEdit::KeyDown(Event* event) {
   if (!event->Pressed()) return 0;
+  if (stroking_) return 1;  // keys wait until the stroke ends
   const bool control = event->Modifiers() & kModControl;
   if (control && event->Key() == 'Z') {
     undo_.Undo();
@@ -829,6 +837,7 @@ int MeshEdit::KeyDown(Event* event) {
     default:
       break;
   }
+  if (!control && DetailToolKey(event)) return 1;
   // The keys of the camera are polled on the tick: taken here so they reach nothing else.
   if (!control) {
     for (char c : kCameraKeyCodes) {
@@ -849,14 +858,211 @@ void MeshEdit::ClientMouseMove(Event* event) {
 }
 
 void MeshEdit::ClientWheel(Event* event) {
+  if (stroking_) return;
   // Wheel up makes the brush smaller.
   const int notches = event->WheelTo() - event->WheelFrom();
-  brush_radius = std::clamp(brush_radius + 0.2f * float(notches), 0.2f, 10.0f);
+  brush_radius = ClampBrushRadius(brush_radius - kBrushRadiusStep * float(notches));
   InvalidateClient();
 }
 
+// The keys of the Detail Map Tool; 1 when the key was one of them.
+int MeshEdit::DetailToolKey(Event* event) {
+  if (!detail_tool || !map_) return 0;
+  const bool shift = event->Modifiers() & kModShift;
+  switch (event->Key()) {
+    case '-':
+    case kKeyPadMinus:
+      ChangeMaterialScale(brush_material, map_->materials[brush_material & 0x7F].scale - 1);
+      break;
+    case '=':
+    case kKeyPadPlus:
+      ChangeMaterialScale(brush_material, map_->materials[brush_material & 0x7F].scale + 1);
+      break;
+    case '[':
+      brush_radius = ClampBrushRadius(brush_radius - kBrushRadiusStep);
+      break;
+    case ']':
+      brush_radius = ClampBrushRadius(brush_radius + kBrushRadiusStep);
+      break;
+    case kKeyF1 + 2:  // F3
+      highlighting = !highlighting;
+      if (shift)
+        std::fill(std::begin(highlighted_materials), std::end(highlighted_materials), highlighting);
+      if (shift) RefreshAllChunks();
+      break;
+    case kKeyF4:
+      round_brush = !round_brush;
+      break;
+    case kKeyF5:
+      vertex_brush = !vertex_brush;
+      break;
+    case kKeyTab:
+      palette_visible = !palette_visible;
+      break;
+    default:
+      return 0;
+  }
+  InvalidateClient();
+  return 1;
+}
+
 void MeshEdit::ClientMouseButton(Event* event) {
-  if (event->Button() == 1 && event->Pressed()) ShowMenu(event->X(), event->Y());
+  if (event->Button() == 1 && event->Pressed() && !stroking_) {
+    ShowMenu(event->X(), event->Y());
+    return;
+  }
+  if (event->Button() != 0 || !event->Pressed()) return;
+  const int mods = event->Modifiers();
+  last_press_shift = mods & kModShift;
+  if (!detail_tool || !map_ || stroking_) return;
+  mouse_x_ = event->X();
+  mouse_y_ = event->Y();
+  if (mods & kModAlt) {
+    FillAt(brush_x, brush_y);
+    return;
+  }
+  BeginStroke(last_press_shift);
+  BeginMouseTracking(this, nullptr, nullptr);
+}
+
+// A quick second press paints (or fills) like any other.
+void MeshEdit::ClientDoubleClick(Event* event) {
+  ClientMouseButton(event);
+}
+
+void MeshEdit::TrackMouse(int, int, int x, int y, int phase) {
+  if (!stroking_) return;
+  if (phase == 2) {
+    EndStroke();
+    return;
+  }
+  if (x != mouse_x_ || y != mouse_y_) {
+    mouse_x_ = x;
+    mouse_y_ = y;
+    hover_pending_ = true;
+    InvalidateClient();
+  }
+}
+
+// ---- painting -----------------------------------------------------------------------------------
+
+DetailBrush MeshEdit::Brush() const {
+  DetailBrush brush;
+  brush.material = brush_material & 0x7F;
+  brush.radius = ClampBrushRadius(brush_radius);
+  brush.round = round_brush;
+  brush.vertex = vertex_brush;
+  return brush;
+}
+
+void MeshEdit::BeginStroke(bool shift) {
+  if (!map_ || stroking_) return;
+  stroking_ = true;
+  stroke_shift_ = shift;
+  stroke_rect_ = DetailRect{};
+  // The press itself paints where the pointer is.
+  if (hover_vertex_x >= 0) StrokeDab(brush_x, brush_y);
+}
+
+void MeshEdit::StrokeDab(float x, float y) {
+  if (!map_ || !stroking_) return;
+  const DetailProtection protection{protected_materials, stroke_shift_};
+  const DetailRect range = PaintDab(*map_, Brush(), x, y, protection);
+  if (range.Empty()) return;
+  stroke_rect_.Include(range);
+  RefreshChunks(range.x0, range.y0, range.x1, range.y1);
+}
+
+void MeshEdit::EndStroke() {
+  if (!stroking_) return;
+  stroking_ = false;
+  if (!map_ || stroke_rect_.Empty()) return;
+  const DetailKind kind = vertex_brush ? DetailKind::kVertex : DetailKind::kTriangle;
+  BrushStrokeRecord stroke = FinishStroke(*map_, undo_copies_, kind, stroke_rect_);
+  stroke_rect_ = DetailRect{};
+  if (stroke.before == stroke.after) return;  // nothing changed: nothing to undo
+  undo_.Perform(new BrushStrokeAction(this, std::move(stroke)), true);
+  SetDirty(true);
+}
+
+void MeshEdit::FillAt(float x, float y) {
+  if (!map_) return;
+  int sx, sy;
+  if (vertex_brush) {
+    sx = int(std::lround(x));
+    sy = int(std::lround(y));
+  } else {
+    // The triangle under the point: its cell and the nearer centroid.
+    const int cx = int(std::floor(x)), cy = int(std::floor(y));
+    float best = 1e30f;
+    int tri = 0;
+    for (int t = 0; t < 2; ++t) {
+      float tx, ty;
+      TriangleCentroid(cx, cy, t, &tx, &ty);
+      const float d = (tx - x) * (tx - x) + (ty - y) * (ty - y);
+      if (d < best) best = d, tri = t;
+    }
+    sx = 2 * cx + tri;
+    sy = cy;
+  }
+  const DetailKind kind = vertex_brush ? DetailKind::kVertex : DetailKind::kTriangle;
+  FloodFillRecord fill;
+  if (!FloodFill(*map_, &undo_copies_, kind, sx, sy, uint8_t(brush_material), &fill)) return;
+  const DetailRect b = fill.bounds;
+  undo_.Perform(new FloodFillAction(this, std::move(fill)), true);
+  RefreshChunks(b.x0, b.y0, b.x1, b.y1);
+  SetDirty(true);
+}
+
+void MeshEdit::ApplyStroke(const BrushStrokeRecord& stroke, bool after) {
+  if (!map_) return;
+  RestoreStroke(*map_, undo_copies_, stroke, after);
+  RefreshChunks(stroke.rect.x0, stroke.rect.y0, stroke.rect.x1, stroke.rect.y1);
+  SetDirty(true);
+}
+
+void MeshEdit::ApplyFill(const FloodFillRecord& fill, bool new_value) {
+  if (!map_) return;
+  RestoreFill(*map_, undo_copies_, fill, new_value);
+  RefreshChunks(fill.bounds.x0, fill.bounds.y0, fill.bounds.x1, fill.bounds.y1);
+  SetDirty(true);
+}
+
+void MeshEdit::ChangeMaterialScale(int material, int scale) {
+  if (!map_) return;
+  if (brae::SetMaterialScale(*map_, material, scale)) {
+    SetDirty(true);
+    InvalidateClient();
+  }
+}
+
+void MeshEdit::NewMapFromTerrain(const std::vector<TerrainTypeRow>& rows) {
+  NewBlankMap();
+  const DetailProtection protection{protected_materials, last_press_shift};
+  ApplyTerrainTypes(*map_, mesh_, rows, protection, &highlights, undo_copies_);
+  LoadMaterials();
+  detail_textures = true;
+  RefreshAllChunks();
+  SetDirty(true);
+}
+
+std::vector<TerrainTypeRow> MeshEdit::OfferedTerrainTypeRows() const {
+  return DefaultTerrainTypeRows(
+      [](uint32_t id) { return TheCodex().FindTag(kDtexGroup, id) != nullptr; });
+}
+
+void MeshEdit::NewBlankMap() {
+  highlights = LoadHighlightTable(kHighlightTablePath);
+  undo_.Clear();
+  if (!map_) {
+    map_ = CreateBlankDetailMap(mesh_.width, mesh_.height);
+    LoadMaterials();
+  }
+  ClearDetailMap(*map_, undo_copies_);
+  ApplyMaterialHighlights(*map_, &highlights);
+  detail_tool = true;
+  RefreshAllChunks();
+  SetDirty(true);
 }
 
 void MeshEdit::ShowMenu(int x, int y) {
@@ -890,23 +1096,24 @@ void MeshEdit::RunCommand(int command) {
   switch (command) {
     case kMeshNoTool:
       detail_tool = false;
+      palette_visible = false;
       break;
     case kMeshDetailTool:
       detail_tool = map_.has_value();
       break;
     case kMeshNewBlank:
-      // A blank map over the grid; the materials stay as they were.
-      highlights = LoadHighlightTable(kHighlightTablePath);
-      undo_.Clear();
-      if (!map_) {
-        map_ = CreateBlankDetailMap(mesh_.width, mesh_.height);
+      NewBlankMap();
+      break;
+    case kMeshNewFromTerrain:
+      if (terrain_types_dialog) {
+        std::vector<TerrainTypeRow> rows = OfferedTerrainTypeRows();
+        if (terrain_types_dialog(this, &rows)) NewMapFromTerrain(rows);
       } else {
-        std::fill(map_->vertex_details.begin(), map_->vertex_details.end(), 0);
-        std::fill(map_->triangle_details.begin(), map_->triangle_details.end(), 0);
+        NewMapFromTerrain(OfferedTerrainTypeRows());
       }
-      detail_tool = true;
-      RefreshAllChunks();
-      SetDirty(true);
+      break;
+    case kMeshTogglePalette:
+      palette_visible = !palette_visible;
       break;
     case kMeshImportVertex:
       ImportDetails(DetailKind::kVertex);
@@ -984,6 +1191,7 @@ void MeshEdit::ImportDetails(DetailKind kind) {
     return;
   }
   undo_.Clear();
+  undo_copies_.Reset(*map_);
   if (result.has_palette) {
     highlights = result.palette;
     SaveHighlightTable(kHighlightTablePath, highlights, kDetailMaterialCount);

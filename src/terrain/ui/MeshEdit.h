@@ -7,6 +7,7 @@
 
 #include <GL/gl.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "editing/TagEdit.h"
 #include "terrain/DetailImages.h"
 #include "terrain/DetailMap.h"
+#include "terrain/DetailPainting.h"
 #include "terrain/Mesh.h"
 #include "terrain/MeshChunks.h"
 #include "terrain/MeshShading.h"
@@ -65,7 +67,9 @@ class MeshEdit : public TagEdit {
   int KeyDown(Event* event) override;
   void ClientMouseButton(Event* event) override;
   void ClientMouseMove(Event* event) override;
+  void ClientDoubleClick(Event* event) override;
   void ClientWheel(Event* event) override;
+  void TrackMouse(int start_x, int start_y, int x, int y, int phase) override;
   Window* FocusGained(Window* old_focus, int reason) override;
 
   // ---- state, for the painting tools and tests ----
@@ -100,6 +104,32 @@ class MeshEdit : public TagEdit {
   // Detail images through the dialogs (the editor's commands).
   void ExportDetails(DetailKind kind);
   void ImportDetails(DetailKind kind);
+  // ---- painting (the mouse drives these; tests and benchmarks call them directly) ----
+  DetailBrush Brush() const;
+  // A stroke: begun with the press's Shift state, one dab per pointer move, one undo action.
+  void BeginStroke(bool shift);
+  void StrokeDab(float x, float y);
+  void EndStroke();
+  bool Stroking() const { return stroking_; }
+  // Flood fill from the vertex or triangle at the point (grid units); one undo action.
+  void FillAt(float x, float y);
+  // What the undo records write back, with the chunks they touch refreshed.
+  void ApplyStroke(const BrushStrokeRecord& stroke, bool after);
+  void ApplyFill(const FloodFillRecord& fill, bool new_value);
+  // The material's scale, clamped; marks the map changed when it changed.
+  void ChangeMaterialScale(int material, int scale);
+  // Every element 0, the materials kept; makes a map when there is none.
+  void NewBlankMap();
+  // A blank map whose vertices take their terrain type + 1, rows 0-15 becoming materials 1-16.
+  void NewMapFromTerrain(const std::vector<TerrainTypeRow>& rows);
+  // The rows the terrain types dialog starts with (textures that exist in the codex).
+  std::vector<TerrainTypeRow> OfferedTerrainTypeRows() const;
+  // Edits the rows; false on Cancel. Without it, the offered rows are taken as they are.
+  std::function<bool(MeshEdit*, std::vector<TerrainTypeRow>*)> terrain_types_dialog;
+  // Shift at the last left-button press in the view (protection override of the commands).
+  bool last_press_shift = false;
+  bool palette_visible = false;
+
   // Whether the chunk's geometry was built (tests and benchmarks).
   int ChunkBuilds() const { return chunk_builds_; }
 
@@ -116,7 +146,8 @@ class MeshEdit : public TagEdit {
   void DrawHighlight(Chunk& chunk);
   void DrawWireframe(Chunk& chunk);
   void DrawBrush();
-  void ReadHover(const Matrix4& view, const Matrix4& projection, const int viewport[4]);
+  bool ReadHover(const Matrix4& view, const Matrix4& projection, const int viewport[4]);
+  int DetailToolKey(Event* event);
   float VertexHeight(int x, int y) const;
   uint32_t HeldCameraKeys() const;
   void ShowMenu(int x, int y);
@@ -139,6 +170,9 @@ class MeshEdit : public TagEdit {
   int mouse_x_ = 0, mouse_y_ = 0;  // screen coordinates
   int chunk_builds_ = 0;
   UndoStack undo_;
+  DetailUndoCopies undo_copies_;
+  bool stroking_ = false, stroke_shift_ = false;
+  DetailRect stroke_rect_;
   bool open_ = false;
 };
 
