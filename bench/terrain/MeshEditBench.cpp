@@ -218,5 +218,59 @@ void BM_RefreshOneChunkAfterAnEdit(benchmark::State& state) {
 }
 BENCHMARK(BM_RefreshOneChunkAfterAnEdit)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// One dab of the largest brush with its chunk refresh, as a stroke paints it.
+void BM_DabOfRadius10WithChunkRefresh(benchmark::State& state) {
+  MeshEdit* editor = OpenOverview(state);
+  if (!editor) return;
+  editor->brush_radius = 10.0f;
+  editor->round_brush = true;
+  editor->vertex_brush = state.range(0) == 0;
+  editor->BeginStroke(true);
+  int i = 0;
+  for (auto _ : state) {
+    editor->brush_material = 1 + (++i % 3);
+    editor->StrokeDab(100.0f + float(i % 7), 100.0f);
+    glFinish();
+  }
+  editor->EndStroke();
+  CloseEditor(editor);
+  bench::StopUi();
+  TheCodex().ShutdownCodex();
+}
+BENCHMARK(BM_DabOfRadius10WithChunkRefresh)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("triangles")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Undo and redo of one stroke that covers the whole map (all chunks refreshed).
+void BM_UndoWholeMapStroke(benchmark::State& state) {
+  MeshEdit* editor = OpenOverview(state);
+  if (!editor) return;
+  editor->brush_radius = 10.0f;
+  editor->round_brush = false;
+  editor->brush_material = 9;
+  editor->BeginStroke(true);
+  for (int y = 0; y < kSide + 20; y += 20) {
+    for (int x = 0; x < kSide + 20; x += 20) editor->StrokeDab(float(x), float(y));
+  }
+  editor->EndStroke();
+  bool undo = true;
+  for (auto _ : state) {
+    if (undo) {
+      editor->Undos().Undo();
+    } else {
+      editor->Undos().Redo();
+    }
+    undo = !undo;
+    glFinish();
+  }
+  CloseEditor(editor);
+  bench::StopUi();
+  TheCodex().ShutdownCodex();
+}
+BENCHMARK(BM_UndoWholeMapStroke)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 }  // namespace brae

@@ -8,6 +8,7 @@
 
 #include "tagstore/ByteOrder.h"
 #include "terrain/ByteSource.h"
+#include "terrain/DetailPainting.h"
 #include "terrain/DtexCoder.h"
 #include "terrain/Mesh.h"
 
@@ -108,5 +109,46 @@ void BM_MeshRead16x16(benchmark::State& state) {
 BENCHMARK(BM_DtexEncode)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DtexDecode)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MeshRead16x16)->Unit(benchmark::kMillisecond);
+
+// Flood fill over a 512 x 512 vertex map: each pass refills the whole map (one region), and a
+// striped map whose region winds through every other row.
+void BM_FloodFill512(benchmark::State& state) {
+  const bool stripes = state.range(0) != 0;
+  const bool triangles = state.range(1) != 0;
+  brae::DetailMap map = brae::CreateBlankDetailMap(512, 512);
+  if (stripes) {
+    // Walls along every other row, open at alternating ends: one long winding region.
+    for (int y = 1; y < 512; y += 2) {
+      for (int x = 0; x < 512; ++x) {
+        const bool gap = ((y / 2) % 2 == 0) ? x == 511 : x == 0;
+        if (!gap) {
+          map.vertex_details[size_t(y) * 512 + x] = 100;
+          map.triangle_details[2 * (size_t(y) * 512 + x)] = 100;
+          map.triangle_details[2 * (size_t(y) * 512 + x) + 1] = 100;
+        }
+      }
+    }
+  }
+  brae::DetailUndoCopies copies;
+  copies.Reset(map);
+  const brae::DetailKind kind = triangles ? brae::DetailKind::kTriangle : brae::DetailKind::kVertex;
+  uint8_t value = 1;
+  size_t runs = 0;
+  for (auto _ : state) {
+    brae::FloodFillRecord fill;
+    brae::FloodFill(map, &copies, kind, 0, 0, value, &fill);
+    runs = fill.runs.size();
+    value = value == 1 ? 2 : 1;
+    benchmark::DoNotOptimize(fill.runs.data());
+  }
+  state.counters["runs"] = double(runs);
+}
+BENCHMARK(BM_FloodFill512)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->ArgNames({"stripes", "triangles"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
