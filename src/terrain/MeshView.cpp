@@ -235,7 +235,12 @@ std::string MaterialRowText(int index, uint32_t texture, const std::string& desc
   if (texture == kNoDetailTexture) {
     label = "<no tag>";
   } else if (!tag_name) {
-    label = "'" + FourCCToString(texture) + "' <not found>";
+    // A zeroed entry's id would put NULs into the text: show them as spaces.
+    std::string code = FourCCToString(texture);
+    for (char& ch : code) {
+      if (static_cast<unsigned char>(ch) < 32) ch = ' ';
+    }
+    label = "'" + code + "' <not found>";
   } else if (!description.empty()) {
     label = "|i" + description + "|p (" + *tag_name + ")";
   } else {

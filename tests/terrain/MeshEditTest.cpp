@@ -12,10 +12,17 @@
 #include "terrain/DetailImages.h"
 #include "terrain/DtexTag.h"
 #include "terrain/TerrainTags.h"
+#include "terrain/ui/DetailAttributesDialog.h"
 #include "terrain/ui/DtexTextures.h"
 #include "terrain/ui/MeshEdit.h"
+#include "terrain/ui/TerrainTypesDialog.h"
+#include "toolkit/ColorButton.h"
+#include "toolkit/ColorPicker.h"
 #include "toolkit/Input.h"
 #include "toolkit/Keys.h"
+#include "toolkit/ListWindow.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/TextBox.h"
 
 namespace brae {
 namespace {
@@ -422,7 +429,31 @@ TEST_F(MeshPaintTest, ANewMapIsSavedAsANewTagNamedAfterTheColourMap) {
 TEST_F(MeshPaintTest, NewMapFromTerrainGivesEachVertexItsTypeMaterial) {
   MeshEdit* editor = OpenAimed();
   ASSERT_TRUE(editor);
+  // The user looks at the terrain types and accepts them.
+  bool seen = false;
+  int first = 0;
+  on_pump = [&](int pump) {
+    const ModalEntry* top = TopModal();
+    auto* dialog = top ? dynamic_cast<TerrainTypesDialog*>(top->window) : nullptr;
+    if (!dialog) return;
+    if (!seen) {
+      seen = true;
+      first = pump;
+      EXPECT_EQ(dialog->Rows().size(), 16u);
+      EXPECT_EQ(dialog->List()->ShownRow(6)->Cell(1), "Grass");
+      EXPECT_EQ(dialog->List()->ShownRow(0)->Cell(1), "<no tag>");
+    }
+    if (pump == first + 3) {
+      test::SaveScreenshot("mesh_terrain_types_dialog");
+      std::filesystem::copy_file(test::ScreenshotDir() + "/mesh_terrain_types_dialog.png",
+                                 "/tmp/shots/mesh_terrain_types_dialog.png",
+                                 std::filesystem::copy_options::overwrite_existing);
+      EndModal(1);
+    }
+  };
   editor->RunCommand(kMeshNewFromTerrain);
+  on_pump = nullptr;
+  EXPECT_TRUE(seen);
   ASSERT_TRUE(editor->HasDetailMap());
   const Mesh& mesh = editor->GetMesh();
   const DetailMap& map = *editor->Map();
@@ -439,6 +470,111 @@ TEST_F(MeshPaintTest, NewMapFromTerrainGivesEachVertexItsTypeMaterial) {
   EXPECT_TRUE(editor->IsDirty());
   EXPECT_FALSE(editor->Undos().CanUndo());
   Shot("mesh_from_terrain");
+}
+
+TEST_F(MeshPaintTest, CancellingTheTerrainTypesLeavesTheMap) {
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  const std::vector<uint8_t> before = editor->Map()->vertex_details;
+  on_pump = [&](int) {
+    const ModalEntry* top = TopModal();
+    if (top && dynamic_cast<TerrainTypesDialog*>(top->window)) EndModal(0);
+  };
+  editor->RunCommand(kMeshNewFromTerrain);
+  on_pump = nullptr;
+  EXPECT_EQ(editor->Map()->vertex_details, before);
+  EXPECT_FALSE(editor->IsDirty());
+}
+
+TEST_F(MeshPaintTest, PaletteRowsClicksAndAttributes) {
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  Frame();
+  ListWindow* palette = editor->Palette();
+  ASSERT_TRUE(palette);
+  ASSERT_TRUE(palette->IsVisible());
+  ASSERT_EQ(palette->ShownCount(), 128u);
+  EXPECT_EQ(palette->ShownRow(0)->text.substr(0, 7), " 000 ~ ");
+  for (int i = 0; i < 128; ++i)
+    EXPECT_EQ(palette->ShownRow(size_t(i))->text, editor->MaterialText(i));
+
+  // A click selects the brush material; Shift toggles protection, Control highlighting.
+  const Rect r2 = palette->RowRect(2);
+  Click((r2.x0 + r2.x1) / 2 - 40, (r2.y0 + r2.y1) / 2);
+  EXPECT_EQ(editor->brush_material, 2);
+  EXPECT_FALSE(editor->protected_materials[2]);
+  Key(kKeyLeftShift, true);
+  Click((r2.x0 + r2.x1) / 2 - 40, (r2.y0 + r2.y1) / 2);
+  Key(kKeyLeftShift, false);
+  EXPECT_TRUE(editor->protected_materials[2]);
+  EXPECT_EQ(palette->ShownRow(2)->Cell(1), "protected");
+  editor->PaletteClicked(1, false, true);
+  EXPECT_TRUE(editor->highlighted_materials[1]);
+  EXPECT_NE(palette->ShownRow(1)->colour, kRowColourNormal);
+  editor->highlighting = true;
+  editor->InvalidateClient();
+  Shot("mesh_palette_highlighted");
+
+  // The attributes dialog: a description, no tag and a colour.
+  bool seen = false;
+  int first = 0;
+  on_pump = [&](int pump) {
+    const ModalEntry* top = TopModal();
+    auto* dialog = top ? dynamic_cast<DetailAttributesDialog*>(top->window) : nullptr;
+    if (!dialog) return;
+    if (!seen) {
+      seen = true;
+      first = pump;
+      EXPECT_STREQ(dialog->Title(), "Edit Detail Texture Attributes");
+      ASSERT_TRUE(dialog->TagList()->CurrentRow());
+      EXPECT_NE(dialog->TagList()->CurrentRow()->value, 0);  // the material's own tag
+      dialog->DescriptionBox()->SetText("Lush meadow grass with a long name beyond 31");
+      dialog->ColourButton()->SetColour(0x302010);  // red 0x10 in the low byte
+      ListRow* none = dialog->TagList()->ShownRow(0);
+      dialog->TagList()->Select(none, false);
+      dialog->TagList()->SetCurrentRow(none, false);
+    }
+    if (pump == first + 3) {
+      test::SaveScreenshot("mesh_attributes_dialog");
+      std::filesystem::copy_file(test::ScreenshotDir() + "/mesh_attributes_dialog.png",
+                                 "/tmp/shots/mesh_attributes_dialog.png",
+                                 std::filesystem::copy_options::overwrite_existing);
+      EndModal(1);
+    }
+  };
+  const uint32_t texture = editor->Map()->materials[2].entry.texture;
+  ASSERT_NE(texture, kNoDetailTexture);
+  editor->EditMaterial(2);
+  on_pump = nullptr;
+  EXPECT_TRUE(seen);
+  const DetailMaterialEntry& e = editor->Map()->materials[2].entry;
+  EXPECT_EQ(e.texture, kNoDetailTexture);
+  EXPECT_EQ(e.Description().size(), 31u);
+  EXPECT_EQ(e.highlight[0], 0x10);
+  EXPECT_EQ(e.highlight[2], 0x30);
+  EXPECT_EQ(editor->highlights.colours[2].g, 0x20);
+  EXPECT_EQ(palette->ShownRow(2)->text, " 002 ~ <no tag>");
+  EXPECT_TRUE(editor->IsDirty());
+}
+
+TEST_F(MeshPaintTest, RowZeroOnlyEditsItsHighlightColour) {
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  on_pump = [&](int) {
+    const ModalEntry* top = TopModal();
+    if (!top) return;
+    if (dynamic_cast<MessageBoxWindow*>(top->window)) {
+      AnswerBox();
+    } else if (dynamic_cast<ColorPickerWindow*>(top->window)) {
+      EndModal(0);  // the user changes nothing
+    }
+  };
+  editor->EditMaterial(0);
+  on_pump = nullptr;
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Message");
+  EXPECT_EQ(boxes[0].message, "Index 0 is reserved, but you can edit the highlight color.");
+  EXPECT_FALSE(editor->IsDirty());
 }
 
 }  // namespace

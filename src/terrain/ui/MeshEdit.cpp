@@ -25,10 +25,14 @@
 #include "terrain/TerrainTags.h"
 #include "terrain/TerrainTypes.h"
 #include "terrain/ui/DetailActions.h"
+#include "terrain/ui/DetailAttributesDialog.h"
 #include "terrain/ui/DtexTextures.h"
+#include "terrain/ui/TerrainTypesDialog.h"
+#include "toolkit/ColorPicker.h"
 #include "toolkit/Frame.h"
 #include "toolkit/Input.h"
 #include "toolkit/Keys.h"
+#include "toolkit/ListWindow.h"
 #include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
 
@@ -113,6 +117,16 @@ struct MeshEdit::Chunk {
 
 MeshEdit::MeshEdit(TagRecord* record) : TagEdit(record) {
   AddFlags(kWindowFocusable);
+  terrain_types_dialog = [](MeshEdit*, std::vector<TerrainTypeRow>* rows) {
+    return RunTerrainTypesDialog(rows);
+  };
+  palette_ = new ListWindow(0, kWindowEnabled | kWindowThinBorder | kWindowFocusable, this);
+  palette_->SetTitle("Brush List");
+  palette_->AddColumn("Material", 250);
+  palette_->AddColumn("", 70);
+  palette_->SetVisible(false);
+  palette_->selection_changed.Connect(this, &MeshEdit::OnPaletteSelection);
+  palette_->row_activated.Connect(this, &MeshEdit::OnPaletteActivated);
 }
 
 MeshEdit::~MeshEdit() {
@@ -775,6 +789,7 @@ void MeshEdit::RunTick() {
 void MeshEdit::Idle() {
   TagEdit::Idle();
   if (!open_ || IsClosed()) return;
+  SyncPalette();
   // The pointer over the view: the next draw reads the depth under it.
   const Point m = Ui().mouse;
   if ((m.x != mouse_x_ || m.y != mouse_y_) && m.x >= client.x0 && m.x < client.x1 &&
@@ -944,6 +959,158 @@ void MeshEdit::TrackMouse(int, int, int x, int y, int phase) {
   }
 }
 
+// ---- palette ------------------------------------------------------------------------------------
+
+constexpr int kPaletteWidth = 330;
+
+void MeshEdit::Layout() {
+  TagEdit::Layout();
+  if (!palette_) return;
+  const int w = std::min(kPaletteWidth, client.Width());
+  palette_->SetFrame(Rect(client.Width() - w, 0, client.Width(), client.Height()));
+}
+
+// The palette shows only with the Detail Map Tool and a map; hiding it gives the view the focus.
+void MeshEdit::SyncPalette() {
+  if (!palette_) return;
+  if (!detail_tool) palette_visible = false;
+  const bool show = palette_visible && map_.has_value();
+  if (show == palette_->IsVisible()) return;
+  if (show) {
+    if (palette_->ShownCount() != size_t(kDetailMaterialCount)) RefreshPaletteRows();
+    Layout();
+  }
+  palette_->SetVisible(show);
+  if (!show && !IsClosed()) SetFocus(0);
+  InvalidateClient();
+}
+
+std::string MeshEdit::MaterialText(int material) const {
+  if (!map_ || material < 0 || material >= kDetailMaterialCount) return "<none>";
+  const DetailMaterial& m = map_->materials[material];
+  TagRecord* tag = m.entry.texture == kNoDetailTexture
+                       ? nullptr
+                       : TheCodex().FindTag(kDtexGroup, m.entry.texture);
+  std::string name;
+  if (tag) {
+    TagHeader tag_header;
+    TheCodex().GetEffectiveHeader(tag, &tag_header);
+    name = tag_header.Name();
+  }
+  return MaterialRowText(material, m.entry.texture, m.entry.Description(), tag ? &name : nullptr);
+}
+
+void MeshEdit::RefreshPaletteRows() {
+  if (!palette_ || !map_) return;
+  if (palette_->ShownCount() != size_t(kDetailMaterialCount)) {
+    palette_->Clear();
+    for (int i = 0; i < kDetailMaterialCount; ++i) palette_->AddRow(nullptr, "", 0, i);
+  }
+  for (int i = 0; i < kDetailMaterialCount; ++i) {
+    ListRow* row = palette_->ShownRow(size_t(i));
+    if (!row) continue;
+    row->text = MaterialText(i);
+    const Rgb c = highlights.colours[i];
+    row->colour = highlighted_materials[i]
+                      ? 0xFF000000u | uint32_t(c.r) | uint32_t(c.g) << 8 | uint32_t(c.b) << 16
+                      : kRowColourNormal;
+    palette_->SetCell(row, 1, protected_materials[i] ? "protected" : "");
+  }
+  palette_->InvalidateClient();
+}
+
+void MeshEdit::OnPaletteSelection() {
+  ListRow* row = palette_ ? palette_->CurrentRow() : nullptr;
+  if (!row || !row->IsSelected()) return;
+  PaletteClicked(row->value, ShiftHeld(), ControlHeld());
+}
+
+void MeshEdit::PaletteClicked(int material, bool shift, bool control) {
+  if (material < 0 || material >= kDetailMaterialCount) return;
+  brush_material = material;
+  if (shift) protected_materials[material] = !protected_materials[material];
+  if (control) {
+    highlighted_materials[material] = !highlighted_materials[material];
+    RefreshAllChunks();
+  }
+  if (shift || control) RefreshPaletteRows();
+  InvalidateClient();
+}
+
+void MeshEdit::OnPaletteActivated(ListRow* row) {
+  if (row) EditMaterial(row->value);
+}
+
+void MeshEdit::EditMaterial(int material) {
+  if (!map_ || material < 0 || material >= kDetailMaterialCount) return;
+  if (material == 0) {
+    ShowMessageBox("Message", "Index 0 is reserved, but you can edit the highlight color.", {"OK"});
+    const Rgb old = highlights.colours[0];
+    uint32_t picked = uint32_t(old.r) | uint32_t(old.g) << 8 | uint32_t(old.b) << 16;
+    if (!PickColour(&picked)) return;
+    const Rgb colour{uint8_t(picked), uint8_t(picked >> 8), uint8_t(picked >> 16)};
+    SetMaterialAttributes(0, kNoDetailTexture, colour, map_->materials[0].entry.Description());
+    return;
+  }
+  if (material_dialog) {
+    material_dialog(this, material);
+    return;
+  }
+  const DetailMaterialEntry& e = map_->materials[material].entry;
+  DetailAttributes a;
+  a.texture = e.texture;
+  a.colour = highlights.colours[material];
+  a.description = e.Description();
+  if (EditDetailAttributes(&a)) SetMaterialAttributes(material, a.texture, a.colour, a.description);
+}
+
+bool MeshEdit::SetMaterialAttributes(int material, uint32_t texture, Rgb colour,
+                                     const std::string& description) {
+  if (!map_ || material < 0 || material >= kDetailMaterialCount) return false;
+  DetailMaterialEntry& e = map_->materials[material].entry;
+  const std::string text = description.substr(0, 31);
+  if (material == 0) texture = kNoDetailTexture;
+  const bool changed = e.texture != texture || e.highlight[0] != colour.r ||
+                       e.highlight[1] != colour.g || e.highlight[2] != colour.b ||
+                       e.Description() != text;
+  if (!changed) return false;
+  e.texture = texture;
+  e.highlight[0] = colour.r;
+  e.highlight[1] = colour.g;
+  e.highlight[2] = colour.b;
+  e.SetDescription(text);
+  highlights.colours[material] = colour;
+  // Exchange the texture resource.
+  if (textures_[material]) ReleaseDtex(textures_[material]);
+  textures_[material] = nullptr;
+  if (material != 0 && texture != kNoDetailTexture && TheCodex().FindTag(kDtexGroup, texture)) {
+    textures_[material] = TheDtexManager().AcquireByTag(kDtexGroup, texture);
+  }
+  RefreshPaletteRows();
+  RefreshAllChunks();
+  SetDirty(true);
+  return true;
+}
+
+void MeshEdit::ApplyHighlightTable(const HighlightTable& table) {
+  if (!map_) return;
+  highlights = table;
+  // The colours apply even when the file cannot be written.
+  SaveHighlightTable(kHighlightTablePath, highlights, kDetailMaterialCount);
+  ApplyHighlightsToMaterials(highlights, &*map_);
+  RefreshPaletteRows();
+  RefreshAllChunks();
+  SetDirty(true);
+}
+
+void MeshEdit::ImportHighlightClut() {
+  if (!map_) return;
+  HighlightTable table = highlights;
+  int count = 0;
+  if (!ImportColorTableDialog("colors", table.colours, &count)) return;
+  ApplyHighlightTable(table);
+}
+
 // ---- painting -----------------------------------------------------------------------------------
 
 DetailBrush MeshEdit::Brush() const {
@@ -1040,6 +1207,7 @@ void MeshEdit::NewMapFromTerrain(const std::vector<TerrainTypeRow>& rows) {
   NewBlankMap();
   const DetailProtection protection{protected_materials, last_press_shift};
   ApplyTerrainTypes(*map_, mesh_, rows, protection, &highlights, undo_copies_);
+  RefreshPaletteRows();
   LoadMaterials();
   detail_textures = true;
   RefreshAllChunks();
@@ -1059,6 +1227,7 @@ void MeshEdit::NewBlankMap() {
     LoadMaterials();
   }
   ClearDetailMap(*map_, undo_copies_);
+  RefreshPaletteRows();
   ApplyMaterialHighlights(*map_, &highlights);
   detail_tool = true;
   RefreshAllChunks();
@@ -1100,16 +1269,25 @@ void MeshEdit::RunCommand(int command) {
       break;
     case kMeshDetailTool:
       detail_tool = map_.has_value();
+      palette_visible = detail_tool;
       break;
     case kMeshNewBlank:
       NewBlankMap();
+      palette_visible = true;
+      break;
+    case kMeshImportClut:
+      ImportHighlightClut();
       break;
     case kMeshNewFromTerrain:
       if (terrain_types_dialog) {
         std::vector<TerrainTypeRow> rows = OfferedTerrainTypeRows();
-        if (terrain_types_dialog(this, &rows)) NewMapFromTerrain(rows);
+        if (terrain_types_dialog(this, &rows)) {
+          NewMapFromTerrain(rows);
+          palette_visible = true;
+        }
       } else {
         NewMapFromTerrain(OfferedTerrainTypeRows());
+        palette_visible = true;
       }
       break;
     case kMeshTogglePalette:

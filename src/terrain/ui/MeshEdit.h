@@ -27,6 +27,8 @@ namespace brae {
 
 class Collection;
 class DtexTag;
+class ListWindow;
+struct ListRow;
 
 constexpr const char* kDmapConflictTitle = "dmap tagid conflict detected";
 
@@ -70,6 +72,7 @@ class MeshEdit : public TagEdit {
   void ClientDoubleClick(Event* event) override;
   void ClientWheel(Event* event) override;
   void TrackMouse(int start_x, int start_y, int x, int y, int phase) override;
+  void Layout() override;
   Window* FocusGained(Window* old_focus, int reason) override;
 
   // ---- state, for the painting tools and tests ----
@@ -124,11 +127,31 @@ class MeshEdit : public TagEdit {
   void NewMapFromTerrain(const std::vector<TerrainTypeRow>& rows);
   // The rows the terrain types dialog starts with (textures that exist in the codex).
   std::vector<TerrainTypeRow> OfferedTerrainTypeRows() const;
-  // Edits the rows; false on Cancel. Without it, the offered rows are taken as they are.
+  // Edits the rows (the terrain types dialog); false on Cancel. When empty, the offered rows are
+  // taken as they are.
   std::function<bool(MeshEdit*, std::vector<TerrainTypeRow>*)> terrain_types_dialog;
   // Shift at the last left-button press in the view (protection override of the commands).
   bool last_press_shift = false;
   bool palette_visible = false;
+
+  // ---- the palette ("Brush List") and the materials ----
+  ListWindow* Palette() { return palette_; }
+  // The material's row text: " %.3d ~ " and its texture's label.
+  std::string MaterialText(int material) const;
+  void RefreshPaletteRows();
+  // A palette click: selects the brush material; with Shift toggles protected, with Control
+  // highlighted.
+  void PaletteClicked(int material, bool shift, bool control);
+  // Opens the material's attributes (row 0: its highlight colour only).
+  void EditMaterial(int material);
+  // A new highlight table: written to res/dtex.act (128 entries), given to the materials.
+  void ApplyHighlightTable(const HighlightTable& table);
+  void ImportHighlightClut();
+  // Replaces the "Edit Detail Texture Attributes" dialog for materials 1-127 (tests).
+  std::function<void(MeshEdit*, int material)> material_dialog;
+  // The material takes the tag, colour and description; true when anything changed.
+  bool SetMaterialAttributes(int material, uint32_t texture, Rgb colour,
+                             const std::string& description);
 
   // Whether the chunk's geometry was built (tests and benchmarks).
   int ChunkBuilds() const { return chunk_builds_; }
@@ -171,6 +194,10 @@ class MeshEdit : public TagEdit {
   int chunk_builds_ = 0;
   UndoStack undo_;
   DetailUndoCopies undo_copies_;
+  ListWindow* palette_ = nullptr;
+  void SyncPalette();
+  void OnPaletteSelection();
+  void OnPaletteActivated(ListRow* row);
   bool stroking_ = false, stroke_shift_ = false;
   DetailRect stroke_rect_;
   bool open_ = false;
