@@ -7,6 +7,7 @@
 #include "editing/TagEdit.h"
 #include "media/ui/SoundEdit.h"
 #include "model/ui/GeomEdit.h"
+#include "terrain/ui/DmapEdit.h"
 #include "terrain/ui/DtexEdit.h"
 #include "terrain/ui/MeshEdit.h"
 
@@ -20,6 +21,7 @@ void InstallEditingHooks() {
     RegisterCollectionEditor();
     RegisterDtexEditor();
     RegisterMeshEditor();
+    RegisterDmapEditor();
     RegisterSoundEditor();
     RegisterGeomEditor();
   };

@@ -5,6 +5,7 @@
 
 #include "tagstore/ByteOrder.h"
 #include "tagstore/FileStream.h"
+#include "tagstore/FourCC.h"
 #include "tagstore/TagHeader.h"
 #include "terrain/ByteSource.h"
 #include "terrain/RunLength.h"
@@ -117,6 +118,23 @@ const FieldLayout& DetailMaterialLayout() {
   // Tag id, scale byte and highlight colour, six reserved words, description.
   static const FieldLayout layout{64, 1, 2, 4, 0, 6, 6, 32, 0};
   return layout;
+}
+
+std::string DetailTextureLines(
+    const DetailMap& map, const std::function<bool(uint32_t id, std::string* name)>& tag_name) {
+  std::string text;
+  for (const DetailMaterial& m : map.materials) {
+    const uint32_t id = m.entry.texture;
+    if (id == kNoDetailTexture) continue;
+    std::string code = FourCCToString(id);
+    for (char& c : code) {
+      if (static_cast<unsigned char>(c) < 32) c = ' ';  // a zeroed id holds NULs
+    }
+    std::string name;
+    if (!tag_name || !tag_name(id, &name)) name = "<not found>";
+    text += code + " - " + name + "\n";
+  }
+  return text;
 }
 
 DetailMap CreateBlankDetailMap(int width, int height) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,6 +58,12 @@ struct DetailMap {
 };
 
 const FieldLayout& DetailMaterialLayout();
+
+// The detail map viewer's text: "%s - %s\n" (four-character tag id, the tag's name or
+// "<not found>") for each material whose texture id is not 0xFFFFFFFF. tag_name gives the name
+// of a 'dtex' tag, or false when there is none.
+std::string DetailTextureLines(const DetailMap& map,
+                               const std::function<bool(uint32_t id, std::string* name)>& tag_name);
 
 // Zeroed rasters and 128 zeroed materials.
 DetailMap CreateBlankDetailMap(int width, int height);

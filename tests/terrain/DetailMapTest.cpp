@@ -164,5 +164,22 @@ TEST(DetailMap, WritesAtTheDataOffsetAndSetsVersion) {
   EXPECT_FALSE(read->IsMaterialUsed(100));
 }
 
+TEST(DetailMapViewer, ListsTheTexturesOfMaterialsThatHaveOne) {
+  DetailMap map = CreateBlankDetailMap(2, 2);
+  for (DetailMaterial& m : map.materials) m.entry.texture = kNoDetailTexture;
+  map.materials[1].entry.texture = FourCC("gras");
+  map.materials[9].entry.texture = FourCC("lost");
+  map.materials[10].entry.texture = 0;
+  const auto names = [](uint32_t id, std::string* name) {
+    if (id != FourCC("gras")) return false;
+    *name = "Grass";
+    return true;
+  };
+  EXPECT_EQ(DetailTextureLines(map, names),
+            "gras - Grass\nlost - <not found>\n     - <not found>\n");
+  EXPECT_EQ(DetailTextureLines(map, nullptr),
+            "gras - <not found>\nlost - <not found>\n     - <not found>\n");
+}
+
 }  // namespace
 }  // namespace brae

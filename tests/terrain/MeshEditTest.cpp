@@ -13,6 +13,7 @@
 #include "terrain/DtexTag.h"
 #include "terrain/TerrainTags.h"
 #include "terrain/ui/DetailAttributesDialog.h"
+#include "terrain/ui/DmapEdit.h"
 #include "terrain/ui/DtexTextures.h"
 #include "terrain/ui/MeshEdit.h"
 #include "terrain/ui/TerrainTypesDialog.h"
@@ -575,6 +576,18 @@ TEST_F(MeshPaintTest, RowZeroOnlyEditsItsHighlightColour) {
   EXPECT_EQ(boxes[0].title, "Message");
   EXPECT_EQ(boxes[0].message, "Index 0 is reserved, but you can edit the highlight color.");
   EXPECT_FALSE(editor->IsDirty());
+}
+
+TEST_F(MeshEditTest, DetailMapTagOpensAsItsTextureList) {
+  RegisterDmapEditor();
+  auto* viewer = dynamic_cast<DmapEdit*>(OpenTag(Find("dmap", "cmap")));
+  ASSERT_TRUE(viewer);
+  Frame();
+  const std::string& text = viewer->Text();
+  EXPECT_NE(text.find("gras - Grass\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\xff"), std::string::npos);
+  EXPECT_EQ(viewer->SaveTag(), 1);
+  Shot("dmap_viewer");
 }
 
 }  // namespace
