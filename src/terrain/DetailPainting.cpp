@@ -104,6 +104,22 @@ DetailRect PaintDab(DetailMap& map, const DetailBrush& brush, float cx, float cy
   return range;
 }
 
+std::vector<DabTriangle> DabTriangles(const DetailMap& map, const DetailBrush& brush, float cx,
+                                      float cy) {
+  std::vector<DabTriangle> out;
+  const DetailRect range = DabRange(map, cx, cy, brush.radius);
+  for (int y = range.y0; y <= range.y1 && y < map.height - 1; ++y) {
+    for (int x = range.x0; x <= range.x1 && x < map.width - 1; ++x) {
+      for (int t = 0; t < 2; ++t) {
+        float tx, ty;
+        TriangleCentroid(x, y, t, &tx, &ty);
+        if (Inside(cx - tx, cy - ty, brush.radius, brush.round)) out.push_back({x, y, t});
+      }
+    }
+  }
+  return out;
+}
+
 void DetailUndoCopies::Reset(const DetailMap& map) {
   vertex = map.vertex_details;
   triangle = map.triangle_details;

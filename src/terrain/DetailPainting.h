@@ -60,6 +60,14 @@ DetailRect DabRange(const DetailMap& map, float cx, float cy, float radius);
 DetailRect PaintDab(DetailMap& map, const DetailBrush& brush, float cx, float cy,
                     const DetailProtection& protection);
 
+// The triangles a triangle dab at (cx, cy) would reach, as (x, y, t), limited to the grid's
+// (W - 1) x (H - 1) drawn cells: what the view outlines in triangle mode.
+struct DabTriangle {
+  int x, y, t;
+};
+std::vector<DabTriangle> DabTriangles(const DetailMap& map, const DetailBrush& brush, float cx,
+                                      float cy);
+
 // ---- the undo copies: each raster as of the last recorded action ----
 struct DetailUndoCopies {
   std::vector<uint8_t> vertex, triangle;

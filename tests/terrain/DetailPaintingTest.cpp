@@ -81,6 +81,22 @@ TEST(DetailDab, TrianglesAreTestedByCentroid) {
   EXPECT_EQ(CountVertices(map, 0), 64);  // the per-vertex raster is untouched
 }
 
+TEST(DetailDab, OutlinedTrianglesAreThoseADabPaints) {
+  DetailMap map = CreateBlankDetailMap(8, 8);
+  const DetailBrush brush = Brush(9, 1.5f, true, false);
+  const std::vector<DabTriangle> outlined = DabTriangles(map, brush, 3.2f, 4.1f);
+  PaintDab(map, brush, 3.2f, 4.1f, {});
+  size_t painted = 0;
+  for (uint8_t v : map.triangle_details) painted += v == 9;
+  EXPECT_EQ(outlined.size(), painted);
+  for (const DabTriangle& d : outlined) EXPECT_EQ(map.TriangleMaterial(d.x, d.y, d.t), 9);
+  // Cells beyond the last drawn one are never outlined.
+  for (const DabTriangle& d : DabTriangles(map, Brush(1, 10.0f, false, false), 7.0f, 7.0f)) {
+    EXPECT_LT(d.x, 7);
+    EXPECT_LT(d.y, 7);
+  }
+}
+
 TEST(DetailDab, ShiftOverwritesProtectedMaterials) {
   bool protect[kDetailMaterialCount] = {};
   protect[4] = true;

@@ -353,9 +353,14 @@ TEST_F(MeshPaintTest, DetailToolKeysAndWheel) {
   Key(kKeyLeftShift, false);
   EXPECT_TRUE(editor->highlighting);
   EXPECT_TRUE(editor->highlighted_materials[5]);
+  EXPECT_NE(editor->Palette()->ShownRow(5)->colour, kRowColourNormal);
   Shot("mesh_highlight_triangle_mode");
 
   const Point m = Middle(editor);
+  PointAt(m.x - 100, m.y);
+  Tap(kKeyTab);  // the palette again
+  EXPECT_TRUE(editor->Palette()->IsVisible());
+  Shot("mesh_triangle_outlines_with_palette");
   PointAt(m.x, m.y);
   QueueWheel(0, 1);  // wheel up: smaller
   Frame();

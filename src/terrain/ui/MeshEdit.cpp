@@ -470,6 +470,7 @@ void MeshEdit::DrawContent() {
       if (chunk->visibility) DrawWireframe(*chunk);
     }
   }
+  if (detail_tool && map_ && !vertex_brush) DrawTriangleOutlines();
   DrawBrush();
   glPopClientAttrib();
   glPopAttrib();
@@ -700,6 +701,33 @@ void MeshEdit::DrawWireframe(Chunk& chunk) {
   glColor4f(1, 1, 1, 1);
 }
 
+// The triangles a dab would paint, outlined on the ground.
+void MeshEdit::DrawTriangleOutlines() {
+  if (hover_vertex_x < 0) return;
+  const std::vector<DabTriangle> triangles = DabTriangles(*map_, Brush(), brush_x, brush_y);
+  if (triangles.empty()) return;
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glDepthFunc(GL_LEQUAL);
+  glColor4f(1, 1, 1, 0.6f);
+  glBegin(GL_LINES);
+  for (const DabTriangle& d : triangles) {
+    int corners[3][2];
+    TriangleCorners(d.x, d.y, d.t, corners);
+    for (int i = 0; i < 3; ++i) {
+      const int* a = corners[i];
+      const int* b = corners[(i + 1) % 3];
+      // Lifted a little so that the ground does not hide the lines.
+      glVertex3f(float(a[0]), VertexHeight(a[0], a[1]) + 0.05f, float(a[1]));
+      glVertex3f(float(b[0]), VertexHeight(b[0], b[1]) + 0.05f, float(b[1]));
+    }
+  }
+  glEnd();
+  glColor4f(1, 1, 1, 1);
+}
+
 void MeshEdit::DrawBrush() {
   if (hover_vertex_x < 0) return;
   glDisable(GL_TEXTURE_2D);
@@ -901,9 +929,12 @@ int MeshEdit::DetailToolKey(Event* event) {
       break;
     case kKeyF1 + 2:  // F3
       highlighting = !highlighting;
-      if (shift)
+      if (shift) {
+        // With Shift every material follows the new state.
         std::fill(std::begin(highlighted_materials), std::end(highlighted_materials), highlighting);
-      if (shift) RefreshAllChunks();
+        RefreshAllChunks();
+        RefreshPaletteRows();
+      }
       break;
     case kKeyF4:
       round_brush = !round_brush;

@@ -169,6 +169,7 @@ class MeshEdit : public TagEdit {
   void DrawHighlight(Chunk& chunk);
   void DrawWireframe(Chunk& chunk);
   void DrawBrush();
+  void DrawTriangleOutlines();
   bool ReadHover(const Matrix4& view, const Matrix4& projection, const int viewport[4]);
   int DetailToolKey(Event* event);
   float VertexHeight(int x, int y) const;
