@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "editing/EditingFixture.h"
+#include "media/ColorTable.h"
 #include "media/MediaFile.h"
 #include "media/ui/FileDialog.h"
 #include "terrain/DetailImages.h"
@@ -593,6 +594,32 @@ TEST_F(MeshEditTest, DetailMapTagOpensAsItsTextureList) {
   EXPECT_EQ(text.find("\xff"), std::string::npos);
   EXPECT_EQ(viewer->SaveTag(), 1);
   Shot("dmap_viewer");
+}
+
+TEST_F(MeshPaintTest, AnImportedHighlightTableRecoloursMaterialsAndIsKept) {
+  // The table lives in the working folder's res: work in the test's own folder.
+  const std::filesystem::path old_cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.Path());
+  struct Restore {
+    std::filesystem::path path;
+    ~Restore() { std::filesystem::current_path(path); }
+  } restore{old_cwd};
+  std::filesystem::create_directories("res");
+  MeshEdit* editor = OpenAimed();
+  ASSERT_TRUE(editor);
+  HighlightTable table = DefaultHighlightTable();
+  for (int i = 0; i < 256; ++i) table.colours[i] = Rgb{uint8_t(i), uint8_t(255 - i), 7};
+  editor->PaletteClicked(4, false, true);  // highlighted: its row shows the colour
+  editor->ApplyHighlightTable(table);
+  EXPECT_EQ(editor->highlights.colours[4], (Rgb{4, 251, 7}));
+  EXPECT_EQ(editor->Map()->materials[9].entry.highlight[1], 246);
+  EXPECT_EQ(editor->Palette()->ShownRow(4)->colour, 0xFF000000u | 4u | 251u << 8 | 7u << 16);
+  EXPECT_TRUE(editor->IsDirty());
+  Rgb stored[kMaxPaletteSize];
+  int count = 0;
+  ASSERT_TRUE(ReadColorTable("res/dtex.act", stored, &count));
+  EXPECT_EQ(count, 128);
+  EXPECT_EQ(stored[100], (Rgb{100, 155, 7}));
 }
 
 }  // namespace
