@@ -1157,6 +1157,7 @@ void MeshEdit::BeginStroke(bool shift) {
   if (!map_ || stroking_) return;
   stroking_ = true;
   stroke_shift_ = shift;
+  stroke_vertex_ = vertex_brush;
   stroke_rect_ = DetailRect{};
   // The press itself paints where the pointer is.
   if (hover_vertex_x >= 0) StrokeDab(brush_x, brush_y);
@@ -1165,7 +1166,9 @@ void MeshEdit::BeginStroke(bool shift) {
 void MeshEdit::StrokeDab(float x, float y) {
   if (!map_ || !stroking_) return;
   const DetailProtection protection{protected_materials, stroke_shift_};
-  const DetailRect range = PaintDab(*map_, Brush(), x, y, protection);
+  DetailBrush brush = Brush();
+  brush.vertex = stroke_vertex_;
+  const DetailRect range = PaintDab(*map_, brush, x, y, protection);
   if (range.Empty()) return;
   stroke_rect_.Include(range);
   RefreshChunks(range.x0, range.y0, range.x1, range.y1);
@@ -1175,7 +1178,7 @@ void MeshEdit::EndStroke() {
   if (!stroking_) return;
   stroking_ = false;
   if (!map_ || stroke_rect_.Empty()) return;
-  const DetailKind kind = vertex_brush ? DetailKind::kVertex : DetailKind::kTriangle;
+  const DetailKind kind = stroke_vertex_ ? DetailKind::kVertex : DetailKind::kTriangle;
   BrushStrokeRecord stroke = FinishStroke(*map_, undo_copies_, kind, stroke_rect_);
   stroke_rect_ = DetailRect{};
   if (stroke.before == stroke.after) return;  // nothing changed: nothing to undo
@@ -1393,7 +1396,8 @@ void MeshEdit::ImportDetails(DetailKind kind) {
   const char* title =
       kind == DetailKind::kVertex ? "Import Per-Vertex Details" : "Import Per-Triangle Details";
   if (!OpenFileDialog(title, &file, MediaGroup::kImage)) return;
-  const DetailProtection protection{protected_materials, ShiftHeld()};
+  // Shift at the last press in the view overrides protection, as for the other commands.
+  const DetailProtection protection{protected_materials, last_press_shift};
   const DetailImportResult result = ImportDetailImageFile(*map_, kind, file.path, protection);
   if (!result.ok) {
     ShowMessageBox("Error", result.error.c_str(), {"OK"});

@@ -201,6 +201,7 @@ class MeshEdit : public TagEdit {
   void OnPaletteActivated(ListRow* row);
   bool stroking_ = false, stroke_shift_ = false;
   DetailRect stroke_rect_;
+  bool stroke_vertex_ = true;  // the raster the stroke paints, fixed at its start
   bool open_ = false;
 };
 
