@@ -14,21 +14,6 @@
 namespace brae {
 namespace {
 
-// An instance without a bitmap at the sequence's default registration point.
-CollectionInstance FreshInstance(const CollectionSequence& sequence) {
-  CollectionInstance fresh;
-  fresh.alt_bitmap_index = 0;  // zeroed, as a saved one reads back
-  fresh.reg_x = int16_t(sequence.header.default_reg_x / 65536);
-  fresh.reg_y = int16_t(sequence.header.default_reg_y / 65536);
-  return fresh;
-}
-
-void SetCellBitmap(CollectionSequence* sequence, SequenceCell cell, CollectionBitmap* bitmap) {
-  auto& slot = sequence->frames[size_t(cell.frame)].views[size_t(cell.view)];
-  if (!slot) slot = FreshInstance(*sequence);
-  slot->bitmap = bitmap;
-}
-
 // Takes the bitmaps added at the end of the list since `count` out again and puts the palette
 // back: a refused import leaves nothing behind.
 void RemoveAddedBitmaps(Collection* collection, size_t count, const CollectionPalette& palette) {

@@ -19,6 +19,8 @@ std::vector<CollectionSequence*> Listed(const Collection& collection,
   return out;
 }
 
+}  // namespace
+
 // An instance without a bitmap at the sequence's default registration point.
 CollectionInstance FreshInstance(const CollectionSequence& sequence) {
   CollectionInstance fresh;
@@ -33,8 +35,6 @@ void SetCellBitmap(CollectionSequence* sequence, SequenceCell cell, CollectionBi
   if (!slot) slot = FreshInstance(*sequence);
   slot->bitmap = bitmap;
 }
-
-}  // namespace
 
 OperationResult NewSequence(Collection* collection) {
   OperationResult result;

@@ -85,6 +85,10 @@ struct SequenceCell {
   int view = 0;
   bool operator==(const SequenceCell& o) const { return frame == o.frame && view == o.view; }
 };
+// An instance without a bitmap at the sequence's default registration point.
+CollectionInstance FreshInstance(const CollectionSequence& sequence);
+// Puts a bitmap (or none) into a cell, creating the cell's instance when it has none.
+void SetCellBitmap(CollectionSequence* sequence, SequenceCell cell, CollectionBitmap* bitmap);
 // The cell that item k of a list fills in a grid of frames × views.
 SequenceCell AssignedCell(AssignOrder order, size_t k, int frames, int views);
 // Assigns bitmaps (collection indices) to every stored cell of a sequence in the given order;

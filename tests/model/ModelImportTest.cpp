@@ -15,6 +15,7 @@
 #include "mkdemo/DemoGame.h"
 #include "model/GeomFormat.h"
 #include "model/GeometryTags.h"
+#include "model/IffBuilder.h"
 #include "model/LwoReader.h"
 #include "model/ModelTextures.h"
 #include "tagstore/ByteOrder.h"
@@ -25,45 +26,7 @@ namespace {
 
 // ---- Hand-made LightWave objects
 
-struct Iff {
-  std::vector<uint8_t> b;
-  void U2(uint16_t v) {
-    b.push_back(uint8_t(v >> 8));
-    b.push_back(uint8_t(v));
-  }
-  void U4(uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (24 - 8 * i)));
-  }
-  void Id(const char* s) { b.insert(b.end(), s, s + 4); }
-  void F4(float f) {
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    U4(v);
-  }
-  void S0(const std::string& s) {
-    b.insert(b.end(), s.begin(), s.end());
-    b.push_back(0);
-    if (b.size() & 1) b.push_back(0);
-  }
-  void Chunk(const char* id, const std::vector<uint8_t>& body, bool sub = false) {
-    Id(id);
-    if (sub) {
-      U2(uint16_t(body.size()));
-    } else {
-      U4(uint32_t(body.size()));
-    }
-    b.insert(b.end(), body.begin(), body.end());
-    if (body.size() & 1) b.push_back(0);
-  }
-  std::vector<uint8_t> Form() const {
-    Iff f;
-    f.Id("FORM");
-    f.U4(uint32_t(b.size() + 4));
-    f.Id("LWO2");
-    f.b.insert(f.b.end(), b.begin(), b.end());
-    return f.b;
-  }
-};
+using test::Iff;
 
 // A surface; with a clip, its colour channel has a UV image map of that clip and map.
 std::vector<uint8_t> Surface(const std::string& name, uint32_t clip = 0,

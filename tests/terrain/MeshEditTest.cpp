@@ -1,10 +1,15 @@
 // The mesh editor on the demo valley (3 x 2 chunks, a lake, a detail map): opening with the
 // colour map and the detail map, the info text, flying the camera with real key events on the
 // 60 Hz tick, the toggle keys, the detail map size conflict, hover un-projection, and
-// screenshots at fixed poses (kept under /tmp/shots) compared with what the poses must show.
+// screenshots at fixed poses (kept under /tmp/shots) compared with what the poses must show and
+// with stored expectations (expected/*.txt).
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "editing/EditingFixture.h"
 #include "media/ColorTable.h"
@@ -65,6 +70,65 @@ class MeshEditTest : public EditingTest {
                                "/tmp/shots/" + name + ".png",
                                std::filesystem::copy_options::overwrite_existing);
   }
+  // The client area as blocks of 16 x 16 pixels, each its mean colour: coarse enough that
+  // llvmpipe's rounding and single-pixel edges do not matter, fine enough to see the terrain,
+  // the colour map, the detail layers and the info text in their places.
+  std::vector<int> Blocks(MeshEdit* editor, int* columns) {
+    const Rect r = editor->ClientRect();
+    const int w = Ui().screen_width, h = Ui().screen_height;
+    const std::vector<uint8_t> screen = test::ReadScreen(w, h);
+    constexpr int kBlock = 16;
+    *columns = r.Width() / kBlock;
+    std::vector<int> out;
+    for (int by = 0; by + kBlock <= r.Height(); by += kBlock) {
+      for (int bx = 0; bx + kBlock <= r.Width(); bx += kBlock) {
+        int sum[3] = {};
+        for (int y = 0; y < kBlock; ++y)
+          for (int x = 0; x < kBlock; ++x) {
+            const int sx = std::clamp(r.x0 + bx + x, 0, w - 1);
+            const int sy = std::clamp(r.y0 + by + y, 0, h - 1);
+            for (int c = 0; c < 3; ++c) sum[c] += screen[(size_t(sy) * w + sx) * 3 + c];
+          }
+        for (int c = 0; c < 3; ++c) out.push_back(sum[c] / (kBlock * kBlock));
+      }
+    }
+    return out;
+  }
+  // Compares the view with the stored expectation of a pose (expected/NAME.txt beside this
+  // file). Run with BRAE_UPDATE_EXPECTED=1 to write the expectations again after a deliberate
+  // change of the drawing.
+  void ExpectPose(MeshEdit* editor, const std::string& name) {
+    int columns = 0;
+    const std::vector<int> blocks = Blocks(editor, &columns);
+    const std::string path = std::string(BRAE_TEST_DATA_DIR) + "/expected/" + name + ".txt";
+    if (std::getenv("BRAE_UPDATE_EXPECTED")) {
+      std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+      std::ofstream out(path);
+      out << columns << "\n";
+      for (size_t i = 0; i < blocks.size(); ++i)
+        out << blocks[i] << ((i + 1) % (size_t(columns) * 3) ? " " : "\n");
+      return;
+    }
+    std::ifstream in(path);
+    ASSERT_TRUE(in) << "no stored expectation " << path;
+    int stored_columns = 0;
+    in >> stored_columns;
+    std::vector<int> stored;
+    for (int v; in >> v;) stored.push_back(v);
+    ASSERT_EQ(stored_columns, columns) << name;
+    ASSERT_EQ(stored.size(), blocks.size()) << name;
+    // A block differs when a channel's mean is off by more than 12 levels; a few may (a
+    // rasteriser that rounds differently shifts edges by a pixel).
+    int differing = 0;
+    for (size_t i = 0; i < blocks.size(); i += 3) {
+      bool off = false;
+      for (int c = 0; c < 3; ++c) off |= std::abs(blocks[i + c] - stored[i + c]) > 12;
+      differing += off;
+    }
+    const int count = int(blocks.size() / 3);
+    EXPECT_LE(differing, count / 50) << name << ": " << differing << " of " << count
+                                     << " blocks differ from the stored expectation";
+  }
   // Share of the client area's sample points that are not the clear colour.
   double Covered(MeshEdit* editor) {
     const Rect r = editor->ClientRect();
@@ -95,6 +159,7 @@ TEST_F(MeshEditTest, OpensWithColourMapAndDetailMap) {
   EXPECT_GT(editor->LastInfo().cells_drawn, 0);
   EXPECT_GT(DtexTextureCount(), 0u);
   Shot("mesh_initial_pose");
+  ExpectPose(editor, "mesh_initial_pose");
   editor->Close();
   Frame();
   EXPECT_EQ(TheDtexManager().Count(), 0u);
@@ -112,11 +177,13 @@ TEST_F(MeshEditTest, TheCameraFliesWithRealKeys) {
   Hold('V', 20);  // back and up
   EXPECT_GT(c.height, start.height);
   Shot("mesh_pose_2");
+  ExpectPose(editor, "mesh_pose_2");
   // Looking down on the whole valley from high above.
   c.x = 48, c.y = -40, c.yaw = 180, c.pitch = -50, c.height = 120;
   editor->InvalidateClient();
   Frame();
   Shot("mesh_pose_3_overview");
+  ExpectPose(editor, "mesh_pose_3_overview");
   EXPECT_GT(editor->LastInfo().full, 0);
   // Control held: the camera keys rest.
   const MeshCamera before = c;
@@ -140,13 +207,16 @@ TEST_F(MeshEditTest, ToggleKeysWireframeHighlightAndAnimation) {
   EXPECT_TRUE(editor->wireframe);
   EXPECT_NE(editor->InfoText().find("Wireframe: ON"), std::string::npos);
   Shot("mesh_wireframe");
+  ExpectPose(editor, "mesh_wireframe");
   Tap(kKeyF1);
   editor->highlighting = true;
   Tap(kKeyF1 + 6);  // F7: Reflectivity
   EXPECT_EQ(editor->highlight_mode, 1);
   Shot("mesh_highlight_reflectivity");
+  ExpectPose(editor, "mesh_highlight_reflectivity");
   Tap(kKeyF1 + 6);  // Terrain Type
   Shot("mesh_highlight_terrain_type");
+  ExpectPose(editor, "mesh_highlight_terrain_type");
   Tap(kKeyF2);
   EXPECT_FALSE(editor->detail_textures);
   Tap('`');
