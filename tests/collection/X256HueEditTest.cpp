@@ -4,6 +4,7 @@
 // of the thumbnails, and undo and redo of every kind of change.
 #include <cstring>
 
+#include "CollectionEditorFixture.h"
 #include "collection/Collection.h"
 #include "collection/CollectionFormat.h"
 #include "collection/HueChangeOperations.h"
@@ -26,8 +27,6 @@
 namespace brae {
 namespace {
 
-using test::EditingTest;
-
 constexpr int kHueTab = 3;
 
 std::vector<std::string> HueNames(const Collection& c) {
@@ -42,20 +41,8 @@ std::vector<std::string> HueRows(X256HueBrowser* browser) {
   return out;
 }
 
-Point Centre(const Rect& r) {
-  return Point{(r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2};
-}
-
-class X256HueEditTest : public EditingTest {
+class X256HueEditTest : public test::CollectionEditorTest {
  protected:
-  void AddContent(demo::DemoGame& game) override { demo::AddCollectionsDemo(game); }
-  void SetUp() override {
-    EditingTest::SetUp();
-    if (IsSkipped()) return;
-    RegisterCollectionEditor();
-    Ui().last_button_time = Ui().last_double_click_time = -100.0;
-  }
-
   // The demo sprites ("Team Red", "Team Blue") with the Hue Changes tab shown.
   X256HueBrowser* OpenHues() {
     editor = dynamic_cast<X256Edit*>(OpenTag(Find(".256", "dspr")));

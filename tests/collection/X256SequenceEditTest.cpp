@@ -4,6 +4,7 @@
 // undo and redo; and a save after a session of edits that reads back to the same bytes.
 #include <filesystem>
 
+#include "CollectionEditorFixture.h"
 #include "collection/Collection.h"
 #include "collection/CollectionFormat.h"
 #include "collection/SequenceAssign.h"
@@ -23,22 +24,8 @@
 namespace brae {
 namespace {
 
-using test::EditingTest;
-
-Point Centre(const Rect& r) {
-  return Point{(r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2};
-}
-
-class X256SequenceEditTest : public EditingTest {
+class X256SequenceEditTest : public test::CollectionEditorTest {
  protected:
-  void AddContent(demo::DemoGame& game) override { demo::AddCollectionsDemo(game); }
-  void SetUp() override {
-    EditingTest::SetUp();
-    if (IsSkipped()) return;
-    RegisterCollectionEditor();
-    Ui().last_button_time = Ui().last_double_click_time = -100.0;
-  }
-
   // The demo sprites.
   X256Edit* OpenSprites() {
     auto* editor = dynamic_cast<X256Edit*>(OpenTag(Find(".256", "dspr")));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "CollectionEditorFixture.h"
 #include "collection/Collection.h"
 #include "collection/CollectionFormat.h"
 #include "collection/CollectionOptimize.h"
@@ -26,19 +27,10 @@
 namespace brae {
 namespace {
 
-using test::EditingTest;
-
 enum TabIndex { kBitmapsTab = 0, kColorTableTab = 4, kFlagsTab = 5, kOptimizeTab = 6 };
 
-class X256TabsTest : public EditingTest {
+class X256TabsTest : public test::CollectionEditorTest {
  protected:
-  void AddContent(demo::DemoGame& game) override { demo::AddCollectionsDemo(game); }
-  void SetUp() override {
-    EditingTest::SetUp();
-    if (IsSkipped()) return;
-    RegisterCollectionEditor();
-    Ui().last_button_time = Ui().last_double_click_time = -100.0;
-  }
   X256Edit* Open(const char (&subgroup)[5]) {
     auto* editor = dynamic_cast<X256Edit*>(OpenTag(Find(".256", subgroup)));
     Frame();
@@ -58,7 +50,6 @@ class X256TabsTest : public EditingTest {
     ASSERT_EQ(browser->View(), kShowGrid);
   }
   void ClickButton(Button* button) { Click(Centre(button->Frame()).x, Centre(button->Frame()).y); }
-  static Point Centre(const Rect& r) { return Point{(r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2}; }
   void DoubleClick(Point p) {
     now += 1.0;
     QueueMousePosition(p.x, p.y);
