@@ -2,6 +2,7 @@
 // the demo game (archives of both layouts, loose tags, collections of every encoding, meshes,
 // detail maps, detail textures, sounds, definitions, images, objects) and a few small files of
 // the program's own formats. The fuzz runs and the fuzz regression tests both start from these.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -119,6 +120,69 @@ void AddPrefs(SeedWriter& seeds) {
   seeds.Add("fuzz_prefs", "crlf.txt", Text("ShowSplash 2\r\nUseFullscreen 0\r\nName \"a b\"\r\n"));
 }
 
+void PutU16(std::vector<uint8_t>* out, unsigned v) {
+  out->push_back(uint8_t(v));
+  out->push_back(uint8_t(v >> 8));
+}
+
+void PutU32(std::vector<uint8_t>* out, uint32_t v) {
+  PutU16(out, v & 0xFFFF);
+  PutU16(out, v >> 16);
+}
+
+// Small bitmap fonts: every glyph record of every style, a few glyphs with bitmaps, advance
+// tables in one run and in several, and the styles named in `present` marked as there.
+std::vector<uint8_t> SmallFont(int present_mask, int inked_glyphs) {
+  std::vector<uint8_t> out;
+  for (uint32_t h : {10u, 0u, 13u, 4u}) PutU32(&out, h);
+  for (int style = 0; style < 4; ++style) {
+    for (int code = 0; code < 224; ++code) {
+      bool inked = code >= 33 && code < 33 + inked_glyphs;
+      unsigned w = inked ? 2 + code % 5 : 0, h = inked ? 3 + code % 7 : 0;
+      PutU16(&out, w);
+      PutU16(&out, h);
+      PutU16(&out, code % 3);
+      PutU16(&out, 0xFFFF - code % 2);  // a small negative y offset on odd codes
+      if (code % 2 == 0) {
+        out.push_back(uint8_t(w + 1));  // one run over the whole table
+        out.push_back(223);
+      } else {
+        out.push_back(uint8_t(w));  // kerned: a shorter advance before the first 16 codes
+        out.push_back(15);
+        out.push_back(uint8_t(w + 1));
+        out.push_back(207);
+      }
+      for (unsigned i = 0; i < w * h; ++i) out.push_back(uint8_t(i * 37));
+    }
+    for (int t = 0; t < 3; ++t) PutU32(&out, 0);
+    PutU32(&out, (present_mask >> style) & 1);
+  }
+  return out;
+}
+
+// A skin: images with a 28-byte header (size at 12 and 14, id at 24) and RGBA pixels.
+std::vector<uint8_t> SmallSkin() {
+  const unsigned sizes[][2] = {{4, 4}, {16, 2}, {1, 9}, {0, 0}};
+  std::vector<uint8_t> out;
+  PutU32(&out, 4);
+  uint32_t id = 0;
+  for (const auto& size : sizes) {
+    std::vector<uint8_t> header(28, 0);
+    header[12] = uint8_t(size[0]), header[14] = uint8_t(size[1]);
+    header[24] = uint8_t(id++ * 3);
+    out.insert(out.end(), header.begin(), header.end());
+    for (unsigned i = 0; i < size[0] * size[1] * 4; ++i) out.push_back(uint8_t(i * 11));
+  }
+  return out;
+}
+
+void AddToolkitFiles(SeedWriter& seeds) {
+  seeds.Add("fuzz_font", "plain.braefont", SmallFont(1, 6));
+  seeds.Add("fuzz_font", "four_styles.braefont", SmallFont(15, 3));
+  seeds.Add("fuzz_font", "bold_only.braefont", SmallFont(2, 1));
+  seeds.Add("fuzz_skin", "small.texturepack", SmallSkin());
+}
+
 // The geometry of a demo object, as the import stores it; every material gets a one-pixel
 // texture so that the seed has texture records.
 void AddGeometry(SeedWriter& seeds, const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -172,6 +236,7 @@ int main(int argc, char** argv) {
   }
   AddColorTables(seeds);
   AddPrefs(seeds);
+  AddToolkitFiles(seeds);
   if (!seeds.ok()) {
     std::fprintf(stderr, "fuzzseeds: could not write every seed into '%s'\n", argv[1]);
     return 1;
