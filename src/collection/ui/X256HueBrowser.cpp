@@ -27,7 +27,7 @@ constexpr const char* kHueChangeDeleteButton = "Delete";
 }  // namespace
 
 X256HueBrowser::X256HueBrowser(Collection* collection, Window* parent)
-    : ListWindow(kListStyle, kBrowserFlags, parent), collection_(collection) {
+    : CommandListWindow(kListStyle, kBrowserFlags, parent), collection_(collection) {
   SetTitle("Hue Changes");
   AddColumn("Name", 256);
   row_activated.Connect(this, &X256HueBrowser::OnRowActivated);
@@ -37,15 +37,6 @@ X256HueBrowser::X256HueBrowser(Collection* collection, Window* parent)
 
 X256HueBrowser::~X256HueBrowser() {
   CloseHueEditors();
-}
-
-std::vector<size_t> X256HueBrowser::SelectedIndices() const {
-  std::vector<size_t> out;
-  for (ListRow* row : SelectedRows())
-    if (row->value >= 0 && collection_->HueChangeAt(size_t(row->value)))
-      out.push_back(size_t(row->value));
-  std::sort(out.begin(), out.end());
-  return out;
 }
 
 void X256HueBrowser::SelectHueChange(size_t index) {
@@ -92,15 +83,11 @@ Menu* X256HueBrowser::BuildContextMenu() const {
   return menu;
 }
 
-void X256HueBrowser::ShowContextMenu(int x, int y) {
-  Menu* menu = BuildContextMenu();
-  const int command = PopUpMenu(menu, x, y);
-  menu->Close();
-  if (command >= kHueChangeRename && command <= kHueChangeNew) RunCommand(command);
+bool X256HueBrowser::RecordExists(size_t index) const {
+  return collection_->HueChangeAt(index) != nullptr;
 }
 
-void X256HueBrowser::RunCommand(int command) {
-  const std::vector<size_t> selected = SelectedIndices();
+void X256HueBrowser::OnCommand(int command, const std::vector<size_t>& selected) {
   switch (command) {
     case kHueChangeRename:
       if (selected.size() == 1) OnRenameHueChange(selected[0]);
@@ -114,18 +101,6 @@ void X256HueBrowser::RunCommand(int command) {
     default:
       break;
   }
-  if (!IsClosed() && IsEffectivelyVisible()) SetFocus(1);
-}
-
-void X256HueBrowser::ClientMouseButton(Event* event) {
-  if (event->Button() == 1 && event->Pressed()) {
-    SetFocus(1);
-    if (ListRow* row = RowAt(event->X(), event->Y()))
-      if (!row->IsSelected()) Select(row, false);
-    ShowContextMenu(event->X(), event->Y());
-    return;
-  }
-  ListWindow::ClientMouseButton(event);
 }
 
 void X256HueBrowser::OnDeleteRequested() {

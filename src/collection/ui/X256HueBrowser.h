@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "collection/ui/CommandListWindow.h"
 #include "collection/ui/HueChangeActions.h"
-#include "toolkit/ListWindow.h"
 
 namespace brae {
 
@@ -28,22 +28,19 @@ enum HueChangeCommand : int {
   kHueChangeNew = 2,
 };
 
-class X256HueBrowser : public ListWindow {
+class X256HueBrowser : public CommandListWindow {
  public:
   explicit X256HueBrowser(Collection* collection, Window* parent = nullptr);
   ~X256HueBrowser() override;
   const char* ClassName() const override { return "X256HueBrowser"; }
 
   Collection* GetCollection() const { return collection_; }
-  std::vector<size_t> SelectedIndices() const;
   void SelectHueChange(size_t index);
   // Fills the rows again from the collection (after a load or a change) and refreshes the open
   // editors; the selection survives by index.
   void Refresh();
 
-  Menu* BuildContextMenu() const;
-  void ShowContextMenu(int x, int y);
-  void RunCommand(int command);
+  Menu* BuildContextMenu() const override;
 
   void SetUndo(UndoStack* stack) { undo_ = stack; }
   UndoStack* Undos() const { return undo_; }
@@ -75,7 +72,10 @@ class X256HueBrowser : public ListWindow {
   virtual void OnRenameHueChange(size_t index);
   virtual void OnDeleteHueChanges(const std::vector<size_t>& indices);
 
-  void ClientMouseButton(Event* event) override;
+ protected:
+  int CommandCount() const override { return kHueChangeNew + 1; }
+  void OnCommand(int command, const std::vector<size_t>& selected) override;
+  bool RecordExists(size_t index) const override;
 
  private:
   void OnRowActivated(ListRow* row);

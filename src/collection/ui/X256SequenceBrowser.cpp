@@ -27,7 +27,7 @@ constexpr const char* kRenameSequencePrompt = "Enter Sequence Name";
 }  // namespace
 
 X256SequenceBrowser::X256SequenceBrowser(Collection* collection, Window* parent)
-    : ListWindow(kListStyle, kBrowserFlags, parent), collection_(collection) {
+    : CommandListWindow(kListStyle, kBrowserFlags, parent), collection_(collection) {
   SetTitle("Sequences");
   AddColumn("Name", 256);
   row_activated.Connect(this, &X256SequenceBrowser::OnRowActivated);
@@ -40,15 +40,6 @@ X256SequenceBrowser::X256SequenceBrowser(Collection* collection, Window* parent)
 }
 
 X256SequenceBrowser::~X256SequenceBrowser() = default;
-
-std::vector<size_t> X256SequenceBrowser::SelectedIndices() const {
-  std::vector<size_t> out;
-  for (ListRow* row : SelectedRows())
-    if (row->value >= 0 && collection_->SequenceAt(size_t(row->value)))
-      out.push_back(size_t(row->value));
-  std::sort(out.begin(), out.end());
-  return out;
-}
 
 void X256SequenceBrowser::SelectSequence(size_t index) {
   if (ListRow* row = FindRowByValue(int(index))) {
@@ -135,15 +126,11 @@ Menu* X256SequenceBrowser::BuildContextMenu() const {
   return menu;
 }
 
-void X256SequenceBrowser::ShowContextMenu(int x, int y) {
-  Menu* menu = BuildContextMenu();
-  const int command = PopUpMenu(menu, x, y);
-  menu->Close();
-  if (command >= kSequenceRename && command <= kSequenceNew) RunCommand(command);
+bool X256SequenceBrowser::RecordExists(size_t index) const {
+  return collection_->SequenceAt(index) != nullptr;
 }
 
-void X256SequenceBrowser::RunCommand(int command) {
-  const std::vector<size_t> selected = SelectedIndices();
+void X256SequenceBrowser::OnCommand(int command, const std::vector<size_t>& selected) {
   switch (command) {
     case kSequenceRename:
       if (selected.size() == 1) OnRenameSequence(selected[0]);
@@ -160,18 +147,6 @@ void X256SequenceBrowser::RunCommand(int command) {
     default:
       break;
   }
-  if (!IsClosed() && IsEffectivelyVisible()) SetFocus(1);
-}
-
-void X256SequenceBrowser::ClientMouseButton(Event* event) {
-  if (event->Button() == 1 && event->Pressed()) {
-    SetFocus(1);
-    if (ListRow* row = RowAt(event->X(), event->Y()))
-      if (!row->IsSelected()) Select(row, false);
-    ShowContextMenu(event->X(), event->Y());
-    return;
-  }
-  ListWindow::ClientMouseButton(event);
 }
 
 void X256SequenceBrowser::OnDeleteRequested() {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/ListWindow.h"
+#include "collection/ui/CommandListWindow.h"
 
 namespace brae {
 
@@ -29,15 +29,13 @@ enum SequenceCommand : int {
   kSequenceNew = 3,
 };
 
-class X256SequenceBrowser : public ListWindow {
+class X256SequenceBrowser : public CommandListWindow {
  public:
   X256SequenceBrowser(Collection* collection, Window* parent = nullptr);
   ~X256SequenceBrowser() override;
   const char* ClassName() const override { return "X256SequenceBrowser"; }
 
   Collection* GetCollection() const { return collection_; }
-  // The collection indices of the selected rows, ascending.
-  std::vector<size_t> SelectedIndices() const;
   // Selects the row of the sequence at index (alone).
   void SelectSequence(size_t index);
 
@@ -45,10 +43,7 @@ class X256SequenceBrowser : public ListWindow {
   // survives by sequence.
   void Refresh();
 
-  // The context menu: built for the current selection, shown at (x, y), its choice run.
-  Menu* BuildContextMenu() const;
-  void ShowContextMenu(int x, int y);
-  void RunCommand(int command);
+  Menu* BuildContextMenu() const override;
 
   // Where the commands keep their undo actions (none: they are not kept).
   void SetUndo(UndoStack* stack) { undo_ = stack; }
@@ -85,7 +80,10 @@ class X256SequenceBrowser : public ListWindow {
   virtual void OnMoveSequences(const std::vector<size_t>& indices, size_t before);
   virtual void OnOpenSequence(size_t index);
 
-  void ClientMouseButton(Event* event) override;
+ protected:
+  int CommandCount() const override { return kSequenceNew + 1; }
+  void OnCommand(int command, const std::vector<size_t>& selected) override;
+  bool RecordExists(size_t index) const override;
 
  private:
   void OnRowActivated(ListRow* row);
