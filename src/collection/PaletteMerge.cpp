@@ -40,6 +40,8 @@ bool PaletteMerger::Merge(const Palette& image_palette, bool replace, bool take_
   first.reserve(512);
   for (int i = 255; i >= 0; --i) first[Key(working[size_t(i)])] = i;
   if (!replace && !take_image) {
+    // Index 1 is never handed out: pixels landing on 0 or 1 become transparent, so a colour
+    // put there would vanish from the image.
     std::vector<int> free_slots;
     for (int i = 2; i < 256; ++i) {
       if (first[Key(working[size_t(i)])] < i) free_slots.push_back(i);
