@@ -15,6 +15,7 @@
 #include "model/GeomFormat.h"
 #include "model/LwoReader.h"
 #include "model/ModelImport.h"
+#include "terrain/DtexImage.h"
 
 namespace {
 
@@ -176,6 +177,32 @@ std::vector<uint8_t> SmallSkin() {
   return out;
 }
 
+// Small detail textures: the demo's are big enough to make every execution slow, and small ones
+// let the fuzzer reach the coder's corners. Flat, smooth and noisy pictures favour different
+// coding modes.
+void AddSmallDetailTextures(SeedWriter& seeds) {
+  const int sizes[][2] = {{1, 1}, {4, 4}, {8, 2}, {16, 16}, {3, 5}};
+  for (const auto& size : sizes) {
+    for (int pattern = 0; pattern < 3; ++pattern) {
+      brae::DtexImage image;
+      image.width = size[0];
+      image.height = size[1];
+      for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+          for (int c = 0; c < 3; ++c) {
+            const int value = pattern == 0   ? 90 + 20 * c
+                              : pattern == 1 ? 8 * x + 5 * y + 30 * c
+                                             : (x * 73 + y * 151 + c * 37) * 2654435761u >> 24;
+            image.pixels.push_back(uint8_t(value));
+          }
+      seeds.Add("fuzz_dtex",
+                "small_" + std::to_string(size[0]) + "x" + std::to_string(size[1]) + "_" +
+                    std::to_string(pattern),
+                brae::SerializeDtexData(image));
+    }
+  }
+}
+
 void AddToolkitFiles(SeedWriter& seeds) {
   seeds.Add("fuzz_font", "plain.braefont", SmallFont(1, 6));
   seeds.Add("fuzz_font", "four_styles.braefont", SmallFont(15, 3));
@@ -237,6 +264,7 @@ int main(int argc, char** argv) {
   AddColorTables(seeds);
   AddPrefs(seeds);
   AddToolkitFiles(seeds);
+  AddSmallDetailTextures(seeds);
   if (!seeds.ok()) {
     std::fprintf(stderr, "fuzzseeds: could not write every seed into '%s'\n", argv[1]);
     return 1;
