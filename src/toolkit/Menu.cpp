@@ -46,6 +46,18 @@ void Piece(int slot, const Rect& r, uint32_t fallback) {
   }
 }
 
+// A pop-up menu's panel: its one-pixel edge stays one pixel wide however large the menu is.
+void Panel(const Rect& r) {
+  Skin* skin = Ui().skin;
+  if (skin && skin->Image(kSkinMenuBackground)) {
+    skin->QueueNineSlice(kSkinMenuBackground, 1, r.x0, r.y0, r.Width(), r.Height());
+    skin->FlushSprites();
+  } else {
+    SetColor(0xFF2C2A28u);
+    FillRect(r);
+  }
+}
+
 bool Selectable(const MenuItem* item) {
   return item && !item->IsSeparator() && item->IsEnabled();
 }
@@ -478,8 +490,10 @@ void Menu::CharTyped(Event* e) {
 
 void Menu::DrawContent() {
   int w = client.Width(), h = client.Height();
-  Piece(menu_bar_ ? kSkinMenuBar : kSkinMenuBackground, Rect(0, 0, w, h),
-        menu_bar_ ? 0xFF3A3530u : 0xFF2C2A28u);
+  if (menu_bar_)
+    Piece(kSkinMenuBar, Rect(0, 0, w, h), 0xFF3A3530u);
+  else
+    Panel(Rect(0, 0, w, h));
   const auto& items = Shown();
   for (int i = 0; i < static_cast<int>(items.size()); ++i) {
     const MenuItem* item = items[static_cast<size_t>(i)];

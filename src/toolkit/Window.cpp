@@ -12,6 +12,32 @@
 
 namespace brae {
 
+namespace {
+
+// The focusable control that reads first (top to bottom, then left to right) among the shown,
+// enabled descendants; controls are not searched inside.
+Window* FirstControl(Window* w) {
+  Window* best = nullptr;
+  for (Window* c = w->first_child; c; c = c->next_sibling) {
+    if (!c->IsVisible() || !c->IsEnabled() || c->IsClosed()) continue;
+    Window* found = c->CanFocus() ? c : c->State() == kStateCollapsed ? nullptr : FirstControl(c);
+    if (!found) continue;
+    Rect a = found->Frame(), b = best ? best->Frame() : Rect();
+    if (!best || a.y0 < b.y0 || (a.y0 == b.y0 && a.x0 < b.x0)) best = found;
+  }
+  return best;
+}
+
+// Redraws the title bars that show whether they contain the focus, along the path from a
+// window to its top level, except those that contain the other window too.
+void InvalidateTitleBars(Window* from, const Window* other) {
+  for (Window* w = from; w && !(w->flags & kWindowTopLevel); w = w->parent)
+    if ((w->flags & kWindowTitleBar) && !(other && (w == other || w->IsAncestorOf(other))))
+      brae::Invalidate(w, w->TitleBarRect(), false);
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------
 // Construction and destruction
 // ---------------------------------------------------------------------------------------------
@@ -78,6 +104,7 @@ Window::~Window() {
     Window* deepest = layer;
     while (deepest->focus_child) deepest = deepest->focus_child;
     ui.focus = deepest;
+    InvalidateTitleBars(deepest, nullptr);
   }
   if (was_visible) brae::Invalidate(nullptr, old_frame, true);
 }
@@ -542,12 +569,17 @@ void Window::InvalidateClient() {
 // Focus
 // ---------------------------------------------------------------------------------------------
 
+// A window that cannot take the focus passes it down its focus-child chain; where the chain ends
+// at a window that cannot take it either, its first control takes it. A window with a title bar
+// and no control takes the focus itself, so that it shows as the active window and gets keys.
 int Window::SetFocus(int reason) {
   UiState& ui = Ui();
   Window* target = this;
   if (!CanFocus()) {
     while (target->focus_child) target = target->focus_child;
-    if (target == this) return 0;
+    if (!target->CanFocus())
+      if (Window* control = FirstControl(target)) target = control;
+    if (target == this && !(flags & kWindowTitleBar)) return 0;
   }
   for (Window* w = target; w->parent; w = w->parent) w->parent->focus_child = w;
   Window* old = ui.focus;
@@ -564,7 +596,11 @@ int Window::SetFocus(int reason) {
     }
   }
   ui.focus = target;
-  if (old && old != target) old->Invalidate();
+  if (old && old != target) {
+    old->Invalidate();
+    InvalidateTitleBars(old, target);
+    InvalidateTitleBars(target, old);
+  }
   target->Invalidate();
   return 0;
 }

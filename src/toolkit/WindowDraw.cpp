@@ -62,6 +62,12 @@ void Window::DrawFrame() {
     if (edges & kEdgeBottom) Fill(skin, slot, Rect(0, h - bw, w, h), kSpriteTile, kWhite, fallback);
     if (left) Fill(skin, slot, Rect(0, bw, bw, h - bw), kSpriteTile, kWhite, fallback);
     if (right) Fill(skin, slot, Rect(w - bw, bw, w, h - bw), kSpriteTile, kWhite, fallback);
+    // The band between the title bar and the client belongs to the frame too.
+    if (flags & kWindowTitleBar) {
+      int top = TitleBarRect().y1 - frame.y0;
+      Fill(skin, slot, Rect(left, top, w - right, client.y0 - frame.y0), kSpriteTile, kWhite,
+           fallback);
+    }
     if (skin) skin->FlushSprites();
     if (flags & kWindowThickBorder) {
       SetColor(kOutlineColour);

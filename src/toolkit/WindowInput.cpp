@@ -59,8 +59,12 @@ int Window::HandleEvent(Window* target, EventType type, Event* e) {
     case EventType::MouseButton: {
       int passed_on = 0;
       if (e->words[5]) {
-        TopLevel()->BringToFront();
+        Window* top = TopLevel();
+        top->BringToFront();
         if (!HasFocus()) passed_on = SetFocus(1);
+        // A press on a part that takes no focus still activates its window.
+        Window* focus = Ui().focus;
+        if (focus != top && !top->IsAncestorOf(focus)) top->SetFocus(1);
       }
       if (part == HitClient) {
         if (!passed_on) ClientMouseButton(e);

@@ -2,7 +2,9 @@
 #include <cstring>
 
 #include "GuiHarness.h"
+#include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
+#include "toolkit/TextBox.h"
 #include "toolkit/Window.h"
 
 namespace brae {
@@ -62,6 +64,120 @@ TEST_F(Gui, DesktopWindowFrameAndShadow) {
   EXPECT_LT(std::abs(inactive_title.r - inactive_title.b), 30);
   // The front window covers the one behind it.
   EXPECT_NEAR(At(300, 250).Brightness(), client.Brightness(), 12);
+}
+
+// Windows as the editors make them: a title bar, no focus of their own, controls inside.
+constexpr uint32_t kEditorLike = kDocument & ~kWindowFocusable;
+
+TEST_F(Gui, OpeningFocusesTheFirstControlAndOnlyTheFocusedWindowShowsActive) {
+  // The title bar's colour where no text is: amber when active, grey otherwise.
+  auto ShowsActive = [this](Window* w) {
+    Rect bar = w->TitleBarRect();
+    Pixel p = At(bar.x0 + 120, bar.y0 + 11);
+    return p.r > p.b + 40;
+  };
+  auto* browser = new Painter(kEditorLike);
+  browser->SetTitle("Browser");
+  browser->SetFrame(Rect(20, 20, 380, 300));
+  auto* list = new TextBox(kTextSelectable, browser);
+  list->SetFrame(Rect(150, 10, 340, 200));
+  browser->Activate(0);
+  EXPECT_EQ(Ui().focus, list);
+  // An editor opens (shown, in front, focused): the control that reads first in its form takes
+  // the keys, although it is neither the first nor the last one made.
+  auto* editor = new Painter(kEditorLike);
+  editor->SetTitle("Editor");
+  editor->SetFrame(Rect(200, 150, 560, 420));
+  auto* form = new Window(kWindowVisible, editor);
+  form->SetFrame(Rect(0, 0, 340, 240));
+  auto* label = new Window(kWindowVisible, form);
+  label->SetFrame(Rect(10, 150, 200, 170));
+  auto* second = new TextBox(kTextInteger, form);
+  second->SetFrame(Rect(100, 50, 180, 70));
+  auto* first = new TextBox(kTextInteger, form);
+  first->SetFrame(Rect(100, 10, 180, 30));
+  auto* third = new TextBox(kTextInteger, form);
+  third->SetFrame(Rect(100, 90, 180, 110));
+  editor->Activate(0);
+  EXPECT_EQ(Ui().focus, first);
+  QueueCharEvent('7');
+  Frame();
+  EXPECT_EQ(first->Text(), "7");
+  EXPECT_TRUE(ShowsActive(editor));
+  EXPECT_FALSE(ShowsActive(browser));
+  // The focus goes back to the browser without a change of order: both titles change.
+  list->SetFocus(1);
+  Frame();
+  EXPECT_TRUE(ShowsActive(browser));
+  EXPECT_FALSE(ShowsActive(editor));
+  // A window without any control (the window spy) takes the focus itself.
+  auto* spy = new Painter(kEditorLike);
+  spy->SetTitle("Spy");
+  spy->SetFrame(Rect(420, 20, 780, 140));
+  spy->Activate(0);
+  Frame();
+  EXPECT_EQ(Ui().focus, spy);
+  EXPECT_TRUE(ShowsActive(spy));
+  EXPECT_FALSE(ShowsActive(browser));
+  EXPECT_FALSE(ShowsActive(editor));
+  // A press on a label activates its window, whose control of before takes the keys again.
+  Rect l = label->Frame();
+  Click(l.x0 + 5, l.y0 + 5);
+  EXPECT_EQ(Ui().focus, first);
+  EXPECT_TRUE(ShowsActive(editor));
+  EXPECT_FALSE(ShowsActive(spy));
+  test::SaveScreenshot("focus-active-title");
+}
+
+TEST_F(Gui, WindowsAreOpaqueUnderTheirTitleBars) {
+  auto* behind = new Painter();
+  behind->SetTitle("Behind");
+  behind->colour = 0xFF0000FFu;  // red
+  behind->SetFrame(Rect(0, 0, 800, 560));
+  auto* front = new Painter();
+  front->SetTitle("Front");
+  front->SetFrame(Rect(100, 100, 500, 400));
+  Frame();
+  auto expect_opaque_band = [&](Window* w) {
+    Rect bar = w->TitleBarRect();
+    ASSERT_LT(bar.y1, w->ClientRect().y0);
+    for (int y = bar.y1; y < w->ClientRect().y0; ++y)
+      for (int x = bar.x0; x < bar.x1; x += 7) {
+        Pixel p = At(x, y);
+        ASSERT_FALSE(p.r > 200 && p.g < 80) << "the window behind shows at " << x << ", " << y;
+      }
+  };
+  expect_opaque_band(front);
+  on_pump = [&](int) {
+    const ModalEntry* top = TopModal();
+    auto* box = top ? dynamic_cast<MessageBoxWindow*>(top->window) : nullptr;
+    if (!box || !box->IsVisible() || pumps < 3) return;
+    expect_opaque_band(box);
+    test::SaveScreenshot("message-box-over-red");
+    box->Choose(0);
+  };
+  ShowMessageBox("Save?", "Do you wish to save your changes to 'Hill Ogre'?",
+                 {"Save", "Discard", "Cancel"});
+  // A pop-up menu is one even panel inside its one-pixel edge.
+  auto* menu = new Menu(false);
+  AddMenuItem(menu, "Open (enter)", nullptr, 1);
+  AddMenuItem(menu, "Get Info (cmd-I)", nullptr, 2);
+  AddMenuItem(menu, "Delete (del)", nullptr, 3);
+  pumps = 0;
+  on_pump = [&](int n) {
+    if (n != 3) return;
+    DrawPending();
+    Rect client = menu->ClientRect();
+    int y = (client.y0 + client.y1) / 2;
+    Pixel inner = At(client.x0 + 6, y), edge = At(client.x0, y);
+    EXPECT_NEAR(inner.r, 56, 6);  // the panel's face, not its edge stretched over it
+    EXPECT_NEAR(inner.b, 70, 6);
+    EXPECT_NEAR(edge.r, 20, 6);
+    EXPECT_EQ(At(client.x1 - 6, y).Brightness(), inner.Brightness());
+    test::SaveScreenshot("popup-menu-over-red");
+    QueueKeyEvent(kKeyEscape, 1);
+  };
+  EXPECT_EQ(PopUpMenu(menu, 300, 200), -1);
 }
 
 TEST_F(Gui, MovingAndResizingRepaintOnlyWhatChanged) {
