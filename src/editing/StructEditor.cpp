@@ -76,10 +76,11 @@ class FormView : public ScrollableWindow {
   explicit FormView(Window* parent) : ScrollableWindow(kPlainFlags, parent) { SetLineStep(16); }
   const char* ClassName() const override { return "ScrollableWindow"; }
   // The wheel over any part of the form scrolls it, except over windows that scroll
-  // themselves (array lists, the open list of a choice).
+  // themselves (array lists, a choice whose list is open).
   int HandleEvent(Window* target, EventType type, Event* event) override {
+    auto* combo = dynamic_cast<ComboBox*>(target);
     if (type == EventType::Wheel && target != this && HasVBar() &&
-        !dynamic_cast<ScrollableWindow*>(target) && !dynamic_cast<ComboBox::ItemList*>(target)) {
+        !dynamic_cast<ScrollableWindow*>(target) && !(combo && combo->IsOpen())) {
       ClientWheel(event);
       return 1;
     }

@@ -55,10 +55,12 @@ ComboBox::DropdownButton::DropdownButton(ComboBox* combo)
 
 void ComboBox::DropdownButton::ClientMouseButton(Event* e) {
   if (!e->words[5] || e->Button() != 0) return;
-  if (combo_->IsOpen())
+  if (!combo_->IsOpen())
+    combo_->Open();
+  else if (combo_->IsEditable())
     combo_->Close();
   else
-    combo_->Open();
+    combo_->Cancel();
 }
 
 void ComboBox::DropdownButton::DrawContent() {
@@ -81,6 +83,12 @@ void ComboBox::DropdownButton::DrawContent() {
 
 ComboBox::ItemList::ItemList(ComboBox* combo) : Window(kWindowEnabled, combo), combo_(combo) {
   SetTitle("ComboBox List");
+}
+
+// An open list lives in the top layer; when that goes first (the whole tree deleted), the combo
+// must not reach for it any more.
+ComboBox::ItemList::~ItemList() {
+  if (parent != combo_ && combo_->list_ == this) combo_->list_ = nullptr;
 }
 
 int ComboBox::ItemList::RowAt(int y) const {
@@ -150,6 +158,10 @@ ComboBox::ComboBox(Window* parent, int style) : Window(kComboFlags, parent), sty
   SetFrame(Rect(r.x0, r.y0, r.x0 + 120, r.y0 + RowHeight()));
 }
 
+ComboBox::~ComboBox() {
+  if (list_ && list_->parent != this) delete list_;
+}
+
 int ComboBox::RowHeight() const {
   return std::max(LineHeight(this), 16);
 }
@@ -195,7 +207,7 @@ int ComboBox::SelectedValue() const {
 }
 
 void ComboBox::SetWidth(int width) {
-  Rect r = open_ ? closed_frame_ : ParentRelativeFrame();
+  Rect r = ParentRelativeFrame();
   SetFrame(Rect(r.x0, r.y0, r.x0 + width, r.y0 + frame.Height()));
 }
 
@@ -209,21 +221,20 @@ void ComboBox::SetListRows(int rows, bool fit_width) {
 }
 
 void ComboBox::Layout() {
-  int w = client.Width(), h = client.Height();
+  int w = client.Width();
   int row = RowHeight();
-  int row_top = open_ && upwards_ ? h - row : 0;
-  field_->SetFrame(Rect(0, row_top, std::max(0, w - kComboButtonSize), row_top + row));
-  int by = row_top + (row - kComboButtonSize) / 2;
+  field_->SetFrame(Rect(0, 0, std::max(0, w - kComboButtonSize), row));
+  int by = (row - kComboButtonSize) / 2;
   button_->SetFrame(Rect(w - kComboButtonSize, by, w, by + kComboButtonSize));
-  if (open_) {
-    int lh = ListHeight();
-    int top = upwards_ ? 0 : row;
-    list_->SetFrame(Rect(0, top, w, top + lh));
-  }
 }
 
+// The item showing the field's text: the selected one when it does (two items may share a
+// text), else the first that does, else none.
 void ComboBox::SelectMatchingText() {
   const std::string& text = field_->Text();
+  int s = list_->selected;
+  if (s >= 0 && s < ItemCount() && list_->items[s].text == text) return;
+  list_->selected = -1;
   for (int i = 0; i < ItemCount(); ++i) {
     if (list_->items[i].text == text) {
       list_->selected = i;
@@ -232,10 +243,31 @@ void ComboBox::SelectMatchingText() {
   }
 }
 
+// The open list belongs to the top layer, so no window clips it: below the combo, or above it
+// when the screen there shows more of it; shortened to the whole rows the screen has room for.
+void ComboBox::PlaceList() {
+  int row = std::max(1, LineHeight(this));
+  int wanted = ListHeight();
+  Point screen = ScreenSize();
+  int below = std::max(0, screen.y - frame.y1);
+  int above = std::max(0, frame.y0);
+  upwards_ = std::min(wanted, above) > std::min(wanted, below);
+  int room = upwards_ ? above : below;
+  int height = wanted <= room ? wanted : std::max(row, room / row * row);
+  int top = upwards_ ? frame.y0 - height : frame.y1;
+  Rect r(frame.x0, top, frame.x1, top + height);
+  if (Window* layer = Ui().layer1) {
+    list_->SetParent(layer);
+    r = r.Offset(-layer->ClientRect().x0, -layer->ClientRect().y0);
+  }
+  list_->SetFrame(r);
+}
+
 void ComboBox::Open() {
-  if (open_) return;
-  if (!field_->Text().empty()) SelectMatchingText();
+  if (open_ || !list_) return;
   text_at_open_ = field_->Text();
+  selected_at_open_ = list_->selected;
+  if (!field_->Text().empty()) SelectMatchingText();
   open_ = true;
   button_->pressed_look = true;
   button_->Invalidate();
@@ -245,22 +277,9 @@ void ComboBox::Open() {
   } else if (!HasFocus()) {
     SetFocus(1);
   }
-  closed_frame_ = ParentRelativeFrame();
-  int lh = ListHeight();
-  Point screen = ScreenSize();
-  int visible_below = std::min(lh, std::max(0, screen.y - frame.y1));
-  int visible_above = std::min(lh, std::max(0, frame.y0));
-  upwards_ = visible_above > visible_below;
-  Rect r = closed_frame_;
-  if (upwards_)
-    r.y0 -= lh;
-  else
-    r.y1 += lh;
-  BringToFront();
-  SetFrame(r);
-  AddFlags(kWindowShadow);
+  PlaceList();
+  list_->AddFlags(kWindowShadow);
   list_->SetVisible(true);
-  Layout();
   if (list_->selected >= 0) list_->ShowRow(list_->selected);
   if (!IsOnModalStack(this)) {
     RunModal(this, kComboModalFlags);
@@ -273,13 +292,12 @@ void ComboBox::Close() {
   open_ = false;
   button_->pressed_look = false;
   button_->Invalidate();
-  list_->SetVisible(false);
-  list_->hover = -1;
-  SetFrame(
-      Rect(closed_frame_.x0, closed_frame_.y0, closed_frame_.x1, closed_frame_.y0 + RowHeight()));
-  RemoveFlags(kWindowShadow);
   upwards_ = false;
-  Layout();
+  if (!list_) return;
+  list_->SetVisible(false);
+  list_->RemoveFlags(kWindowShadow);
+  list_->hover = -1;
+  list_->SetParent(this);
   if (field_->Text().empty()) {
     if (ItemCount() > 0) list_->selected = 0;
   } else {
@@ -289,6 +307,13 @@ void ComboBox::Close() {
     field_->SetText(list_->items[list_->selected].text.c_str());
   const ModalEntry* top = TopModal();
   if (top && top->window == this) EndModal(0);
+}
+
+void ComboBox::Cancel() {
+  if (!open_) return;
+  field_->SetText(text_at_open_.c_str());
+  if (list_) list_->selected = selected_at_open_;
+  Close();
 }
 
 void ComboBox::ChooseRow(int row) {
@@ -310,9 +335,29 @@ void ComboBox::MoveSelection(int delta) {
   list_->ShowRow(row);
 }
 
+// While the combo runs modal, mouse events outside it arrive here as client events: those over
+// the open list are the list's.
+bool ComboBox::ForwardToList(EventType type, Event* e) {
+  if (!list_ || !list_->IsVisible()) return false;
+  if (!list_->Frame().Contains(e->X(), e->Y())) {
+    if (type == EventType::MouseMove && list_->hover != -1) {
+      list_->hover = -1;
+      list_->InvalidateClient();
+    }
+    return false;
+  }
+  if (type == EventType::MouseButton || type == EventType::DoubleClick)
+    list_->ClientMouseButton(e);
+  else if (type == EventType::MouseMove)
+    list_->ClientMouseMove(e);
+  else if (type == EventType::Wheel)
+    list_->ClientWheel(e);
+  return true;
+}
+
 int ComboBox::HandleEvent(Window* target, EventType type, Event* e) {
+  if (open_ && target == this && e->IsMouse() && ForwardToList(type, e)) return 1;
   if (type == EventType::MouseButton && target == this && open_) {
-    // Outside presses arrive here as client events while the combo runs modal.
     ClientMouseButton(e);
     if (!open_) return 1;
   }
@@ -345,8 +390,7 @@ int ComboBox::HandleEvent(Window* target, EventType type, Event* e) {
           }
         }
       } else {  // Escape
-        field_->SetText(text_at_open_.c_str());
-        Close();
+        Cancel();
       }
       return 1;
     }
@@ -357,11 +401,12 @@ int ComboBox::HandleEvent(Window* target, EventType type, Event* e) {
 void ComboBox::ClientMouseButton(Event* e) {
   if (!e->words[5] || !open_) return;
   if (frame.Contains(e->X(), e->Y())) return;
-  // A press outside ends the loop and goes on to the window under the mouse.
+  // A press outside ends the loop and goes on to the window under the mouse. It chooses
+  // nothing: what an editable combo's field holds stays, the others show their value again.
   Event again = *e;
   again.type = EventType::MouseButton;
   again.words[5] = 1;
-  Close();
+  IsEditable() ? Close() : Cancel();
   QueueEvent(again);
 }
 

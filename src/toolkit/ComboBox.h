@@ -1,8 +1,9 @@
 #pragma once
 // The combo box: a text field, a 14 x 14 dropdown button and a hidden list of items (text and
-// value). Opening grows the combo by the list's height, downwards or, when the screen above
-// offers more room, upwards, and runs it as a modal loop until an item is chosen or the user
-// clicks elsewhere.
+// value). Opening shows the list in the top layer, above every window, below the combo or, when
+// the screen above offers more room, above it, and runs the combo as a modal loop until an item
+// is chosen or the user clicks elsewhere. Only a chosen item changes the value: a combo closed
+// any other way shows what it showed before it opened.
 
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ class ComboBox : public Window {
   class ItemList : public Window {
    public:
     explicit ItemList(ComboBox* combo);
+    ~ItemList() override;
     const char* ClassName() const override { return "ComboBox::ItemList"; }
     void ClientMouseButton(Event* event) override;
     void ClientMouseMove(Event* event) override;
@@ -56,6 +58,7 @@ class ComboBox : public Window {
   };
 
   ComboBox(Window* parent, int style);
+  ~ComboBox() override;
   const char* ClassName() const override { return "ComboBox"; }
 
   void AddItem(const char* text, int value, bool at_front = false);
@@ -70,6 +73,8 @@ class ComboBox : public Window {
   void SetListRows(int rows, bool fit_width);
   void Open();
   void Close();
+  // Closes the open combo showing the text and item it showed before it opened.
+  void Cancel();
   bool IsOpen() const { return open_; }
   bool OpenedUpwards() const { return upwards_; }
   bool IsEditable() const { return style_ & kComboEditable; }
@@ -94,8 +99,10 @@ class ComboBox : public Window {
  private:
   int RowHeight() const;
   int ListHeight() const;
+  void PlaceList();
   void MoveSelection(int delta);
   void SelectMatchingText();
+  bool ForwardToList(EventType type, Event* event);
 
   int style_;
   TextBox* field_;
@@ -103,9 +110,9 @@ class ComboBox : public Window {
   ItemList* list_;
   bool open_ = false;
   bool upwards_ = false;
-  Rect closed_frame_;  // parent-relative
   int list_rows_ = 8;
   std::string text_at_open_;
+  int selected_at_open_ = -1;
 };
 
 }  // namespace brae

@@ -332,6 +332,82 @@ TEST_F(GuiControls, ComboBoxOpensChoosesAndOpensUpwardsNearTheBottom) {
   EXPECT_FALSE(low->IsOpen());
 }
 
+// A combo at the bottom of a small frame inside the panel: its open list lies in the top layer,
+// over the frame's edge, the panel's and every other window, drawn whole; it takes clicks there.
+// Near the bottom of the screen it opens upwards, and a long list keeps to the screen.
+TEST_F(GuiControls, AnOpenComboListIsAboveEveryWindowAndInsideTheScreen) {
+  auto* group = new Window(kWindowVisible | kWindowThinBorder | kWindowGreyBackground, panel);
+  Place(group, 20, 330, 200, 60);
+  auto* combo = new ComboBox(group, 0);
+  Place(combo, 10, 34, 160, 16);
+  const char* sizes[] = {"Tiny", "Small", "Medium", "Large", "Huge"};
+  for (int i = 0; i < 5; ++i) combo->AddItem(sizes[i], i);
+  combo->SelectValue(2);
+  auto* other = new Window(kWindowVisible | kWindowTitleBar | kWindowThickBorder |
+                           kWindowWhiteBackground | kWindowShadow);
+  other->SetTitle("In front");
+  other->SetFrame(Rect(40, 440, 400, 590));
+  Hits hits;
+  combo->item_chosen.Connect(&hits, &Hits::Value);
+  Frame();
+  int lh = LineHeight(combo);
+  Rect list;
+  Pixel last_row;
+  bool in_top_layer = false;
+  on_pump = [&](int n) {
+    if (n != 2) return;
+    list = combo->List()->Frame();
+    in_top_layer = combo->List()->Parent() == Ui().layer1;
+    test::SaveScreenshot("combo-open-over-windows");
+    last_row = At(list.x1 - 4, list.y0 + 4 * lh + lh / 2);
+    QueueMousePosition(list.x0 + 10, list.y0 + 3 * lh + lh / 2);  // "Large"
+    QueueMouseButton(0, 1);
+    QueueMouseButton(0, 0);
+  };
+  Point b = Centre(combo->Button());
+  QueueMousePosition(b.x, b.y);
+  QueueMouseButton(0, 1);
+  QueueMouseButton(0, 0);
+  Frame();
+  EXPECT_TRUE(in_top_layer);
+  EXPECT_EQ(list, Rect(combo->Frame().x0, combo->Frame().y1, combo->Frame().x1,
+                       combo->Frame().y1 + 6 * lh));  // five items and one row more
+  EXPECT_GT(list.y1, other->Frame().y0);              // it reaches into the window in front
+  EXPECT_NEAR(last_row.r, 0x22, 8);  // the list's own colour, not the window's white
+  EXPECT_NEAR(last_row.b, 0x26, 8);
+  EXPECT_EQ(hits.values, std::vector<int>{3});
+  EXPECT_EQ(combo->Text(), "Large");
+  EXPECT_EQ(combo->List()->Parent(), combo);
+
+  // At the bottom of the screen the list opens upwards; a long one keeps to the screen.
+  Frame();
+  now += 1;
+  auto* strip = new Window(kWindowVisible | kWindowGreyBackground);
+  strip->SetFrame(Rect(20, Ui().screen_height - 40, 300, Ui().screen_height - 10));
+  auto* low = new ComboBox(strip, 0);
+  Place(low, 10, 4, 160, 16);
+  for (int i = 0; i < 80; ++i) low->AddItem(("Choice " + std::to_string(i)).c_str(), i);
+  low->SetListRows(80, false);
+  bool upwards = false;
+  pumps = 0;
+  on_pump = [&](int n) {
+    if (n != 2) return;
+    upwards = low->OpenedUpwards();
+    list = low->List()->Frame();
+    QueueKeyEvent(kKeyEscape, 1);
+  };
+  b = Centre(low->Button());
+  QueueMousePosition(b.x, b.y);
+  QueueMouseButton(0, 1);
+  QueueMouseButton(0, 0);
+  Frame();
+  EXPECT_TRUE(upwards);
+  EXPECT_EQ(list.y1, low->Frame().y0);
+  EXPECT_GE(list.y0, 0);
+  EXPECT_LT(list.y0, lh);  // as many whole rows as the screen above has room for
+  EXPECT_EQ(list.Height() % lh, 0);
+}
+
 TEST_F(GuiControls, DialogAndMessageBoxes) {
   auto* dialog = new DialogWindow();
   dialog->SetTitle("Build Add-on plugin");

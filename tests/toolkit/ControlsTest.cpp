@@ -1,6 +1,7 @@
 // The controls driven through the event queue as a user drives them, without GL.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -528,7 +529,9 @@ TEST_F(Controls, ComboOpensChoosesAndCloses) {
     if (step == 2) {
       was_open = combo->IsOpen() && combo->List()->IsVisible();
       EXPECT_FALSE(combo->OpenedUpwards());
-      EXPECT_TRUE(combo->Flags() & kWindowShadow);
+      EXPECT_EQ(combo->List()->Parent(), Ui().layer1);  // above every window
+      EXPECT_EQ(combo->List()->Frame().y0, combo->Frame().y1);
+      EXPECT_TRUE(combo->List()->Flags() & kWindowShadow);
       QueueKeyEvent(kKeyDown, 1);
       QueueKeyEvent(kKeyDown, 0);
     }
@@ -546,8 +549,9 @@ TEST_F(Controls, ComboOpensChoosesAndCloses) {
   EXPECT_EQ(combo->Text(), "Gamma");
   EXPECT_EQ(c.values, std::vector<int>{30});
   EXPECT_FALSE(combo->List()->IsVisible());
-  EXPECT_EQ(combo->Frame().Height(), std::max(LineHeight(combo), 16));
-  EXPECT_FALSE(combo->Flags() & kWindowShadow);
+  EXPECT_EQ(combo->List()->Parent(), combo);
+  EXPECT_EQ(combo->Frame(), Rect(100, 100, 220, 120));
+  EXPECT_FALSE(combo->List()->Flags() & kWindowShadow);
   combo->Clear();
   EXPECT_EQ(combo->ItemCount(), 0);
   EXPECT_EQ(combo->SelectedValue(), 0);
@@ -564,13 +568,13 @@ TEST_F(Controls, ComboNearTheBottomOpensUpwardsAndAnOutsideClickCloses) {
   Counter c;
   other->clicked.Connect(&c, &Counter::Hit);
   int step = 0;
-  Rect open_frame;
+  Rect list_frame;
   bool upwards = false;
   Ui().frame_function = [&] {
     ++step;
     if (step == 2) {
       upwards = combo->OpenedUpwards();
-      open_frame = combo->Frame();
+      list_frame = combo->List()->Frame();
       EXPECT_EQ(Ui().focus, combo->TextField());  // editable: the field takes the focus
       QueueMousePosition(440, 112);
       QueueMouseButton(0, 1);
@@ -580,8 +584,8 @@ TEST_F(Controls, ComboNearTheBottomOpensUpwardsAndAnOutsideClickCloses) {
   };
   combo->Open();
   EXPECT_TRUE(upwards);
-  EXPECT_EQ(open_frame.y1, closed.y1);
-  EXPECT_EQ(open_frame.y0, closed.y0 - LineHeight(combo) * 6);
+  EXPECT_EQ(list_frame.y1, closed.y0);
+  EXPECT_EQ(list_frame.y0, closed.y0 - LineHeight(combo) * 6);
   EXPECT_FALSE(combo->IsOpen());
   EXPECT_EQ(combo->Frame(), closed);
   // The press outside went on to the button under the mouse.
@@ -591,6 +595,59 @@ TEST_F(Controls, ComboNearTheBottomOpensUpwardsAndAnOutsideClickCloses) {
   QueueMouseButton(0, 0);
   Frame();
   EXPECT_EQ(c.plain, 1);
+}
+
+// Down opens, Up moves to another item, then the user leaves without choosing: by Escape, the
+// dropdown button or a press elsewhere. The combo shows the value it showed before, also when
+// that value has no item of its own.
+TEST_F(Controls, ACancelledComboShowsItsValueAgain) {
+  auto* combo = new ComboBox(host, 0);
+  combo->SetFrame(Rect(100, 100, 220, 120));
+  combo->AddItem("<none>", -1);
+  combo->AddItem("Alpha", 10);
+  combo->AddItem("Beta", 20);
+  Counter chosen;
+  combo->item_chosen.Connect(&chosen, &Counter::Value);
+  Rect button = combo->Button()->Frame();
+  const std::function<void()> leave[] = {[] { QueueKeyEvent(kKeyEscape, 1); },
+                                         [&] {
+                                           QueueMousePosition(button.x0 + 4, button.y0 + 4);
+                                           QueueMouseButton(0, 1);
+                                         },
+                                         [] {
+                                           QueueMousePosition(600, 500);
+                                           QueueMouseButton(0, 1);
+                                         }};
+  for (bool has_item : {true, false}) {
+    for (const auto& how : leave) {
+      if (has_item) {
+        combo->SelectValue(20);
+      } else {  // a stored value no item stands for
+        combo->List()->selected = -1;
+        combo->SetText("thun");
+      }
+      int step = 0;
+      Ui().frame_function = [&] {
+        if (++step == 2) {
+          QueueKeyEvent(kKeyUp, 1);
+          QueueKeyEvent(kKeyUp, 0);
+        }
+        if (step == 3) how();
+        if (step > 50) EndModal(-1);
+        return UiFrame();
+      };
+      combo->SetFocus(0);
+      Tap(kKeyDown);
+      Ui().frame_function = [] { return UiFrame(); };
+      QueueKeyEvent(kKeyEscape, 0);
+      QueueMouseButton(0, 0);
+      Frame();
+      EXPECT_FALSE(combo->IsOpen());
+      EXPECT_EQ(combo->Text(), has_item ? "Beta" : "thun");
+      EXPECT_EQ(combo->SelectedIndex(), has_item ? 2 : -1);
+    }
+  }
+  EXPECT_TRUE(chosen.values.empty());
 }
 
 // ---- the text pop-up
