@@ -5,6 +5,7 @@
 
 #include "collection/Collection.h"
 #include "editing/StructEditor.h"
+#include "editing/structdefs/MemberText.h"
 #include "editing/structdefs/StructArrays.h"
 #include "editing/structdefs/StructValues.h"
 #include "tagstore/Codex.h"
@@ -165,9 +166,13 @@ void MemberChangeListener::Refresh() {
       }
       if (found) {
         combo->SelectValue(value);
-      } else {  // a value without a choice shows as its number
+      } else {  // a value without a choice shows as the command line prints it
         combo->List()->selected = -1;
-        combo->SetText(std::to_string(value).c_str());
+        MemberPlace place;
+        place.structure = &def;
+        place.member = member;
+        place.index = index;
+        combo->SetText(FormatMemberValue(place, record, size, nullptr).c_str());
       }
       break;
     }

@@ -196,7 +196,7 @@ TEST_F(StructEditTest, AHostileRecordOpensWithItsValuesHeldInRange) {
   EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "idle")->control)->Text(), "32639");
   EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "idle")->control)->ItemCount(), 1);
   EXPECT_EQ(static_cast<ComboBox*>(ListenerOf(form, "collection")->control)->Text(),
-            std::to_string(0x7F7F7F7F));
+            "0x7F7F7F7F");  // as the command line prints an id that is not four characters
   attacks->List()->Select(attacks->List()->ShownRow(0), false);
   EXPECT_TRUE(attacks->DeleteSelected());
   EXPECT_EQ(Value(form, "attack_count"), 7);
@@ -289,6 +289,61 @@ TEST_F(StructEditTest, RoundTripThroughTheWindowSavesTheExpectedRecord) {
   for (const auto& p : patches) by_hand[p[0]] = p[1];
   EXPECT_EQ(RecordBytes(Find("mons", "ogre")), by_hand);
   EXPECT_EQ(CountLayer0("TagStructEdit"), 0);
+}
+
+TEST_F(StructEditTest, AnOpenedFormTakesTypingInItsFirstControl) {
+  TagStructEdit* editor = OpenOgre();
+  ASSERT_TRUE(editor);
+  StructEditor* form = editor->Editor();
+  EXPECT_EQ(Ui().focus, ListenerOf(form, "hit_points")->control);
+  QueueKeyEvent(kKeyLeftControl, 1);
+  QueueKeyEvent('A', 1);
+  QueueKeyEvent('A', 0);
+  QueueKeyEvent(kKeyLeftControl, 0);
+  Type("250");
+  EXPECT_EQ(Value(form, "hit_points"), 250);
+  EXPECT_STREQ(editor->Title(), "Hill Ogre*");
+}
+
+// Storm Bolt's thunder names a sound the game does not have. Its choice shows the id as the
+// command line prints it, and keeps showing it when the list is left without a choice, by the
+// keyboard or after moving in the list: OK saves the record as it was.
+TEST_F(StructEditTest, AChoiceOfAMissingTagShowsItsIdAndKeepsItWhenCancelled) {
+  auto* editor = dynamic_cast<TagStructEdit*>(OpenTag(Find("ligh", "bolt")));
+  ASSERT_TRUE(editor);
+  Frame();
+  StructEditor* form = editor->Editor();
+  auto* thunder = static_cast<ComboBox*>(ListenerOf(form, "thunder")->control);
+  EXPECT_EQ(thunder->Text(), "thun");
+  auto press = [](int key) {
+    return [key] {
+      QueueKeyEvent(key, 1);
+      QueueKeyEvent(key, 0);
+      return true;
+    };
+  };
+  // Focused and opened with Down, left with Escape.
+  thunder->SetFocus(0);
+  steps.push_back(press(kKeyEscape));
+  Tap(kKeyDown);
+  Frame();
+  EXPECT_FALSE(thunder->IsOpen());
+  EXPECT_EQ(thunder->Text(), "thun");
+  // Opened with the mouse, moved to "<no tag>" with Down, left with Escape.
+  steps.push_back(press(kKeyDown));
+  steps.push_back(press(kKeyEscape));
+  ClickWindow(thunder->Button());
+  Frame();
+  EXPECT_FALSE(thunder->IsOpen());
+  EXPECT_EQ(thunder->Text(), "thun");
+  EXPECT_EQ(thunder->SelectedIndex(), -1);
+  ClickWindow(form->OkButton());
+  Frame();
+  std::vector<uint8_t> original;
+  for (const demo::DemoTag& tag : demo::DemoStructTags())
+    if (tag.group == FourCC("ligh")) original = tag.data;
+  std::string saved = LooseData(FourCC("ligh"), "Storm Bolt");
+  EXPECT_EQ(std::vector<uint8_t>(saved.begin(), saved.end()), original);
 }
 
 TEST_F(StructEditTest, ANumberBoxShowsWhatWasStoredWhenLeft) {
