@@ -130,8 +130,12 @@ void AttachLogViewer() {
   TheMessageLog().SetListener(OnLogAppend);
 }
 
+// Opened by the user: it takes the keys too (a log line only shows it).
 void ShowLogViewer() {
-  if (MessageLogWindow* viewer = ViewerIfPossible()) viewer->ShowViewer();
+  if (MessageLogWindow* viewer = ViewerIfPossible()) {
+    viewer->ShowViewer();
+    viewer->Activate(0);
+  }
 }
 
 }  // namespace brae

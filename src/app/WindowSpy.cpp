@@ -99,13 +99,13 @@ void ShowWindowSpy() {
     const char* title = w->Title();
     if (!w->IsClosed() && title && std::string(title) == "Window Spy" &&
         std::string(w->ClassName()) == "WindowView") {
-      w->BringToFront();
+      w->Activate(0);
       return;
     }
   }
   auto* spy = new WindowView();
   spy->SetVisible(true);
-  spy->BringToFront();
+  spy->Activate(0);
 }
 
 }  // namespace brae

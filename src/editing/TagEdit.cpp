@@ -136,7 +136,7 @@ void TagEdit::WillClose() {
 
 int TagEdit::KeyDown(Event* event) {
   if (event->Key() == 'S' && (event->Modifiers() & kModControl)) {
-    SaveWithMessages();
+    if (event->Pressed()) SaveWithMessages();  // the release only ends the shortcut
     return 1;
   }
   return 0;

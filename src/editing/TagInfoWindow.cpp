@@ -275,7 +275,7 @@ int TagInfoWindow::RequestClose(int reason) {
 
 int TagInfoWindow::KeyDown(Event* event) {
   if (event->Key() == 'S' && (event->Modifiers() & kModControl)) {
-    Apply();
+    if (event->Pressed()) Apply();  // the release only ends the shortcut
     return 1;
   }
   return 0;

@@ -103,6 +103,11 @@ Window::~Window() {
   if (!ui.focus && layer && !parent_dying && !(layer->draw_state & kDrawDestroying)) {
     Window* deepest = layer;
     while (deepest->focus_child) deepest = deepest->focus_child;
+    if (deepest == ui.layer1 && ui.layer0) {
+      // The last pop-up or dialog is gone: the keys return to the ordinary windows.
+      deepest = ui.layer0;
+      while (deepest->focus_child) deepest = deepest->focus_child;
+    }
     ui.focus = deepest;
     InvalidateTitleBars(deepest, nullptr);
   }

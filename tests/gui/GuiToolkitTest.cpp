@@ -127,6 +127,20 @@ TEST_F(Gui, OpeningFocusesTheFirstControlAndOnlyTheFocusedWindowShowsActive) {
   EXPECT_TRUE(ShowsActive(editor));
   EXPECT_FALSE(ShowsActive(spy));
   test::SaveScreenshot("focus-active-title");
+  // A message box takes the focus while it asks; once answered, the keys return to the editor.
+  on_pump = [&](int) {
+    const ModalEntry* top = TopModal();
+    auto* box = top ? dynamic_cast<MessageBoxWindow*>(top->window) : nullptr;
+    if (!box || box->IsClosed()) return;
+    EXPECT_TRUE(box->IsAncestorOf(Ui().focus));
+    box->Choose(1);
+  };
+  ShowMessageBox("Save?", "Do you wish to save your changes to 'Editor'?",
+                 {"Save", "Discard", "Cancel"});
+  on_pump = nullptr;
+  Frame();
+  EXPECT_EQ(Ui().focus, first);
+  EXPECT_TRUE(ShowsActive(editor));
 }
 
 TEST_F(Gui, WindowsAreOpaqueUnderTheirTitleBars) {

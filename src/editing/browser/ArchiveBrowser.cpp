@@ -460,7 +460,7 @@ void ArchiveBrowser::OpenTag(TagRecord* record) {
 void ArchiveBrowser::BringInfoToFront(const void* info_window) {
   // The 'info' user of a record is its tag information window.
   auto* window = static_cast<Window*>(const_cast<void*>(info_window));
-  if (window) window->BringToFront();
+  if (window) window->Activate(0);
 }
 
 void ArchiveBrowser::OpenTagInfo(TagRecord* record) {
