@@ -46,12 +46,16 @@ void DialogWindow::SetContentSize(int width, int height) {
   SetFrame(Rect(r.x0, r.y0, r.x0 + size.x, r.y0 + size.y));
 }
 
+// The first control is also where the dialog's focus goes when it opens.
 void DialogWindow::SetTabOrder(Window* first_control) {
   Window* ring[3] = {first_control, ok_, cancel_};
-  if (first_control)
-    Window::SetTabOrder(ring, 3);
-  else
+  if (!first_control) {
     Window::SetTabOrder(ring + 1, 2);
+    return;
+  }
+  Window::SetTabOrder(ring, 3);
+  if (IsAncestorOf(first_control))
+    for (Window* w = first_control; w != this; w = w->parent) w->parent->focus_child = w;
 }
 
 void DialogWindow::ConstrainFrame(const Rect& old_frame, const Rect& requested, Rect* out) {

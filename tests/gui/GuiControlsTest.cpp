@@ -466,6 +466,32 @@ TEST_F(GuiControls, DialogAndMessageBoxes) {
   EXPECT_EQ(text, "Mesh 10");
 }
 
+// Typing into a dialog that has just opened goes into the first control of its tab ring, not
+// into the control made last.
+TEST_F(GuiControls, ADialogOpensWithItsFirstControlFocused) {
+  auto* dialog = new DialogWindow();
+  dialog->SetTitle("Build Regular Add-on");
+  dialog->SetContentSize(300, 60);
+  Rect content = dialog->ContentRect();
+  auto* name = new TextBox(kTextSingleLine, dialog);
+  name->SetFrame(Rect(content.x0, content.y0, content.x1, content.y0 + 22));
+  auto* priority = new TextBox(kTextSingleLine, dialog);
+  priority->SetFrame(Rect(content.x0, content.y0 + 30, content.x0 + 80, content.y0 + 52));
+  dialog->SetTabOrder(name);
+  on_pump = [&](int n) {
+    if (n == 2) {
+      QueueCharEvent('A');
+      QueueCharEvent('b');
+    }
+    if (n == 3) QueueKeyEvent(kKeyEnter, 1);
+    if (n == 4) QueueKeyEvent(kKeyEnter, 0);
+  };
+  EXPECT_EQ(dialog->RunDialog(), 1);
+  EXPECT_EQ(name->Text(), "Ab");
+  EXPECT_EQ(priority->Text(), "");
+  dialog->Close();
+}
+
 TEST_F(GuiControls, ColorButtonOpensThePickerAndTakesTheNewColour) {
   auto* swatch = new ColorButton(panel, 0x0000FF);  // red
   Place(swatch, 20, 20, 48, 24);
