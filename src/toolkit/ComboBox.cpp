@@ -293,18 +293,19 @@ void ComboBox::Close() {
   button_->pressed_look = false;
   button_->Invalidate();
   upwards_ = false;
-  if (!list_) return;
-  list_->SetVisible(false);
-  list_->RemoveFlags(kWindowShadow);
-  list_->hover = -1;
-  list_->SetParent(this);
-  if (field_->Text().empty()) {
-    if (ItemCount() > 0) list_->selected = 0;
-  } else {
-    SelectMatchingText();
+  if (list_) {
+    list_->SetVisible(false);
+    list_->RemoveFlags(kWindowShadow);
+    list_->hover = -1;
+    list_->SetParent(this);
+    if (field_->Text().empty()) {
+      if (ItemCount() > 0) list_->selected = 0;
+    } else {
+      SelectMatchingText();
+    }
+    if (list_->selected >= 0 && list_->selected < ItemCount())
+      field_->SetText(list_->items[list_->selected].text.c_str());
   }
-  if (list_->selected >= 0 && list_->selected < ItemCount())
-    field_->SetText(list_->items[list_->selected].text.c_str());
   const ModalEntry* top = TopModal();
   if (top && top->window == this) EndModal(0);
 }
