@@ -345,7 +345,7 @@ TEST_F(GuiControls, AnOpenComboListIsAboveEveryWindowAndInsideTheScreen) {
   combo->SelectValue(2);
   auto* other = new Window(kWindowVisible | kWindowTitleBar | kWindowThickBorder |
                            kWindowWhiteBackground | kWindowShadow);
-  other->SetTitle("In front");
+  other->SetTitle("Another window");
   other->SetFrame(Rect(40, 440, 400, 590));
   Hits hits;
   combo->item_chosen.Connect(&hits, &Hits::Value);
@@ -372,7 +372,7 @@ TEST_F(GuiControls, AnOpenComboListIsAboveEveryWindowAndInsideTheScreen) {
   EXPECT_TRUE(in_top_layer);
   EXPECT_EQ(list, Rect(combo->Frame().x0, combo->Frame().y1, combo->Frame().x1,
                        combo->Frame().y1 + 6 * lh));  // five items and one row more
-  EXPECT_GT(list.y1, other->Frame().y0);              // it reaches into the window in front
+  EXPECT_GT(list.y1, other->Frame().y0);              // it reaches over another window
   EXPECT_NEAR(last_row.r, 0x22, 8);  // the list's own colour, not the window's white
   EXPECT_NEAR(last_row.b, 0x26, 8);
   EXPECT_EQ(hits.values, std::vector<int>{3});
