@@ -27,8 +27,9 @@ if(BRAE_GUI)
 endif()
 
 # Manual pages generated from each program's --help and --version, so they never drift.
+# Instrumented builds (sanitizers, fuzzing) are never installed: they make none.
 find_program(HELP2MAN help2man)
-if(HELP2MAN)
+if(HELP2MAN AND NOT BRAE_SANITIZE AND NOT BRAE_FUZZ)
   set(man_pages)
   foreach(program ${brae_man_programs})
     if(program STREQUAL "brae")
@@ -48,7 +49,7 @@ if(HELP2MAN)
   endforeach()
   add_custom_target(brae_man_pages ALL DEPENDS ${man_pages})
   install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-else()
+elseif(NOT HELP2MAN)
   message(STATUS "help2man not found: no manual pages (scripts/setup installs it)")
 endif()
 
