@@ -36,6 +36,10 @@ bool ChooseConversion(const char* title, std::string* folder, int* target, int* 
 void InstallDialogServices() {
   AppServices& services = TheAppServices();
   services.choose_folder = ChooseFolder;
+  services.choose_game_folder = [](std::string* folder) {
+    return ExplainedFolderDialog(kVornFolderTitle, kVornFolderExplanation, folder,
+                                 LooksLikeGameFolder);
+  };
   services.choose_files = ChooseArchives;
   services.choose_conversion = ChooseConversion;
 }

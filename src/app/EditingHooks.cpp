@@ -15,7 +15,7 @@ namespace brae {
 
 void InstallEditingHooks() {
   StartupHooks& hooks = TheStartupHooks();
-  hooks.load_definitions = [] { LoadStructDefinitions("res"); };
+  hooks.load_definitions = [] { LoadStructDefinitions(GameFolderInForce()); };
   hooks.register_editors = [] {
     RegisterEditorFactories();
     RegisterCollectionEditor();

@@ -7,6 +7,8 @@
 
 #include "app/RootMenu.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "app/AddonCommands.h"
@@ -17,6 +19,7 @@
 #include "core/MessageLog.h"
 #include "core/Prefs.h"
 #include "media/ImageConversion.h"
+#include "references/ReferenceLines.h"
 #include "tagstore/Codex.h"
 #include "tagstore/TagGroups.h"
 #include "toolkit/Input.h"
@@ -28,6 +31,9 @@ namespace brae {
 
 const char* const kNotAvailableTitle = "Not Available";
 const char* const kNotAvailableText = "This command is not available yet.";
+const char* const kVornFolderTitle = "Select your Vorn II folder";
+const char* const kVornFolderExplanation =
+    "Brae needs the folder that holds the game's tags, plugins and local folders.";
 
 namespace {
 
@@ -346,6 +352,10 @@ void CloseArchiveBrowserIfOpen() {
 
 void ReloadTagIndex(const std::string& game_folder) {
   CloseArchiveBrowserIfOpen();
+  // The game folder brings its own structure definitions (no tag is open at this point).
+  if (TheStartupHooks().load_definitions) TheStartupHooks().load_definitions();
+  if (TheStartupHooks().register_editors) TheStartupHooks().register_editors();
+  TheReferenceIndex().InvalidateAll();  // it knew the old definitions
   TheCodex().LoadCodex(game_folder);
   OpenArchiveBrowser();
 }
@@ -366,21 +376,65 @@ void ReloadPluginsFolder() {
   OpenArchiveBrowser();
 }
 
+namespace {
+
+bool IsFolder(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string InFolder(const std::string& folder, const char* name) {
+  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The game folder question; false when cancelled or when no question can be asked.
+bool AskGameFolder(std::string* folder) {
+  AppServices& services = TheAppServices();
+  bool chosen = false;
+  if (services.choose_game_folder) {
+    chosen = services.choose_game_folder(folder);
+  } else if (services.choose_folder) {
+    chosen = services.choose_folder(kVornFolderTitle, folder);
+  } else {
+    ShowNotAvailable();
+  }
+  return chosen && !folder->empty();
+}
+
+}  // namespace
+
+bool LooksLikeGameFolder(const std::string& folder) {
+  return IsFolder(InFolder(folder, "tags"));
+}
+
+bool HoldsGameData(const std::string& folder) {
+  return LooksLikeGameFolder(folder) || IsFolder(InFolder(folder, "local"));
+}
+
+void AskForGameFolderIfMissing() {
+  std::string folder = GameFolderInForce();
+  if (HoldsGameData(folder)) return;
+  if (!AskGameFolder(&folder)) {
+    Log(0, "Brae",
+        "No Vorn II folder was chosen; \"Choose Vorn Folder\" in the Tools menu asks again.\n");
+    return;
+  }
+  UseGameFolder(folder);
+}
+
 void ChooseVornFolder() {
   if (TheCodex().TotalUserCount() > 0) {
     ShowMessageBox("Error", "Please close all open tags first.", {"OK"});
     return;
   }
-  AppServices& services = TheAppServices();
-  if (!services.choose_folder) {
-    ShowNotAvailable();
-    return;
-  }
-  std::string folder = ".";
-  GetPrefString("VornPath", &folder);
-  if (!services.choose_folder("Select your Vorn II folder", &folder) || folder.empty()) return;
+  std::string folder = GameFolderInForce();
+  if (!AskGameFolder(&folder)) return;
+  UseGameFolder(folder);
+}
+
+void UseGameFolder(std::string folder) {
   if (folder.back() != '/') folder += '/';
-  SetPrefString("VornPath", folder);
+  SetGameFolderInForce(folder);
   ReloadTagIndex(folder);
 }
 

@@ -74,6 +74,9 @@ struct AppServices {
   std::function<void(int command)> new_detail_texture;
   // Asks for a folder ("Choose Vorn Folder", "Recursive Image Conversion"); false when cancelled.
   std::function<bool(const char* title, std::string* folder)> choose_folder;
+  // Asks for the game folder ("Choose Vorn Folder" and the first start): the folder chooser
+  // with kVornFolderTitle and kVornFolderExplanation; false when cancelled.
+  std::function<bool(std::string* folder)> choose_game_folder;
   // Asks for archive files ("Add Archives"); false when cancelled.
   std::function<bool(const char* title, std::vector<std::string>* files)> choose_files;
   // Asks for the folder, the target format (a MediaType) and the mode: "Full" (0) or
@@ -140,5 +143,18 @@ void ReloadPluginsFolder();
 void ChooseVornFolder();
 void RecursiveImageConversion();
 void ReloadTagIndex(const std::string& game_folder);
+
+// ---- the game folder
+extern const char* const kVornFolderTitle;        // "Select your Vorn II folder"
+extern const char* const kVornFolderExplanation;  // the line above the folder list
+// A folder that looks like a game folder: it holds a "tags" folder.
+bool LooksLikeGameFolder(const std::string& folder);
+// Whether the folder holds any game data (a "tags" or a "local" folder).
+bool HoldsGameData(const std::string& folder);
+// Makes the folder the game folder, stores it as "VornPath" and indexes it.
+void UseGameFolder(std::string folder);
+// At start-up, when the game folder in force holds no game data: asks for one. Cancel leaves
+// the browser empty and says so in the log.
+void AskForGameFolderIfMissing();
 
 }  // namespace brae

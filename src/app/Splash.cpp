@@ -1,5 +1,7 @@
 #include "app/Splash.h"
 
+#include "core/ProgramPaths.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -51,7 +53,7 @@ bool ReadPictureRgba(const std::string& path, int* width, int* height, std::vect
 
 BraeSplashScreen::BraeSplashScreen() : Window(kWindowOverlay) {
   std::vector<uint8_t> rgba;
-  if (!ReadPictureRgba("res/brae.bmp", &width_, &height_, &rgba)) return;
+  if (!ReadPictureRgba(ResourceFile("brae.bmp"), &width_, &height_, &rgba)) return;
   texture_ = UploadTexture(width_, height_, GL_RGBA, GL_LINEAR, rgba.data());
 }
 

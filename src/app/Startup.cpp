@@ -23,6 +23,7 @@
 #include "app/Splash.h"
 #include "core/MessageLog.h"
 #include "core/Prefs.h"
+#include "core/ProgramPaths.h"
 #include "platform/Platform.h"
 #include "references/ReferenceLines.h"
 #include "tagstore/Codex.h"
@@ -46,6 +47,7 @@ GlEntryPoints g_gl;
 bool g_non_power_of_two = false;
 bool g_anisotropic = false;
 BraeOptions g_options;
+std::string g_game_folder_override;
 
 }  // namespace
 
@@ -246,15 +248,34 @@ void RunHook(const std::function<void()>& hook) {
   if (hook) hook();
 }
 
+// The program's files: beside the executable (or the folder the caller gave), else installed.
+void FindProgramFiles(const BraeOptions& options) {
+  const std::string folder = options.folder.empty() ? ExecutableFolder() : options.folder + "/";
+  SetProgramPaths(FindProgramPaths(folder, PathEnvironment::FromProcess()));
+  ThePrefs().SetPath(TheProgramPaths().prefs_file);
+}
+
 }  // namespace
+
+std::string GameFolderInForce() {
+  if (!g_game_folder_override.empty()) return g_game_folder_override;
+  std::string folder = ".";
+  GetPrefString("VornPath", &folder);
+  return folder;
+}
+
+void SetGameFolderInForce(const std::string& folder) {
+  // A folder chosen during the run replaces the one of the command line too.
+  g_game_folder_override.clear();
+  SetPrefString("VornPath", folder);
+}
 
 int RunBrae(const BraeOptions& options) {
   g_options = options;
-  // Step 2: the program's folder is the current folder; every relative path starts there.
-  if (options.folder.empty())
-    platform::ChangeToProgramFolder();
-  else if (chdir(options.folder.c_str()) != 0)
-    return 0;
+  g_game_folder_override = options.game_folder;
+  // Step 2: the program's own files are found from its folder; the current folder stays where
+  // the user started the program, so the paths they type keep their meaning.
+  FindProgramFiles(options);
 
   AttachLogViewer();
 
@@ -304,16 +325,17 @@ int RunBrae(const BraeOptions& options) {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
   // Steps 11 to 13: font, character map, skin.
-  Font* font = LoadFont("res/plume.braefont");
+  Font* font = LoadFont(ResourceFile("plume.braefont"));
   if (!font) {
     // The toolkit cannot draw without its font: the message goes to standard error.
-    std::fprintf(stderr, "Error: %s\n", kMissingResMessage);
+    std::fprintf(stderr, "Error: %s (looked in %s)\n", kMissingResMessage,
+                 TheProgramPaths().resources.c_str());
     std::fflush(stderr);
     std::exit(0);
   }
-  LoadCharMap("charmap");
+  LoadCharMap(TheProgramPaths().charmap_file);
   SetDefaultFont(font);
-  Skin* skin = LoadSkin("res/texturepack");
+  Skin* skin = LoadSkin(ResourceFile("texturepack"));
   if (!skin) std::exit(-1);
   Ui().skin = skin;
 
@@ -347,9 +369,7 @@ int RunBrae(const BraeOptions& options) {
 
   // Step 18: the tag index, then the archive browser (opened twice: the second call only
   // brings it to the front with the focus).
-  std::string game_folder = ".";
-  GetPrefString("VornPath", &game_folder);
-  TheCodex().LoadCodex(game_folder);
+  TheCodex().LoadCodex(GameFolderInForce());
   // The reference index follows the Codex ahead of every window that asks it.
   TheReferenceIndex();
   RunHook(TheStartupHooks().open_archive_browser);
@@ -358,6 +378,8 @@ int RunBrae(const BraeOptions& options) {
   // Steps 19 to 21: accept input, the splash, the main loop.
   SuspendUi(false);
   if (TakeSplashTurn()) RunSplash();
+  // A first start (or a game folder that moved): ask where the game is.
+  AskForGameFolderIfMissing();
   RunMainLoop();
 
   // Shutdown.
@@ -370,7 +392,12 @@ int RunBrae(const BraeOptions& options) {
   TheCodex().ShutdownCodex();
   platform::CloseMainWindow();
   glfwTerminate();
-  SavePrefs();
+  // The user's folder for them may not exist yet (a first start of an installed program).
+  MakeParentFolders(ThePrefs().Path());
+  if (!SavePrefs()) {
+    std::fprintf(stderr, "Brae: the preferences could not be written to '%s'.\n",
+                 ThePrefs().Path().c_str());
+  }
   return 0;
 }
 

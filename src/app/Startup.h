@@ -21,8 +21,12 @@ struct StartupHooks {
 StartupHooks& TheStartupHooks();
 
 struct BraeOptions {
-  // The program's folder (becomes the current folder); empty: the folder of the executable.
+  // The program's folder, where its resources are looked for; empty: the folder of the
+  // executable. The current folder is never changed.
   std::string folder;
+  // A game folder given on the command line: used for this run instead of "VornPath", which
+  // keeps its stored value.
+  std::string game_folder;
   bool show_window = true;
   // Called after every pump (tests drive the program from here).
   std::function<void()> after_pump;
@@ -30,6 +34,11 @@ struct BraeOptions {
 
 // Runs the program to its end; returns the process exit code.
 int RunBrae(const BraeOptions& options);
+
+// The game folder in force: the one given on the command line, else "VornPath".
+std::string GameFolderInForce();
+// After the user chose a game folder: it is in force from now on (and stored by the caller).
+void SetGameFolderInForce(const std::string& folder);
 
 // The initial window size from "OsWindowSizeX" / "OsWindowSizeY": 1024 x 768 when either is
 // missing, else clamped to 640..16384 by 480..16384.

@@ -197,15 +197,6 @@ StructRowDescribers(std::index_sequence<Rows...>) {
   return {&DescribeStructRow<Rows>...};
 }
 
-// The folder of the running program.
-std::string ProgramFolder() {
-  char path[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return "./";
-  std::string p(path, size_t(n));
-  return p.substr(0, p.find_last_of('/') + 1);
-}
-
 }  // namespace
 
 // ---- Commands that read and write collections
@@ -539,15 +530,9 @@ std::vector<Command> CollectionCommands() {
   };
 }
 
-// Definitions come from the program's own res folder and from the game folder's
-// "definitions" folder (the demo game ships its definitions there).
+// The same definitions as the windowed program reads for the loaded game folder.
 void LoadStructDefinitions() {
-  StructRegistry& registry = TheStructRegistry();
-  registry.Clear();
-  registry.LoadDefinitionFiles(ProgramFolder() + "res");
-  if (!TheCodex().GameFolder().empty())
-    registry.LoadDefinitionFiles(TheCodex().GameFolder() + "definitions");
-  registry.BuildRegistry();
+  LoadDefinitionsForGame(TheStructRegistry(), TheCodex().GameFolder());
 }
 
 // Called when "show" first needs the describers, after the game folder has been loaded: the

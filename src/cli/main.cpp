@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/CliCommon.h"
+#include "core/ProgramPaths.h"
 
 namespace brae::cli {
 
@@ -38,18 +39,36 @@ std::vector<brae::cli::Command> AllCommands() {
   return all;
 }
 
-void PrintUsage(const std::vector<brae::cli::Command>& commands) {
-  std::fprintf(stderr, "usage: brae-cli COMMAND [ARGS...]\n\ncommands:\n");
-  for (const auto& c : commands) std::fprintf(stderr, "  %s %s\n", c.name, c.usage);
+void PrintUsage(std::FILE* out, const std::vector<brae::cli::Command>& commands) {
+  std::fprintf(out,
+               "usage: brae-cli COMMAND [ARGS...]\n"
+               "Reads and writes the tags of a Vorn II game folder (GAMEDIR) without a window.\n"
+               "\n"
+               "Options:\n"
+               "  --help     print this help and exit\n"
+               "  --version  print the version and exit\n"
+               "\n"
+               "Commands:\n");
+  for (const auto& c : commands) std::fprintf(out, "  %s %s\n", c.name, c.usage);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  brae::SetProgramPaths(
+      brae::FindProgramPaths(brae::ExecutableFolder(), brae::PathEnvironment::FromProcess()));
   const auto commands = AllCommands();
-  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help")) {
-    PrintUsage(commands);
-    return argc < 2 ? brae::cli::kFail : brae::cli::kOk;
+  if (argc < 2) {
+    PrintUsage(stderr, commands);
+    return brae::cli::kFail;
+  }
+  if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help")) {
+    PrintUsage(stdout, commands);
+    return brae::cli::kOk;
+  }
+  if (!std::strcmp(argv[1], "--version")) {
+    std::printf("brae-cli %s\n", BRAE_VERSION);
+    return brae::cli::kOk;
   }
   for (const auto& c : commands) {
     if (std::strcmp(c.name, argv[1]) == 0) {

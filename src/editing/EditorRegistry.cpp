@@ -21,14 +21,16 @@ bool IsTextEditGroup(uint32_t group) {
   return false;
 }
 
-void LoadStructDefinitions(const std::string& folder) {
-  StructRegistry& registry = TheStructRegistry();
-  registry.Clear();
-  registry.LoadDefinitionFiles(folder);
-  registry.BuildRegistry();
+void LoadStructDefinitions(const std::string& game_folder) {
+  LoadDefinitionsForGame(TheStructRegistry(), game_folder);
 }
 
 void RegisterEditorFactories() {
+  // Definitions of another game folder may bind other groups: none keeps an old binding.
+  for (int i = 0; i < kTagGroupCount; ++i) {
+    const TagGroup& group = TagGroupTable()[i];
+    if (group.editor_factory == &NewTagStructEdit) SetGroupEditorFactory(group.code, nullptr);
+  }
   for (const BoundGroup& bound : TheStructRegistry().BoundGroups())
     SetGroupEditorFactory(bound.group, NewTagStructEdit);
   for (uint32_t group : kTextGroups) SetGroupEditorFactory(group, NewTextEdit);

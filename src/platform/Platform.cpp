@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "core/ProgramPaths.h"
+
 #include "platform/Clipboard.h"
 
 #include <GLFW/glfw3.h>
@@ -208,12 +210,7 @@ void InstallCallbacks(const InputCallbacks& callbacks) {
 }
 
 std::string ProgramFolder() {
-  std::vector<char> buffer(4096);
-  ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return std::string();
-  std::string path(buffer.data(), static_cast<size_t>(n));
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  return ExecutableFolder();
 }
 
 bool ChangeToProgramFolder() {

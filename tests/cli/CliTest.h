@@ -23,11 +23,9 @@ inline std::string ShellQuote(const std::string& s) {
   return q + "'";
 }
 
-// stderr_to: a shell redirection of standard error.
-inline CliResult RunCliRedirected(const std::string& args, const std::string& stderr_to) {
+// Runs a shell command line and captures its standard output.
+inline CliResult RunCommand(const std::string& command) {
   CliResult r;
-  const std::string command =
-      std::string(BRAE_BUILD_DIR) + "/bin/brae-cli " + args + " " + stderr_to;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return r;
   std::array<char, 4096> buffer;
@@ -37,6 +35,11 @@ inline CliResult RunCliRedirected(const std::string& args, const std::string& st
   const int status = ::pclose(pipe);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
+}
+
+// stderr_to: a shell redirection of standard error.
+inline CliResult RunCliRedirected(const std::string& args, const std::string& stderr_to) {
+  return RunCommand(std::string(BRAE_BUILD_DIR) + "/bin/brae-cli " + args + " " + stderr_to);
 }
 
 inline CliResult RunCli(const std::string& args) {

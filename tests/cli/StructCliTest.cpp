@@ -120,5 +120,53 @@ TEST_F(StructCli, SetAllChangesEveryTagOfTheGroup) {
   EXPECT_EQ(fs::last_write_time(Local("wind/Gale")), before);
 }
 
+// A copy of brae-cli with its own res folder, run with the user's folders in a temporary home.
+class DefinitionPlaces : public StructCli {
+ protected:
+  void SetUp() override {
+    StructCli::SetUp();
+    fs::create_directories(program_.Path() + "/res");
+    fs::copy_file(std::string(BRAE_BUILD_DIR) + "/bin/brae-cli", program_.Path() + "/brae-cli");
+    // The program ships the demo's definitions, as a copied res folder would hold them.
+    test::WriteFile(program_.Path() + "/res/demo structures.xml", demo::DemoDefinitionText());
+  }
+  // The demo's definitions with the monster's hit points renamed.
+  static std::string RenamedHitPoints(const std::string& name) {
+    std::string text = demo::DemoDefinitionText();
+    const std::string old_member = "<long name=\"hit_points\"/>";
+    text.replace(text.find(old_member), old_member.size(), "<long name=\"" + name + "\"/>");
+    return text;
+  }
+  test::CliResult Run(const std::string& args) {
+    return test::RunCommand("HOME=" + ShellQuote(home_.Path()) +
+                            " XDG_DATA_HOME=" + ShellQuote(home_.Path() + "/data") + " " +
+                            ShellQuote(program_.Path() + "/brae-cli") + " " + args + " 2>&1");
+  }
+  test::TempDir program_, home_;
+};
+
+TEST_F(DefinitionPlaces, TheMoreSpecificDefinitionWinsAndTheLogNamesTheOneSetAside) {
+  // The game folder's own 'mons' wins over the program's.
+  test::WriteFile(dir_.Path() + "/definitions/demo structures.xml", RenamedHitPoints("hp"));
+  test::CliResult set = Run("set " + Game() + " mons ogre hp=250");
+  ASSERT_EQ(set.status, 0) << set.out;
+  EXPECT_NE(set.out.find("The structure 'mons' of '" + program_.Path() +
+                         "/res/demo structures.xml' is set aside: '" + dir_.Path() +
+                         "/definitions/demo structures.xml' defines it."),
+            std::string::npos)
+      << set.out;
+  EXPECT_NE(Run("get " + Game() + " mons ogre hp").out.find("hp=250\n"), std::string::npos);
+
+  // The user's definitions win over the program's, and the game folder's over the user's.
+  test::WriteFile(home_.Path() + "/data/brae/definitions/mine.xml", RenamedHitPoints("life"));
+  EXPECT_NE(Run("get " + Game() + " mons ogre hp").out.find("hp=250\n"), std::string::npos);
+  fs::remove_all(dir_.Path() + "/definitions");
+  test::CliResult mine = Run("get " + Game() + " mons ogre life");
+  EXPECT_NE(mine.out.find("life=250\n"), std::string::npos) << mine.out;
+  EXPECT_NE(mine.out.find("of '" + program_.Path() + "/res/demo structures.xml' is set aside"),
+            std::string::npos)
+      << mine.out;
+}
+
 }  // namespace
 }  // namespace brae

@@ -276,12 +276,12 @@ TEST_F(EditingTest, StartupRegistersTheTextEditorOnly) {
   EXPECT_FALSE(IsTextEditGroup(FourCC("mesh")));
 }
 
-TEST_F(EditingTest, DefinitionsAreLoadedFromTheFolder) {
-  test::TempDir res;
-  test::WriteFile(res.Path() + "/defs.xml",
+TEST_F(EditingTest, DefinitionsAreLoadedFromTheGameFolder) {
+  test::TempDir game;
+  test::WriteFile(game.Path() + "/definitions/defs.xml",
                   "<braexmlfile><struct name=\"unit\"><long name=\"a\"/></struct></braexmlfile>");
-  test::WriteFile(res.Path() + "/notes.txt", "not xml");
-  LoadStructDefinitions(res.Path());
+  test::WriteFile(game.Path() + "/definitions/notes.txt", "not xml");
+  LoadStructDefinitions(game.Path());
   ASSERT_TRUE(TheStructRegistry().FindStructDefinition("unit"));
   EXPECT_EQ(TheStructRegistry().FindStructDefinition("unit")->Size(), 4u);
   RegisterEditorFactories();

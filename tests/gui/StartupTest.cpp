@@ -10,17 +10,20 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
 #include "GuiHarness.h"
 #include "ProgramFolder.h"
 #include "TempDir.h"
+#include "app/DialogServices.h"
 #include "app/LogViewer.h"
 #include "app/RootMenu.h"
 #include "app/Startup.h"
 #include "core/MessageLog.h"
 #include "core/Prefs.h"
+#include "media/ui/FileDialog.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/Codex.h"
 #include "toolkit/Menu.h"
@@ -235,6 +238,108 @@ TEST(Program, RootMenuAboutLogViewerAndExit) {
   EXPECT_EQ(quit_asked, 1);
   EXPECT_EQ(TheRootMenu(), nullptr);
   EXPECT_EQ(TheLogViewer(), nullptr);
+}
+
+// A program folder whose stored game folder holds no game: the folder question comes up.
+class FirstStart : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The stored game folder is the program folder itself: no tags, no local folder.
+    test::WriteFile(folder.dir.Path() + "/res/prefs.txt",
+                    "VornPath \"" + folder.dir.Path() + "/\"\nShowSplash 0\n");
+    InstallDialogServices();
+  }
+  void TearDown() override { TheAppServices() = AppServices(); }
+  static FileDialogWindow* Question() {
+    const ModalEntry* top = TopModal();
+    return top ? dynamic_cast<FileDialogWindow*>(top->window) : nullptr;
+  }
+  static void Click(Window* w) {
+    Rect r = w->Frame();
+    QueueMousePosition((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
+    QueueMouseButton(0, 1);
+    QueueMouseButton(0, 0);
+  }
+  // Runs the program; answer() sees the question once it is drawn and returns the button to
+  // click. The program quits once the question is gone.
+  void Run(const std::function<Window*(FileDialogWindow*)>& answer,
+           const std::string& game_folder = "") {
+    BraeOptions options;
+    options.folder = folder.dir.Path();
+    options.game_folder = game_folder;
+    int pump = 0, question_pumps = 0;
+    bool answered = false;
+    options.after_pump = [&] {
+      ++pump;
+      RequestFrame();
+      if (FileDialogWindow* question = Question()) {
+        if (!answered && ++question_pumps == 3) {
+          Click(answer(question));
+          answered = true;
+        }
+        return;
+      }
+      if (pump > 3 && pump % 10 == 0) {
+        game_seen = TheCodex().GameFolder();
+        Ui().quit_hook = nullptr;  // quit without asking
+        QueueCloseRequest();
+      }
+      if (pump > 3000) std::exit(3);  // never hang the test run
+    };
+    EXPECT_EQ(RunBrae(options), 0);
+    asked = question_pumps > 0;
+  }
+  std::string StoredGameFolder() const {
+    std::string prefs = folder.Prefs();
+    size_t start = prefs.find("VornPath \"");
+    return start == std::string::npos
+               ? ""
+               : prefs.substr(start + 10, prefs.find('"', start + 10) - start - 10);
+  }
+  test::ProgramFolder folder{""};
+  std::string game_seen;
+  bool asked = false;
+};
+
+TEST_F(FirstStart, AsksForTheGameFolderAndKeepsTheChoiceOrStaysEmptyOnCancel) {
+  if (!HasDisplay()) GTEST_SKIP() << "no display";
+  const std::string program = folder.dir.Path();
+  // Cancel: no game, a line in the log, the stored folder unchanged.
+  TheMessageLog().Clear();
+  Run([](FileDialogWindow* question) { return question->CancelButton(); });
+  EXPECT_TRUE(asked);
+  EXPECT_NE(TheMessageLog().Text("Brae").find("No Vorn II folder was chosen"), std::string::npos);
+  EXPECT_EQ(StoredGameFolder(), program + "/");
+
+  // The question explains itself, shows the game folder in bold, and the choice is kept.
+  std::string title, explanation;
+  std::vector<std::string> rows;
+  Run([&](FileDialogWindow* question) -> Window* {
+    title = question->Title();
+    explanation = question->Explanation();
+    ListRow* game_row = nullptr;
+    for (size_t i = 0; i < question->Entries()->ShownCount(); ++i) {
+      rows.push_back(question->Entries()->ShownRow(i)->text);
+      if (rows.back() == "|b[game]") game_row = question->Entries()->ShownRow(i);
+    }
+    test::SaveScreenshot("first-start-folder-question");
+    if (game_row) question->ActivateRow(game_row);  // into the game folder
+    return question->OkButton();
+  });
+  EXPECT_EQ(title, "Select your Vorn II folder");
+  EXPECT_EQ(explanation,
+            "Brae needs the folder that holds the game's tags, plugins and local folders.");
+  EXPECT_EQ(rows, (std::vector<std::string>{"|b[game]", "[res]"}));
+  EXPECT_EQ(game_seen, folder.game + "/");
+  EXPECT_EQ(StoredGameFolder(), folder.game + "/");
+}
+
+TEST_F(FirstStart, AGameFolderGivenOnTheCommandLineOpensWithoutBeingStored) {
+  if (!HasDisplay()) GTEST_SKIP() << "no display";
+  Run([](FileDialogWindow* question) { return question->CancelButton(); }, folder.game + "/");
+  EXPECT_FALSE(asked);
+  EXPECT_EQ(game_seen, folder.game + "/");
+  EXPECT_EQ(StoredGameFolder(), folder.dir.Path() + "/");
 }
 
 TEST(Program, MissingResFolderIsReportedOnStandardError) {

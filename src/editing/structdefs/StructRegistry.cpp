@@ -6,6 +6,7 @@
 #include <map>
 
 #include "core/MessageLog.h"
+#include "core/ProgramPaths.h"
 #include "tagstore/FileSystem.h"
 #include "tagstore/FourCC.h"
 #include "tagstore/TagGroups.h"
@@ -27,10 +28,12 @@ StructRegistry& TheStructRegistry() {
   return registry;
 }
 
-bool StructRegistry::KeepDocument(std::unique_ptr<tinyxml2::XMLDocument> document) {
+bool StructRegistry::KeepDocument(std::unique_ptr<tinyxml2::XMLDocument> document,
+                                  const std::string& source) {
   const tinyxml2::XMLElement* root = document->FirstChildElement(kRootElement);
   if (!root) return false;
   roots_.push_back(root);
+  sources_.push_back(source);
   documents_.push_back(std::move(document));
   return true;
 }
@@ -42,7 +45,7 @@ int StructRegistry::LoadDefinitionFiles(const std::string& folder) {
       [&](const FileInfoRecord&, const std::string& path, const std::string& name) {
         auto document = std::make_unique<tinyxml2::XMLDocument>();
         if (document->LoadFile((path + name).c_str()) == tinyxml2::XML_SUCCESS &&
-            KeepDocument(std::move(document))) {
+            KeepDocument(std::move(document), path + name)) {
           ++kept;
         }
         return true;
@@ -54,7 +57,7 @@ int StructRegistry::LoadDefinitionFiles(const std::string& folder) {
 bool StructRegistry::AddDefinitionText(const std::string& text) {
   auto document = std::make_unique<tinyxml2::XMLDocument>();
   if (document->Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) return false;
-  return KeepDocument(std::move(document));
+  return KeepDocument(std::move(document), "(text)");
 }
 
 void StructRegistry::Clear() {
@@ -62,6 +65,7 @@ void StructRegistry::Clear() {
   forms_.clear();
   definitions_.clear();
   roots_.clear();
+  sources_.clear();
   documents_.clear();
 }
 
@@ -118,15 +122,34 @@ void StructRegistry::BuildRegistry() {
   bound_.clear();
   forms_.clear();
   definitions_.clear();
-  for (const tinyxml2::XMLElement* root : roots_) {
-    for (const tinyxml2::XMLElement* e = root->FirstChildElement("struct"); e;
+  // Where each name was taken first, to name both files when a later one is set aside.
+  std::map<std::string, size_t> struct_source, form_source;
+  auto set_aside = [this](const char* kind, const std::string& name, size_t root, size_t kept) {
+    Log(0, kLogCategory, "The %s '%s' of '%s' is set aside: '%s' defines it.\n", kind, name.c_str(),
+        sources_[root].c_str(), sources_[kept].c_str());
+  };
+  for (size_t i = 0; i < roots_.size(); ++i) {
+    for (const tinyxml2::XMLElement* e = roots_[i]->FirstChildElement("struct"); e;
          e = e->NextSiblingElement("struct")) {
-      if (auto def = StructDefinition::Parse(*e)) definitions_.push_back(std::move(def));
+      auto def = StructDefinition::Parse(*e);
+      if (!def) continue;
+      auto [taken, fresh] = struct_source.emplace(def->name, i);
+      if (!fresh) {
+        set_aside("structure", def->name, i, taken->second);
+        continue;
+      }
+      definitions_.push_back(std::move(def));
     }
   }
-  for (const tinyxml2::XMLElement* root : roots_) {
-    for (const tinyxml2::XMLElement* e = root->FirstChildElement("structedit"); e;
+  for (size_t i = 0; i < roots_.size(); ++i) {
+    for (const tinyxml2::XMLElement* e = roots_[i]->FirstChildElement("structedit"); e;
          e = e->NextSiblingElement("structedit")) {
+      const char* target = e->Attribute("struct");
+      auto [taken, fresh] = form_source.emplace(target ? target : "", i);
+      if (!fresh && target) {
+        set_aside("form", target, i, taken->second);
+        continue;
+      }
       forms_.push_back(e);
     }
   }
@@ -161,6 +184,19 @@ const StructDefinition* StructRegistry::DefinitionForGroup(uint32_t group) const
     if (b.group == group) return b.definition;
   }
   return nullptr;
+}
+
+void LoadDefinitionsForGame(StructRegistry& registry, const std::string& game_folder) {
+  registry.Clear();
+  if (!game_folder.empty()) {
+    std::string folder = game_folder;
+    if (folder.back() != '/') folder += '/';
+    registry.LoadDefinitionFiles(folder + "definitions");
+  }
+  const ProgramPaths& paths = TheProgramPaths();
+  if (!paths.user_definitions.empty()) registry.LoadDefinitionFiles(paths.user_definitions);
+  registry.LoadDefinitionFiles(paths.resources);
+  registry.BuildRegistry();
 }
 
 }  // namespace brae

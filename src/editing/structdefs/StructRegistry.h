@@ -34,11 +34,13 @@ class StructRegistry {
 
   // Reads every file directly inside the folder (sorted by name). A file that parses as XML
   // and has a top-level "braexmlfile" element is kept; any other file is skipped silently.
-  // Returns the number of files kept. May be called for several folders before BuildRegistry.
+  // Returns the number of files kept. May be called for several folders before BuildRegistry;
+  // the folder read first wins where two define the same structure or form.
   int LoadDefinitionFiles(const std::string& folder);
   // Keeps one document given as text (for definitions that do not come from files).
   bool AddDefinitionText(const std::string& text);
-  // Parses the structure definitions, collects the form definitions and binds groups.
+  // Parses the structure definitions, collects the form definitions and binds groups. A
+  // structure or form whose name an earlier one took is set aside, and the log names its file.
   void BuildRegistry();
   void Clear();
 
@@ -54,11 +56,12 @@ class StructRegistry {
   const std::vector<BoundGroup>& BoundGroups() const { return bound_; }
 
  private:
-  bool KeepDocument(std::unique_ptr<tinyxml2::XMLDocument> document);
+  bool KeepDocument(std::unique_ptr<tinyxml2::XMLDocument> document, const std::string& source);
   void ResolveSubstructs();
 
   std::vector<std::unique_ptr<tinyxml2::XMLDocument>> documents_;
   std::vector<const tinyxml2::XMLElement*> roots_;
+  std::vector<std::string> sources_;  // the file of each root
   std::vector<std::unique_ptr<StructDefinition>> definitions_;
   std::vector<const tinyxml2::XMLElement*> forms_;
   std::vector<BoundGroup> bound_;
@@ -66,5 +69,10 @@ class StructRegistry {
 
 // The process-wide registry.
 StructRegistry& TheStructRegistry();
+
+// Fills the registry from every place definitions come from, the more specific first so that
+// it wins: the game folder's "definitions" folder, the user's definitions folder, then the
+// program's resources. The windowed program and brae-cli both load them this way.
+void LoadDefinitionsForGame(StructRegistry& registry, const std::string& game_folder);
 
 }  // namespace brae

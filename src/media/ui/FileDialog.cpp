@@ -65,13 +65,17 @@ std::string PatternExtension(const std::string& pattern) {
 
 FileDialogWindow::FileDialogWindow(FileDialogKind kind, const char* title,
                                    std::vector<FileFilter> filters, int filter,
-                                   std::vector<DialogChoice> choices)
-    : kind_(kind), filters_(std::move(filters)), choices_(std::move(choices)) {
+                                   std::vector<DialogChoice> choices, std::string explanation)
+    : kind_(kind),
+      filters_(std::move(filters)),
+      choices_(std::move(choices)),
+      explanation_(std::move(explanation)) {
   if (filters_.empty()) filters_.push_back({"All files", "*.*"});
   filter_ = std::clamp(filter, 0, static_cast<int>(filters_.size()) - 1);
   SetTitle(title);
   bool folder_kind = kind_ == FileDialogKind::kFolder;
-  int rows = 2 + static_cast<int>(choices_.size()) - (folder_kind ? 1 : 0);
+  int rows = 2 + static_cast<int>(choices_.size()) - (folder_kind ? 1 : 0) +
+             (explanation_.empty() ? 0 : 1);
   SetContentSize(kContentW, kRowH + kGap + kListH + rows * (kRowH + kGap));
   Rect c = ContentRect();
   int y = c.y0;
@@ -84,6 +88,10 @@ FileDialogWindow::FileDialogWindow(FileDialogKind kind, const char* title,
   up_->SetFrame(Rect(c.x1 - kUpW, y, c.x1, y + kRowH - 2));
   up_->clicked.Connect(this, &FileDialogWindow::GoUp);
   y += kRowH + kGap;
+  if (!explanation_.empty()) {
+    explanation_rect_ = Rect(c.x0, y, c.x1, y + kRowH);
+    y += kRowH + kGap;
+  }
 
   uint32_t style = kListColumnHeader;
   if (kind_ == FileDialogKind::kOpenMultiple) style |= kListMultipleSelection;
@@ -218,6 +226,8 @@ void FileDialogWindow::Refill() {
   for (const Entry* e : shown) {
     int index = static_cast<int>(e - entries_data_.data());
     std::string label = e->folder ? "[" + e->name + "]" : e->name;
+    if (e->folder && is_marked_folder && is_marked_folder((fs::path(folder_) / e->name).string()))
+      label = "|b" + label;
     ListRow* row =
         entries_->AddRow(nullptr, label.c_str(), 0, index | (e->folder ? kFolderBit : 0));
     entries_->SetCell(row, kFileColumnSize, e->folder ? "" : std::to_string(e->size).c_str());
@@ -356,6 +366,7 @@ void FileDialogWindow::DrawContent() {
   };
   label(kind_ == FileDialogKind::kFolder ? kFolderNameLabel : "File Name:", name_label_);
   if (filter_combo_) label("Files of Type:", filter_label_);
+  label(explanation_.c_str(), explanation_rect_);
   for (size_t i = 0; i < choices_.size(); ++i) label(choices_[i].label.c_str(), choice_labels_[i]);
 }
 

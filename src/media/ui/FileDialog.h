@@ -4,6 +4,7 @@
 // filters as a combo, a name field and any extra labelled choices. One window serves the open,
 // open-multiple, save and folder dialogs. It never changes the process's current folder.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,10 @@ enum FileColumn { kFileColumnName = 0, kFileColumnSize = 1, kFileColumnDate = 2 
 
 class FileDialogWindow : public DialogWindow {
  public:
+  // With an explanation, that line stands above the list.
   FileDialogWindow(FileDialogKind kind, const char* title, std::vector<FileFilter> filters,
-                   int filter, std::vector<DialogChoice> choices = {});
+                   int filter, std::vector<DialogChoice> choices = {},
+                   std::string explanation = {});
   const char* ClassName() const override { return "FileDialogWindow"; }
 
   // ---- navigation ----
@@ -62,6 +65,10 @@ class FileDialogWindow : public DialogWindow {
   ComboBox* ChoiceCombo(size_t i) const { return choice_combos_[i]; }
   // Entry rows carry their index here; folders are marked by this bit in ListRow::value.
   static constexpr int kFolderBit = 1 << 30;
+  const std::string& Explanation() const { return explanation_; }
+
+  // Folders (by full path) that this says yes to are listed in bold.
+  std::function<bool(const std::string& path)> is_marked_folder;
 
   int OnOk() override;
   void DrawContent() override;
@@ -86,6 +93,7 @@ class FileDialogWindow : public DialogWindow {
   std::vector<FileFilter> filters_;
   int filter_ = 0;
   std::vector<DialogChoice> choices_;
+  std::string explanation_;
   std::string folder_;
   std::vector<Entry> entries_data_;
   int sort_column_ = kFileColumnName;
@@ -98,7 +106,7 @@ class FileDialogWindow : public DialogWindow {
   TextBox* name_field_ = nullptr;
   ComboBox* filter_combo_ = nullptr;
   std::vector<ComboBox*> choice_combos_;
-  Rect name_label_, filter_label_;
+  Rect name_label_, filter_label_, explanation_rect_;
   std::vector<Rect> choice_labels_;
 };
 

@@ -1,5 +1,6 @@
 #include "media/ui/MediaDialogs.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -172,6 +173,23 @@ bool FolderDialog(const char* title, std::string* folder, int* format, MediaGrou
       for (size_t i = 0; i < choices->size(); ++i) (*choices)[i].chosen = result[first + i].chosen;
     if (row.folder_path_key) SetPrefString(row.folder_path_key, *folder);
   }
+  if (!dialog->IsClosed()) dialog->Close();
+  return ok;
+}
+
+bool ExplainedFolderDialog(const char* title, const char* explanation, std::string* folder,
+                           const std::function<bool(const std::string& path)>& marked) {
+  CurrentFolderKeeper keep;
+  auto* dialog = new FileDialogWindow(FileDialogKind::kFolder, title, {{kFoldersFilter, ""}}, 0, {},
+                                      explanation);
+  dialog->is_marked_folder = marked;
+  const char* home = std::getenv("HOME");
+  if (!dialog->ShowFolder(*folder) && !(home && dialog->ShowFolder(home))) {
+    std::error_code ec;
+    dialog->ShowFolder(fs::current_path(ec).string());
+  }
+  const bool ok = dialog->RunDialog() == 1;
+  if (ok) *folder = dialog->Folder();
   if (!dialog->IsClosed()) dialog->Close();
   return ok;
 }

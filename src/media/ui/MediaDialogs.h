@@ -2,6 +2,7 @@
 // The open, open-multiple, save and folder dialogs of the file-type groups, which remember the
 // last folder and format under each group's preference keys, and the colour table dialogs.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ bool OpenMultipleDialog(const char* title, std::vector<MediaFile>* files, MediaG
 // caller's choices (their chosen items are updated).
 bool FolderDialog(const char* title, std::string* folder, int* format, MediaGroup group,
                   std::vector<DialogChoice>* choices = nullptr);
+
+// A folder chooser that explains itself in a line above the list and shows the folders that
+// marked() says yes to in bold. It starts in *folder when that is a folder, else in the home
+// folder, and remembers nothing.
+bool ExplainedFolderDialog(const char* title, const char* explanation, std::string* folder,
+                           const std::function<bool(const std::string& path)>& marked);
 
 bool ExportColorTableDialog(const std::string& proposed_name, const Rgb table[kMaxPaletteSize],
                             int count);

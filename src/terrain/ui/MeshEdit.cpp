@@ -16,6 +16,8 @@
 #include <cstring>
 
 #include "collection/Collection.h"
+#include "core/MessageLog.h"
+#include "core/ProgramPaths.h"
 #include "media/MediaFile.h"
 #include "media/ui/MediaDialogs.h"
 #include "tagstore/Codex.h"
@@ -43,7 +45,8 @@ namespace {
 constexpr uint32_t kMeshGroup = FourCC("mesh");
 constexpr uint32_t kDmapGroup = FourCC("dmap");
 constexpr uint32_t kDtexGroup = FourCC("dtex");
-constexpr const char* kHighlightTablePath = "res/dtex.act";
+// The highlight colours: the user's copy, else the shipped one, else the default written anew.
+constexpr const char* kHighlightTableName = "dtex.act";
 constexpr double kTickSeconds = 1.0 / 60.0;
 constexpr int kSide = kChunkHeightSide;  // 33 vertices along a chunk's side
 
@@ -86,6 +89,13 @@ bool HasNonPowerOfTwoTextures() {
   if (version && version[0] >= '2') return true;
   const char* ext = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
   return ext && std::strstr(ext, "GL_ARB_texture_non_power_of_two");
+}
+
+// Keeps the highlight colours for the next start; the colours in use stay when it fails.
+void SaveHighlights(const HighlightTable& table) {
+  const std::string path = WritableDataFile(kHighlightTableName);
+  if (!SaveHighlightTable(path, table, kDetailMaterialCount))
+    Log(1, "Mesh Editor", "The highlight colours could not be written to '%s'.\n", path.c_str());
 }
 
 }  // namespace
@@ -154,7 +164,7 @@ int MeshEdit::ReadTagData(FileStream& stream, TagHeader& header) {
   std::optional<MediaParameters> media = ReadMediaParametersTag(codex, mesh_.header.media);
   anim_ = MakeMediaAnimation(media ? &*media : nullptr);
 
-  highlights = LoadHighlightTable(kHighlightTablePath);
+  highlights = LoadHighlightTable(ReadableDataFile(kHighlightTableName));
   if (TagRecord* dmap = codex.FindTag(kDmapGroup, mesh_.header.colour_map)) {
     std::optional<DetailMap> map = ReadDetailMapTag(codex, dmap);
     if (map && (map->width != mesh_.width || map->height != mesh_.height)) {
@@ -1127,7 +1137,7 @@ void MeshEdit::ApplyHighlightTable(const HighlightTable& table) {
   if (!map_) return;
   highlights = table;
   // The colours apply even when the file cannot be written.
-  SaveHighlightTable(kHighlightTablePath, highlights, kDetailMaterialCount);
+  SaveHighlights(highlights);
   ApplyHighlightsToMaterials(highlights, &*map_);
   RefreshPaletteRows();
   RefreshAllChunks();
@@ -1254,7 +1264,7 @@ std::vector<TerrainTypeRow> MeshEdit::OfferedTerrainTypeRows() const {
 }
 
 void MeshEdit::NewBlankMap() {
-  highlights = LoadHighlightTable(kHighlightTablePath);
+  highlights = LoadHighlightTable(ReadableDataFile(kHighlightTableName));
   undo_.Clear();
   if (!map_) {
     map_ = CreateBlankDetailMap(mesh_.width, mesh_.height);
@@ -1407,7 +1417,7 @@ void MeshEdit::ImportDetails(DetailKind kind) {
   undo_copies_.Reset(*map_);
   if (result.has_palette) {
     highlights = result.palette;
-    SaveHighlightTable(kHighlightTablePath, highlights, kDetailMaterialCount);
+    SaveHighlights(highlights);
     ApplyHighlightsToMaterials(highlights, &*map_);
   }
   RefreshAllChunks();
