@@ -42,7 +42,7 @@ MessageLogWindow::MessageLogWindow() : Window(kLogViewerFlags) {
   splitter_->SetPane(0, list_, kPaneMinimum);
   splitter_->SetBarPosition(160);
   // One column, as wide as the longest category: longer ones scroll sideways.
-  list_->AddColumn("", kPaneMinimum);
+  list_->AddColumn("", 0);
   list_->selection_changed.Connect(this, &MessageLogWindow::SelectionChanged);
   Layout();
   // Text logged before the viewer existed gets its pages now.

@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kTypeColumnWidth = 220;
 constexpr int kTextureColumnWidth = 200;
+constexpr int kColumnGap = 8;
 
 std::string TextureLabel(uint32_t id) {
   if (id == kNoDetailTexture) return "<no tag>";
@@ -37,7 +38,7 @@ TerrainTypesDialog::TerrainTypesDialog(std::vector<TerrainTypeRow> rows) : rows_
   int type_width = kTypeColumnWidth;
   for (size_t i = 0; i < rows_.size(); ++i) {
     ListRow* row = list_->AddRow(nullptr, GetTerrainType(int(i)).name, 0, int(i));
-    type_width = std::max(type_width, list_->RowTextWidth(row));
+    type_width = std::max(type_width, list_->RowTextWidth(row) + kColumnGap);
     RefreshRow(int(i));
   }
   // Every type name stays inside its column, beside the texture column.
