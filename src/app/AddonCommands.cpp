@@ -59,6 +59,12 @@ AddonPopup::AddonPopup() {
   help_ = AddRow("Help:", kTextSelectable, 3, 8);
   help_->SetText(kAddonHelpText);
   help_->SetSelection(0, 0);
+  // The help box grows to show its whole text, however the font wraps it.
+  int help_top = help_->ParentRelativeFrame().y0 - content.y0;
+  SetContentSize(kAddonClientWidth - 2 * kDialogMargin, help_top + help_->FullTextHeight());
+  Rect help = help_->ParentRelativeFrame();
+  help_->SetFrame(Rect(help.x0, help.y0, help.x1, help.y0 + help_->FullTextHeight()));
+  labels->SetFrame(Rect(content.x0, content.y0, content.x0 + kLabelWidth, ContentRect().y1));
 
   Window* ring[5] = {name_, url_, priority_, ok_, cancel_};
   Window::SetTabOrder(ring, 5);

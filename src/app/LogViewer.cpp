@@ -41,6 +41,8 @@ MessageLogWindow::MessageLogWindow() : Window(kLogViewerFlags) {
   list_ = new ListWindow(0, kWindowVisible | kWindowEnabled | kWindowFocusable);
   splitter_->SetPane(0, list_, kPaneMinimum);
   splitter_->SetBarPosition(160);
+  // One column, as wide as the longest category: longer ones scroll sideways.
+  list_->AddColumn("", 0);
   list_->selection_changed.Connect(this, &MessageLogWindow::SelectionChanged);
   Layout();
   // Text logged before the viewer existed gets its pages now.
@@ -76,6 +78,12 @@ MessageLogWindow::Page* MessageLogWindow::CreatePage(const std::string& category
   pages_.push_back(std::move(page));
   added->row = list_->AddRow(nullptr, category.c_str(), 0, static_cast<int>(pages_.size()) - 1);
   list_->Select(added->row, false);
+  int needed = list_->RowTextWidth(added->row);
+  if (needed > list_->Column(0).width) list_->SetColumnWidth(0, needed);
+  // The category pane widens for it as far as the page beside keeps its room.
+  int widest = client.Width() - kPaneMinimum - 8;
+  if (splitter_->BarPosition() < std::min(needed, widest))
+    splitter_->SetBarPosition(std::min(needed, widest));
   return added;
 }
 

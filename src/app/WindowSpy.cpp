@@ -45,8 +45,7 @@ WindowView::WindowView() : Window(kWindowSpyFlags) {
   list_->AddColumn("Class", 192);
   list_->AddColumn("Address", 96);
   if (!GetWindowPlacement(this, kPlacementKey, true)) {
-    Point at = NextCascadePosition();
-    SetFrame(Rect(at.x, at.y, at.x + 512, at.y + 700));
+    PlaceAtCascade(Point{512, 700});
   }
   Refill();
 }

@@ -79,15 +79,8 @@ void TagEdit::OpenEditor() {
     TheCodex().AddTagUser(record_, kUserEditor, this);
     registered_ = true;
   }
-  Point at = NextCascadePosition();
   Rect f = ParentRelativeFrame();
-  int width = f.Width(), height = f.Height();
-  if (Parent()) {
-    Point room = Parent()->ClientSize();
-    at.x = std::max(0, std::min(at.x, room.x - width));
-    at.y = std::max(0, std::min(at.y, room.y - height));
-  }
-  SetFrame(Rect(at.x, at.y, at.x + width, at.y + height));
+  PlaceAtCascade(Point{f.Width(), f.Height()});
   SetVisible(true);
   BringToFront();
   SetFocus(0);

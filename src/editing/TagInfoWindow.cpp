@@ -215,9 +215,8 @@ TagInfoWindow* TagInfoWindow::Open(TagRecord* record) {
     return open;
   }
   auto* window = new TagInfoWindow(record);
-  Point at = NextCascadePosition();
   Rect f = window->ParentRelativeFrame();
-  window->SetFrame(Rect(at.x, at.y, at.x + f.Width(), at.y + f.Height()));
+  window->PlaceAtCascade(Point{f.Width(), f.Height()});
   window->BringToFront();
   window->SetFocus(0);
   return window;

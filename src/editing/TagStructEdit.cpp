@@ -12,8 +12,10 @@ namespace brae {
 
 namespace {
 
-// Room left around a form that fills the screen.
-constexpr int kScreenMargin = 32;
+// The form's vertical scroll bar, and the smallest window of a form that does not fit.
+constexpr int kScrollBarRoom = 16;
+constexpr int kMinimumWidth = 240;
+constexpr int kMinimumHeight = 120;
 
 }  // namespace
 
@@ -36,16 +38,15 @@ bool TagStructEdit::Build(uint32_t group, const std::vector<uint8_t>* file) {
   editor_->ok_pressed.Connect(this, &TagStructEdit::OnOk);
   editor_->cancel_pressed.Connect(this, &TagStructEdit::OnCancel);
   editor_->changed.Connect(this, &TagStructEdit::OnChanged);
+  // The window shows the whole form; only a form larger than the room for windows scrolls.
   Point form = editor_->FormSize();
-  Point screen = ScreenSize();
-  Point size;
-  ClientSizeToFrame(&size, form.x, form.y);
-  if (size.y > screen.y - 2 * kScreenMargin) {
-    // Taller than the screen: the form scrolls; keep room for its scroll bar.
-    ClientSizeToFrame(&size, form.x + 16, form.y);
-    size.y = std::max(screen.y - 2 * kScreenMargin, 120);
+  Point room = Parent() ? Parent()->ClientSize() : ScreenSize();
+  Point size = FrameSizeForClient(form.x, form.y);
+  if (size.y > room.y) {
+    size = FrameSizeForClient(form.x + kScrollBarRoom, form.y);
+    size.y = std::max(room.y, kMinimumHeight);
   }
-  size.x = std::min(size.x, std::max(screen.x - 2 * kScreenMargin, 240));
+  size.x = std::min(size.x, std::max(room.x, kMinimumWidth));
   Rect f = ParentRelativeFrame();
   SetFrame(Rect(f.x0, f.y0, f.x0 + size.x, f.y0 + size.y));
   Layout();

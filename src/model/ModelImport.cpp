@@ -149,8 +149,10 @@ bool ConvertLwoToModel(const LwoObject& object, const std::string& texture_folde
 ModelImportResult ImportModel(Codex& codex, const std::string& lwo_path, const std::string& name) {
   ModelImportResult result;
   Log(0, kModelImportLog, "Beginning import of '%s' ...\n", name.c_str());
-  auto failed = [&](const std::string& why) {
+  // The reason goes to the log at a level that shows it, unless a line before gave it.
+  auto failed = [&](const std::string& why, bool reason_logged = false) {
     result.error = why;
+    if (!reason_logged) Log(2, kModelImportLog, "%s\n", why.c_str());
     Log(0, kModelImportLog, "%s", kImportFailed);
     return result;
   };
@@ -175,7 +177,7 @@ ModelImportResult ImportModel(Codex& codex, const std::string& lwo_path, const s
       unpaletted = true;
     }
   }
-  if (unpaletted) return failed("a texture is not 8-bit paletted");
+  if (unpaletted) return failed("a texture is not 8-bit paletted", true);
 
   // Every tag first, so that each can name the next one's fresh id.
   struct NewTag {
@@ -206,7 +208,7 @@ ModelImportResult ImportModel(Codex& codex, const std::string& lwo_path, const s
   }
   if (!ok) {
     Log(2, kModelImportLog, "%s", kConversionFailed);
-    return failed(error.empty() ? "the tags could not be created or written" : error);
+    return failed(error.empty() ? "the tags could not be created or written" : error, true);
   }
   result.ok = true;
   result.collection_id = tags[0].record->subgroup;

@@ -543,6 +543,8 @@ void HandleScreenResize(int width, int height) {
       if (w->State() == kStateZoomed)
         w->SetFrame(Rect(0, 0, layer->client.Width(), layer->client.Height()));
       if (w->flags & kWindowCentred) w->CentreInParent();
+      // Windows left outside the smaller screen are pulled back to where they can be reached.
+      if (w->IsLayerWindow()) w->KeepInsideParent();
     }
   if (front && ui.layer0->first_child != front && front->parent == ui.layer0) front->BringToFront();
   Event e;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "toolkit/Font.h"
 #include "toolkit/Frame.h"
@@ -225,11 +226,26 @@ int GridWindow::KeyDown(Event* e) {
 }
 
 void GridWindow::ClientMouseButton(Event* e) {
-  if (!e->Pressed() || e->Button() != 0) return;
+  if (e->Button() != 0) return;
+  if (!e->Pressed()) {
+    if (select_on_release_ && press_cell_ >= 0 && press_cell_ < CellCount())
+      SetCurrentCell(press_cell_, false);
+    select_on_release_ = false;
+    press_cell_ = -1;
+    return;
+  }
   int mods = e->Modifiers();
   bool multiple = style_ & kGridMultipleSelection;
   int cell = CellAt(e->X(), e->Y());
+  select_on_release_ = false;
+  press_cell_ = drag_data && cell >= 0 ? cell : -1;
+  press_point_ = Point{e->X(), e->Y()};
   if (cell >= 0) {
+    if (press_cell_ >= 0 && !(mods & (kModShift | kModControl)) &&
+        cells_[static_cast<size_t>(cell)].selected && SelectedCells().size() > 1) {
+      select_on_release_ = true;
+      return;
+    }
     if (multiple && (mods & kModControl)) {
       SelectCell(cell, !cells_[static_cast<size_t>(cell)].selected);
       current_ = cell;
@@ -249,6 +265,22 @@ void GridWindow::ClientMouseButton(Event* e) {
   BeginMouseTracking(this, nullptr, [this](Window*, int sx, int sy, int x, int y, int phase) {
     TrackBand(sx, sy, x, y, phase);
   });
+}
+
+void GridWindow::ClientMouseMove(Event* e) {
+  if (press_cell_ < 0 || press_cell_ >= CellCount() || !Ui().button) {
+    press_cell_ = -1;
+    return;
+  }
+  if (std::abs(e->X() - press_point_.x) < kGridDragThreshold &&
+      std::abs(e->Y() - press_point_.y) < kGridDragThreshold)
+    return;
+  std::vector<int> dragged = cells_[static_cast<size_t>(press_cell_)].selected
+                                 ? SelectedCells()
+                                 : std::vector<int>{press_cell_};
+  press_cell_ = -1;
+  select_on_release_ = false;
+  if (DragDropData* data = drag_data(this, dragged)) BeginMouseTracking(this, data, nullptr);
 }
 
 void GridWindow::ClientDoubleClick(Event* e) {

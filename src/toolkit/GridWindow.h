@@ -19,6 +19,7 @@ struct GridCell {
 };
 
 constexpr double kGridAutoScrollInterval = 1.0 / 3.0;
+constexpr int kGridDragThreshold = 4;
 
 class GridWindow : public ScrollableWindow {
  public:
@@ -62,6 +63,9 @@ class GridWindow : public ScrollableWindow {
   Signal<> selection_changed;
   Signal<int> cell_activated;
   std::function<void(GridWindow*)> delete_callback;
+  // When set, pressing on a cell and moving the mouse drags the selected cells (or the pressed
+  // one when it is not selected) with the data this makes of them.
+  std::function<DragDropData*(GridWindow*, const std::vector<int>& cells)> drag_data;
   // Draws the picture of a cell (client coordinates) instead of the plain colour when set.
   std::function<void(int index, const Rect& picture)> draw_picture;
 
@@ -72,6 +76,7 @@ class GridWindow : public ScrollableWindow {
   int KeyDown(Event* event) override;
   void ClientMouseButton(Event* event) override;
   void ClientDoubleClick(Event* event) override;
+  void ClientMouseMove(Event* event) override;
   void VerticalScrolled(int position) override;
   // Draws one cell in client coordinates; subclasses draw their pictures.
   virtual void DrawCell(int index, const Rect& cell_rect);
@@ -93,6 +98,10 @@ class GridWindow : public ScrollableWindow {
   Point band_end_;
   std::vector<bool> band_base_;
   double last_auto_scroll_ = 0;
+  // The press that may start a drag; a press on a multi-selection keeps it until the release.
+  int press_cell_ = -1;
+  Point press_point_;
+  bool select_on_release_ = false;
 };
 
 }  // namespace brae

@@ -83,6 +83,20 @@ struct CellKey {
 
 const std::string kEmpty;
 
+// A row's own colour, lightened towards white (keeping its hue) as far as text on the dark list
+// background needs to be read.
+uint32_t ReadableRowColour(uint32_t colour) {
+  constexpr int kLeastBrightness = 120;  // of 255, weighted as the eye weighs red, green, blue
+  int c[3] = {int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)};
+  int brightness = (299 * c[0] + 587 * c[1] + 114 * c[2]) / 1000;
+  if (brightness >= kLeastBrightness) return colour;
+  int share = (kLeastBrightness - brightness) * 256 / (255 - brightness);  // of 256 to white
+  uint32_t out = colour & 0xFF000000u;
+  for (int i = 0; i < 3; ++i)
+    out |= uint32_t(std::min(255, c[i] + ((255 - c[i]) * share + 255) / 256)) << (8 * i);
+  return out;
+}
+
 void DrawRowsDragImage(Rect* out, int x, int y, Window::DragDropData* data) {
   auto* d = static_cast<ListWindow::ListItemDDData*>(data);
   int h = LineHeight(DefaultFont()) + 6;
@@ -418,6 +432,19 @@ void ListWindow::Activate(ListRow* row) {
 // Columns and sorting
 // ---------------------------------------------------------------------------------------------
 
+void ListWindow::SetColumnWidth(int column, int width) {
+  if (column < 0 || column >= ColumnCount()) return;
+  columns_[static_cast<size_t>(column)].width = width;
+  UpdateScroll();
+  InvalidateClient();
+}
+
+int ListWindow::RowTextWidth(const ListRow* row) const {
+  // As DrawRow lays a row out, with 2 pixels to spare at the right.
+  return 2 + row->depth * kIndent + kExpanderWidth + 2 +
+         MeasureText(GetFont(), row->text.c_str(), 0) + 2;
+}
+
 int ListWindow::AddColumn(const char* title, int width, uint32_t flags) {
   ListColumn c;
   c.title = title ? title : "";
@@ -620,9 +647,15 @@ int ListWindow::KeyDown(Event* e) {
 void ListWindow::ClientMouseButton(Event* e) {
   if (e->Button() != 0) return;
   if (!e->Pressed()) {
+    if (select_on_release_ && press_row_) {
+      Select(press_row_, false);
+      if (style_ & kListSingleClickActivates) Activate(press_row_);
+    }
+    select_on_release_ = false;
     press_row_ = nullptr;
     return;
   }
+  select_on_release_ = false;
   int x = e->X(), y = e->Y(), mods = e->Modifiers();
   if (y < client.y0 + HeaderHeight()) {
     int column = ColumnAt(x);
@@ -646,6 +679,13 @@ void ListWindow::ClientMouseButton(Event* e) {
   }
   if (row->flags & kRowGreyed) return;
   bool multiple = style_ & kListMultipleSelection;
+  if ((style_ & kListDragRows) && multiple && row->IsSelected() && selected_count_ > 1 &&
+      !(mods & (kModShift | kModControl))) {
+    select_on_release_ = true;
+    press_row_ = row;
+    press_point_ = Point{x, y};
+    return;
+  }
   if (multiple && (mods & kModControl))
     ToggleSelected(row);
   else
@@ -678,6 +718,7 @@ void ListWindow::ClientMouseMove(Event* e) {
   else
     rows.push_back(press_row_);
   press_row_ = nullptr;
+  select_on_release_ = false;
   BeginMouseTracking(this, new ListItemDDData(this, std::move(rows)), nullptr);
 }
 
@@ -751,7 +792,7 @@ void ListWindow::DrawRow(ListRow* row, const Rect& r, int) {
                    kTextCentre | kTextCentreVertically);
   }
   int text_left = x + indent + kExpanderWidth + 2;
-  SetColor(row->colour);
+  SetColor(ReadableRowColour(row->colour));
   if (columns_.empty()) {
     DrawTextInRect(this, row->text.c_str(), Rect(text_left, r.y0, r.x1, r.y1),
                    kTextCentreVertically | kTextShadow);

@@ -109,6 +109,10 @@ class ListWindow : public ScrollableWindow {
   int AddColumn(const char* title, int width, uint32_t flags = 0);
   int ColumnCount() const { return static_cast<int>(columns_.size()); }
   const ListColumn& Column(int index) const { return columns_[index]; }
+  // A column wider than the list scrolls horizontally.
+  void SetColumnWidth(int column, int width);
+  // The width of the first column that shows the row's whole text (indent and expander too).
+  int RowTextWidth(const ListRow* row) const;
   void SetColumnPriority(int column, int priority);
   // Makes the column the first sort key (with the given direction) and sorts.
   void SortBy(int column, bool descending);
@@ -178,6 +182,9 @@ class ListWindow : public ScrollableWindow {
   ListRow* drop_marker_ = nullptr;
   ListRow* press_row_ = nullptr;
   Point press_point_;
+  // A press on a row of a multi-selection keeps it for a drag; a release without one selects
+  // only that row.
+  bool select_on_release_ = false;
   int drawn_rows_ = 0;
   friend class ListItemDDData;
 };

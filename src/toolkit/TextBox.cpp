@@ -299,6 +299,11 @@ Rect TextBox::TextArea() const {
               std::max(kMargin, client.Height() - kMargin + 1));
 }
 
+int TextBox::FullTextHeight() const {
+  int lines = std::max(1, static_cast<int>(lines_.size()));
+  return lines * LineHeight(this) + client.Height() - TextArea().Height();
+}
+
 void TextBox::RebuildLines() {
   lines_.clear();
   const Font* font = GetFont();

@@ -109,6 +109,8 @@ class TextBox : public Window, public ControlValueTarget {
   double NextCaretChange(double now) const;
   // Character index nearest to a screen point.
   int IndexAtPoint(int x, int y) const;
+  // The client height that shows every line of the text at the current width.
+  int FullTextHeight() const;
   int ScrollX() const { return scroll_x_; }
   int ScrollY() const { return scroll_y_; }
 

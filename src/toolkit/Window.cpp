@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "toolkit/Font.h"
 #include "toolkit/Frame.h"
 #include "toolkit/Input.h"
 #include "toolkit/Skin.h"
@@ -122,6 +123,8 @@ void Window::SetFlags(uint32_t new_flags) {
   uint32_t changed = flags ^ new_flags;
   flags = new_flags;
   if (changed) FlagsChanged(changed);
+  // A window of a layer that is shown gets its title bar onto the screen.
+  if ((changed & flags & kWindowVisible) && IsLayerWindow()) KeepInsideParent();
 }
 
 void Window::SetEdges(uint32_t new_edges) {
@@ -357,6 +360,7 @@ void Window::ConstrainFrame(const Rect& old_frame, const Rect& req, Rect* out) {
     min = Point{req.Width(), req.Height()};
   else
     ClientSizeToFrame(&min, 0, 0);
+  min.x = std::max(min.x, TitleBarMinimumWidth());
   *out = req;
   if (req.Width() < min.x) {
     if (req.x0 == old_frame.x0)
@@ -474,6 +478,44 @@ void Window::ClientToScreen(Point* points, int count) const {
   }
 }
 
+void Window::KeepInsideParent() {
+  if (!parent || window_state == kStateZoomed || window_state == kStateClosed) return;
+  Point room = parent->ClientSize();
+  Rect f = ParentRelativeFrame();
+  int w = std::min(f.Width(), room.x), h = std::min(f.Height(), room.y);
+  int x = std::clamp(f.x0, 0, std::max(0, room.x - w));
+  int y = std::clamp(f.y0, 0, std::max(0, room.y - h));
+  if (Rect(x, y, x + w, y + h) != f) SetFrame(Rect(x, y, x + w, y + h));
+}
+
+bool Window::IsLayerWindow() const {
+  const UiState& ui = Ui();
+  return (flags & kWindowTitleBar) && parent && (parent == ui.layer0 || parent == ui.layer1);
+}
+
+void Window::PlaceAtCascade(Point frame_size) {
+  Point at = NextCascadePosition();
+  SetFrame(Rect(at.x, at.y, at.x + frame_size.x, at.y + frame_size.y));
+  KeepInsideParent();
+}
+
+int Window::TitleBarMinimumWidth() const {
+  if (!(flags & kWindowTitleBar)) return 0;
+  int bw = BorderWidth();
+  int box_width = 16, box_height = 16;
+  if (const Skin* skin = Ui().skin) {
+    skin->ImageSize(kSkinCloseBox, &box_width, &box_height);
+    if (!box_width || !box_height) box_width = 16;
+  }
+  // As DrawFrame lays the bar out: title from 6 pixels in, 4 pixels before the boxes.
+  int width = 6 + MeasureText(GetFont(), Title(), 0) + 4 + std::max(bw, 3);
+  for (uint32_t box : {kWindowCloseBox, kWindowZoomBox, kWindowCollapseBox})
+    if (flags & box) width += box_width + 2 * std::max(bw, 1);
+  if (edges & kEdgeLeft) width += bw;
+  if (edges & kEdgeRight) width += bw;
+  return width;
+}
+
 void Window::CentreInParent() {
   Rect area = parent ? parent->client : Rect(0, 0, Ui().screen_width, Ui().screen_height);
   int w = frame.Width(), h = frame.Height();
@@ -538,6 +580,8 @@ void Window::GetPlacement(int* state, int* x0, int* y0, int* x1, int* y1) const 
 void Window::SetPlacement(int state, int x0, int y0, int x1, int y1) {
   SetWindowState(kStateNormal);
   SetFrame(Rect(x0, y0, x1, y1));
+  // A placement saved on a larger screen.
+  if (IsLayerWindow()) KeepInsideParent();
   SetWindowState(state);
 }
 
@@ -553,7 +597,10 @@ void Window::GetScreenSize(int* width, int* height) const {
 void Window::SetTitle(const char* text) {
   has_title_ = text != nullptr;
   title_ = text ? text : "";
-  if (flags & kWindowTitleBar) brae::Invalidate(this, TitleBarRect(), false);
+  if (!(flags & kWindowTitleBar)) return;
+  brae::Invalidate(this, TitleBarRect(), false);
+  // A placed window grows when its title (a dirty mark, say) needs more room.
+  if (!frame.IsEmpty() && frame.Width() < TitleBarMinimumWidth()) SetFrame(ParentRelativeFrame());
 }
 
 const Font* Window::GetFont() const {

@@ -179,6 +179,15 @@ class Window : public CleanHeapObject<has_slots<void>>, public PlacementTarget {
   void ScreenToClient(Point* points, int count) const;
   void ClientToScreen(Point* points, int count) const;
   void CentreInParent();
+  // Moves the window, and shrinks it where it is larger, so that the whole frame (its title bar
+  // and title boxes first of all) lies inside the parent's client area.
+  void KeepInsideParent();
+  // Places a new window of this frame size at the next cascade position, kept inside the parent.
+  void PlaceAtCascade(Point frame_size);
+  // The frame width the title bar needs to show the whole title beside its boxes; 0 without one.
+  int TitleBarMinimumWidth() const;
+  // A titled window directly in layer 0 or 1: one that the user moves and places.
+  bool IsLayerWindow() const;
   // The frame size that gives exactly this client size (FrameToClient's inverse).
   Point FrameSizeForClient(int client_width, int client_height);
 

@@ -16,6 +16,8 @@
 #include "core/Prefs.h"
 #include "editing/EditingFixture.h"
 #include "toolkit/ComboBox.h"
+#include "toolkit/Font.h"
+#include "toolkit/Frame.h"
 #include "toolkit/UiState.h"
 
 namespace brae {
@@ -87,6 +89,44 @@ class BuilderDialogs : public EditingTest {
     return d;
   }
 };
+
+// Each control stands right of its label, on the label's line, and a click right of a label
+// types into that label's control.
+TEST_F(BuilderDialogs, BothBuildersLayEveryControlBesideItsLabel) {
+  auto beside = [&](BuilderDialog* d, const char* label, Window* control) {
+    const Point at = d->LabelPosition(label);
+    const Rect c = control->Frame();
+    const int line_middle = at.y + LineHeight(d) / 2;
+    return at.x >= 0 && at.x + MeasureText(d->GetFont(), label, 0) <= c.x0 && line_middle > c.y0 &&
+           line_middle < c.y1;
+  };
+  auto* d = Show<AutoCollectionDialog>();
+  test::SaveScreenshot("build-standard-collection");
+  EXPECT_TRUE(beside(d, "Name:", d->NameBox()));
+  EXPECT_TRUE(beside(d, "Folder:", d->FolderBox()));
+  EXPECT_TRUE(beside(d, "Tagid (opt.):", d->TagidBox()));
+  EXPECT_TRUE(beside(d, "X:", d->RegXBox()));
+  EXPECT_TRUE(beside(d, "Y:", d->RegYBox()));
+  EXPECT_TRUE(beside(d, "Regpoint", d->RegXBox()));
+  // Typing right of "Tagid (opt.):" fills the tag id, never the folder.
+  d->FolderBox()->SetText("/some/folder/");
+  const Point tagid = d->LabelPosition("Tagid (opt.):");
+  Click(d->TagidBox()->Frame().x0 + 8, tagid.y + LineHeight(d) / 2);
+  Type("abcd");
+  EXPECT_EQ(d->TagidBox()->Text(), "abcd");
+  EXPECT_EQ(d->FolderBox()->Text(), "/some/folder/");
+  d->Close();
+  Frame();
+
+  auto* h = Show<AutoUpResDialog>();
+  test::SaveScreenshot("build-high-res-collection");
+  EXPECT_TRUE(beside(h, "Original Collection:", h->CollectionChoice()));
+  EXPECT_TRUE(beside(h, "High-Res Folder:", h->FolderBox()));
+  EXPECT_TRUE(beside(h, "Target Scale:", h->TargetScaleBox()));
+  EXPECT_TRUE(beside(h, "Scale Tolerance:", h->ToleranceBox()));
+  EXPECT_TRUE(beside(h, "Object Scale:", h->ObjectScaleBox()));
+  h->Close();
+}
 
 TEST_F(BuilderDialogs, StandardBuilderRefusesEachBadFieldInOrder) {
   auto* d = Show<AutoCollectionDialog>();

@@ -13,6 +13,7 @@
 #include "collection/ui/X256Edit.h"
 #include "collection/ui/X256SequenceBrowser.h"
 #include "collection/ui/X256SequenceEdit.h"
+#include "collection/ui/X256SequenceFrameEdit.h"
 #include "editing/EditingFixture.h"
 #include "media/MediaFile.h"
 #include "toolkit/CheckBox.h"
@@ -129,8 +130,9 @@ TEST_F(X256SequenceEditTest, OpensFromTheSequencesTabWithTheGridFieldsAndCheckBo
   EXPECT_TRUE(browser->HasOpenEditors());
   EXPECT_EQ(s->EditedSequence(), editor->GetCollection().SequenceAt(0));
   EXPECT_STREQ(s->Title(), "Walk");
-  EXPECT_EQ(s->ClientSize().x, 800);
-  EXPECT_EQ(s->ClientSize().y, 600);
+  // Its 800 x 600 client does not fit the 800 x 600 test screen with a frame: the window is
+  // shrunk to the screen, title bar and close box in reach.
+  EXPECT_EQ(s->Frame(), Ui().layer0->ClientRect());
   EXPECT_STREQ(s->Grid()->Title(), "Views");
 
   // Eight mirrored views: the shadow column and five view columns from 0 to 180 degrees.
@@ -237,6 +239,68 @@ TEST_F(X256SequenceEditTest, DraggingFromTheBitmapsTableFillsCellsAndAPastTheGri
   ControlKey('Y');
   EXPECT_EQ(walk->InstanceAt(3, 4)->bitmap, tile);
   EXPECT_EQ(s->Grid()->ColumnCount(), 6);
+}
+
+TEST_F(X256SequenceEditTest, AMultiSelectionDragsWholeFromTheTableAndTheThumbnailGrid) {
+  X256Edit* editor = OpenSprites();
+  ASSERT_TRUE(editor);
+  X256SequenceEdit* s = OpenSequence(editor, 0);
+  ASSERT_TRUE(s);
+  Collection& c = editor->GetCollection();
+  CollectionSequence* walk = c.SequenceAt(0);
+  X256BitmapBrowser* browser = editor->BitmapBrowser();
+  auto click_then_shift_click = [&](Point first, Point last) {
+    Click(first.x, first.y);
+    Key(kKeyLeftShift, true);
+    Click(last.x, last.y);
+    Key(kKeyLeftShift, false);
+  };
+  // Rows 0 and 1 selected, then a plain drag from row 1 onto frame 2, view 4: both go, the
+  // second continuing on frame 3, view 0.
+  ListWindow* table = browser->List();
+  click_then_shift_click(RowPoint(table, 0), RowPoint(table, 1));
+  ASSERT_EQ(table->SelectedCount(), 2u);
+  Drag(RowPoint(table, 1), CellPoint(s, 2, 5));
+  EXPECT_EQ(table->SelectedCount(), 2u);
+  EXPECT_EQ(walk->InstanceAt(2, 4)->bitmap, c.BitmapAt(0));
+  EXPECT_EQ(walk->InstanceAt(3, 0)->bitmap, c.BitmapAt(1));
+
+  // The same from the thumbnail grid: thumbnails 2 and 3 onto frame 0, views 0 and 1.
+  browser->SetView(kShowGrid);
+  Frame();
+  GridWindow* grid = browser->Grid();
+  click_then_shift_click(Centre(grid->PictureRect(2)), Centre(grid->PictureRect(3)));
+  ASSERT_EQ(grid->SelectedCells(), (std::vector<int>{2, 3}));
+  Drag(Centre(grid->PictureRect(3)), CellPoint(s, 0, 1), [&] { CopyShot("grid_drag_two"); });
+  EXPECT_EQ(walk->InstanceAt(0, 0)->bitmap, c.BitmapAt(2));
+  EXPECT_EQ(walk->InstanceAt(0, 1)->bitmap, c.BitmapAt(3));
+}
+
+TEST_F(X256SequenceEditTest, ControlSInTheSequenceAndFrameEditorsSavesTheCollection) {
+  X256Edit* editor = OpenSprites();
+  ASSERT_TRUE(editor);
+  X256SequenceEdit* s = OpenSequence(editor, 0);
+  ASSERT_TRUE(s);
+  ListWindow* table = editor->BitmapBrowser()->List();
+  const std::string local = LocalPath(kCollectionGroup, editor->Header().Name());
+  Drag(RowPoint(table, 4), CellPoint(s, 3, 5));
+  ASSERT_TRUE(editor->IsDirty());
+  FocusGrid(s);
+  ControlKey('S');
+  EXPECT_FALSE(editor->IsDirty());
+  EXPECT_TRUE(std::filesystem::exists(local));
+  std::filesystem::remove(local);
+
+  Drag(RowPoint(table, 3), CellPoint(s, 1, 5));
+  ASSERT_TRUE(editor->IsDirty());
+  X256SequenceFrameEdit* frame_edit =
+      OpenSequenceFrameEditor(editor, editor->GetCollection().SequenceAt(0), 1, 4);
+  ASSERT_TRUE(frame_edit);
+  Frame();
+  ASSERT_TRUE(Ui().focus == frame_edit || frame_edit->IsAncestorOf(Ui().focus));
+  ControlKey('S');
+  EXPECT_FALSE(editor->IsDirty());
+  EXPECT_TRUE(std::filesystem::exists(local));
 }
 
 TEST_F(X256SequenceEditTest, CellsDraggedWithinTheGridKeepTheirLayout) {

@@ -797,5 +797,41 @@ TEST_F(LargeFormTest, AFormTallerThanTheScreenScrolls) {
   EXPECT_TRUE(last->HasFocus());
 }
 
+// A form of 20 members on a screen only 10 pixels taller than its window needs: the window
+// shows the whole form, without a scroll bar.
+class FittingFormTest : public StructEditTest {
+ protected:
+  void AddContent(demo::DemoGame& game) override {
+    StructEditTest::AddContent(game);
+    ASSERT_TRUE(
+        TheStructRegistry().AddDefinitionText(demo::LargeFormDefinitionText("part", 20, 2)));
+    TheStructRegistry().BuildRegistry();
+    const StructDefinition* part = TheStructRegistry().FindStructDefinition("part");
+    ASSERT_TRUE(part);
+    game.Archive("tags", "collections", 2)
+        .tags.push_back(demo::LargeFormTag("part", "fits", part->Size()));
+  }
+};
+
+TEST_F(FittingFormTest, AFormThatFitsTheRoomIsShownWhole) {
+  auto* editor = dynamic_cast<TagStructEdit*>(OpenTag(Find("part", "fits")));
+  ASSERT_TRUE(editor);
+  Point form = editor->Editor()->FormSize();
+  const Point needed = editor->FrameSizeForClient(form.x, form.y);
+  editor->Close();
+  Frame();
+  HandleScreenResize(800, needed.y + 10);
+  editor = dynamic_cast<TagStructEdit*>(OpenTag(Find("part", "fits")));
+  ASSERT_TRUE(editor);
+  Frame();
+  test::SaveScreenshot("struct-form-fits");
+  auto* view = dynamic_cast<ScrollableWindow*>(editor->Editor()->Form()->Parent());
+  ASSERT_TRUE(view);
+  EXPECT_EQ(editor->ClientSize().y, form.y);
+  EXPECT_FALSE(view->HasVBar());
+  EXPECT_TRUE(Ui().layer0->ClientRect().Contains(editor->Frame()));
+  HandleScreenResize(800, 600);
+}
+
 }  // namespace
 }  // namespace brae

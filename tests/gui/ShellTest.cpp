@@ -2,6 +2,7 @@
 // menu, the About window, the add-on dialog and its messages, the log viewer and the window spy.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "core/Prefs.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/Codex.h"
+#include "toolkit/Font.h"
 #include "toolkit/ListWindow.h"
 #include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
@@ -348,7 +350,8 @@ TEST_F(ShellTest, AboutShowsPictureAndCreditsUntilClicked) {
   fs::current_path(std::string(BRAE_BUILD_DIR) + "/bin");
   int frames = 0;
   std::string title;
-  int width = 0, picture = 0;
+  int width = 0, picture = 0, frame_width = 0;
+  bool fits = false;
   on_pump = [&](int) {
     const ModalEntry* top = TopModal();
     auto* about = top ? dynamic_cast<BraeSplashScreen*>(top->window) : nullptr;
@@ -357,6 +360,10 @@ TEST_F(ShellTest, AboutShowsPictureAndCreditsUntilClicked) {
       title = about->Title() ? about->Title() : "";
       width = about->ClientRect().Width();
       picture = about->PictureWidth();
+      Point wanted;
+      about->ClientSizeToFrame(&wanted, picture + kAboutTextWidth, 0);
+      fits = wanted.x <= Ui().screen_width;
+      frame_width = about->Frame().Width();
       test::SaveScreenshot("shell-about");
       now += 60;  // well inside the two minutes: still held
     }
@@ -373,7 +380,11 @@ TEST_F(ShellTest, AboutShowsPictureAndCreditsUntilClicked) {
   EXPECT_GE(frames, 6);
   EXPECT_LT(frames, 50);
   EXPECT_EQ(title, "About Brae");
-  EXPECT_EQ(width, picture + kAboutTextWidth);
+  // The picture and the credits side by side, shrunk to a narrower screen.
+  if (fits)
+    EXPECT_EQ(width, picture + kAboutTextWidth);
+  else
+    EXPECT_EQ(frame_width, Ui().screen_width);
 }
 
 TEST_F(ShellTest, SplashFadesOutWithTheSmoothCurve) {
@@ -431,6 +442,11 @@ class AddonTest : public ShellTest {
         EXPECT_EQ(popup->PriorityBox()->Text(), "100");
         EXPECT_EQ(popup->NameBox()->Text(), "<addon name>");
         EXPECT_EQ(popup->HelpBox()->Text(), kAddonHelpText);
+        // The whole help shows: its last line ends at the bottom of the box, unscrolled.
+        const Rect help = popup->HelpBox()->ClientRect();
+        EXPECT_EQ(popup->HelpBox()->IndexAtPoint(help.x1 - 2, help.y1 - 3),
+                  int(std::strlen(kAddonHelpText)));
+        EXPECT_EQ(popup->HelpBox()->ScrollY(), 0);
         if (!screenshot_taken) {
           test::SaveScreenshot("shell-addon-popup");
           screenshot_taken = true;
@@ -595,6 +611,26 @@ TEST_F(ShellTest, LogViewerPagesShowOnLevelOneAndSurviveClosing) {
   // Choosing a row shows its page.
   viewer->Categories()->Select(viewer->Categories()->Roots()[0], false);  // "Quiet"
   EXPECT_EQ(viewer->SelectedCategory(), "Quiet");
+  TheMessageLog().SetListener(nullptr);
+}
+
+TEST_F(ShellTest, ALongLogCategoryIsShownWholeOrScrolls) {
+  TheMessageLog().Clear();
+  AttachLogViewer();
+  const std::string category = "BuildCollection 12 (Heavy Cavalry With Banners)";
+  Log(1, category.c_str(), "scanning\n");
+  MessageLogWindow* viewer = TheLogViewer();
+  ASSERT_TRUE(viewer);
+  Frame();
+  test::SaveScreenshot("shell-log-viewer-long-category");
+  ListWindow* list = viewer->Categories();
+  ListRow* row = list->Roots().back();
+  ASSERT_EQ(row->text, category);
+  // The label's text ends inside its column, and the column inside the pane unless the pane
+  // scrolls sideways.
+  const int text_end = 2 + 12 + 2 + MeasureText(list->GetFont(), category.c_str(), 0);
+  EXPECT_LE(text_end, list->Column(0).width);
+  EXPECT_TRUE(list->Column(0).width <= list->ClientRect().Width() || list->HasHBar());
   TheMessageLog().SetListener(nullptr);
 }
 

@@ -449,20 +449,33 @@ TEST_F(ModelImportFixture, AQuadrilateralFailsWithNothingWritten) {
   ObjectSpec spec;
   spec.polygons = {{0, 1, 2, 3}};
   const size_t before = LocalTagCount();
+  // The reason is logged at a level that shows the log window.
+  std::vector<std::pair<int, std::string>> shown;
+  TheMessageLog().SetListener([&](int level, const std::string&, const std::string& text) {
+    if (level >= 1) shown.emplace_back(level, text);
+  });
   const ModelImportResult r = ImportModel(codex_, WriteObject(spec), "Quad");
+  TheMessageLog().SetListener(nullptr);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(ImportLog(), "Beginning import of 'Quad' ...\nImport Failed.\n\n");
+  EXPECT_EQ(ImportLog(),
+            "Beginning import of 'Quad' ...\npolygon 0 has 4 corners, not 3\nImport Failed.\n\n");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].second, "polygon 0 has 4 corners, not 3\n");
   codex_.PollLocalFolder(true);
   EXPECT_EQ(LocalTagCount(), before);
 }
 
 TEST_F(ModelImportFixture, UnreadableFileFails) {
   test::WriteFile(work_.Path() + "/junk.lwo", "not an object");
-  EXPECT_FALSE(ImportModel(codex_, work_.Path() + "/junk.lwo", "Junk").ok);
-  EXPECT_FALSE(ImportModel(codex_, work_.Path() + "/missing.lwo", "Junk").ok);
-  EXPECT_EQ(ImportLog(),
-            "Beginning import of 'Junk' ...\nImport Failed.\n\n"
-            "Beginning import of 'Junk' ...\nImport Failed.\n\n");
+  const ModelImportResult junk = ImportModel(codex_, work_.Path() + "/junk.lwo", "Junk");
+  const ModelImportResult missing = ImportModel(codex_, work_.Path() + "/missing.lwo", "Junk");
+  EXPECT_FALSE(junk.ok);
+  EXPECT_FALSE(missing.ok);
+  EXPECT_EQ(junk.error.rfind("cannot read '" + work_.Path() + "/junk.lwo': ", 0), 0u);
+  EXPECT_EQ(ImportLog(), "Beginning import of 'Junk' ...\n" + junk.error +
+                             "\nImport Failed.\n\n"
+                             "Beginning import of 'Junk' ...\n" +
+                             missing.error + "\nImport Failed.\n\n");
 }
 
 TEST_F(ModelImportFixture, SurfacesWithoutImageMapsGiveNoTextures) {

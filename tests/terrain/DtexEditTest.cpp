@@ -1,6 +1,7 @@
 // The detail texture editor on the demo textures: its size and pixels, the right-click menu,
 // copy and paste through our own X11 selection, the paste refusals and the beep, mean centring,
 // the half-size wrap with Shift, and the root menu's "New Detail Texture From Clipboard".
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -20,6 +21,11 @@
 
 namespace brae {
 namespace {
+
+// A window shows a picture of this width, but never gets narrower than its title bar needs.
+int WidthFor(Window* w, int picture_width) {
+  return std::max(w->FrameSizeForClient(picture_width, picture_width).x, w->TitleBarMinimumWidth());
+}
 
 using test::EditingTest;
 
@@ -109,7 +115,7 @@ TEST_F(DtexEditTest, ShowsTheTextureAtOnePixelPerTexel) {
   ASSERT_TRUE(editor);
   DtexTag* tag = editor->Resource();
   ASSERT_TRUE(tag);
-  EXPECT_EQ(editor->ClientRect().Width(), 128);
+  EXPECT_EQ(editor->Frame().Width(), WidthFor(editor, 128));
   EXPECT_EQ(editor->ClientRect().Height(), 128);
   Frame();
   for (int y : {0, 37, 127}) {
@@ -176,11 +182,11 @@ TEST_F(DtexEditTest, CopyAndPasteGoThroughOurOwnSelection) {
 
   DtexEdit* stone = Open("ston");
   ASSERT_TRUE(stone);
-  EXPECT_EQ(stone->ClientRect().Width(), 64);
+  EXPECT_EQ(stone->Frame().Width(), WidthFor(stone, 64));
   ControlKey('V');
   EXPECT_EQ(stone->Resource()->Width(), 128);
   EXPECT_EQ(stone->Resource()->Pixels(), pixels);
-  EXPECT_EQ(stone->ClientRect().Width(), 128);
+  EXPECT_EQ(stone->Frame().Width(), WidthFor(stone, 128));
   EXPECT_TRUE(stone->IsDirty());
   EXPECT_TRUE(boxes.empty());
 }
@@ -322,7 +328,7 @@ TEST_F(DtexEditTest, ExportAndImportThroughTheDialogs) {
       EXPECT_TRUE(boxes.empty());
       EXPECT_EQ(editor->Resource()->Width(), 64);
       EXPECT_EQ(editor->Resource()->Pixels()[0], 64);
-      EXPECT_EQ(editor->ClientRect().Width(), 64);
+      EXPECT_EQ(editor->Frame().Width(), WidthFor(editor, 64));
       EXPECT_TRUE(editor->IsDirty());
     }
   }

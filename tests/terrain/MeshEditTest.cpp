@@ -703,5 +703,35 @@ TEST_F(MeshPaintTest, AnImportedHighlightTableRecoloursMaterialsAndIsKept) {
   EXPECT_EQ(stored[100], (Rgb{100, 155, 7}));
 }
 
+// "Automatic Detail Texturing": every type name fits its column beside the texture column, and
+// the darkest highlight colour ("deeper than giant depth media", 32, 32, 102) reads on the
+// list's dark background.
+TEST_F(MeshEditTest, TerrainTypesReadEveryTypeBesideItsTexture) {
+  auto* dialog = new TerrainTypesDialog(DefaultTerrainTypeRows([](uint32_t) { return false; }));
+  dialog->CentreInParent();
+  dialog->SetVisible(true);
+  Frame();
+  Frame();
+  test::SaveScreenshot("terrain_types_readable");
+  ListWindow* list = dialog->List();
+  ASSERT_EQ(list->ShownCount(), 16u);
+  for (size_t i = 0; i < 16; ++i)
+    EXPECT_LE(list->RowTextWidth(list->ShownRow(i)), list->Column(0).width) << i;
+  EXPECT_LE(list->Column(0).width + list->Column(1).width, list->ClientRect().Width());
+  EXPECT_LE(list->RowRect(15).y1, list->ClientRect().y1);  // all sixteen rows show
+  const Rect row = list->RowRect(3);
+  ASSERT_EQ(list->ShownRow(3)->text, "deeper than giant depth media");
+  const int width = Ui().screen_width;
+  const std::vector<uint8_t> screen = test::ReadScreen(width, Ui().screen_height);
+  int brightest = 0;
+  for (int y = row.y0; y < row.y1; ++y)
+    for (int x = row.x0; x < row.x0 + list->Column(0).width; ++x) {
+      const uint8_t* p = &screen[(size_t(y) * width + x) * 3];
+      brightest = std::max(brightest, p[0] + p[1] + p[2]);
+    }
+  EXPECT_GE(brightest, 300);
+  dialog->Close();
+}
+
 }  // namespace
 }  // namespace brae

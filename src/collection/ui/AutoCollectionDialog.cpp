@@ -11,7 +11,7 @@ AutoCollectionDialog::AutoCollectionDialog() : BuilderDialog(kBuildCollectionTit
   name_ = AddTextRow("Name:", int(kCollectionNameLength));
   folder_ = AddFolderRow("Folder:", kChooseCollectionFolder);
   tagid_ = AddTextRow("Tagid (opt.):", 4);
-  Rect r = tagid_->Frame();
+  Rect r = tagid_->ParentRelativeFrame();
   tagid_->SetFrame(Rect(r.x0, r.y0, r.x0 + 64, r.y1));  // four characters wide
   AddPairRow("Regpoint", "X:", "Y:", &reg_x_, &reg_y_);
   invert_ = AddCheckRow("Invert Alphas");

@@ -21,9 +21,8 @@ constexpr uint32_t kBackground = 0xFF303030u;
 BitmapWindow::BitmapWindow(CollectionBitmap* bitmap, BitmapTextures* textures)
     : Window(kBitmapWindowFlags), bitmap_(bitmap), textures_(textures) {
   Refresh();
-  Point at = NextCascadePosition();
   Rect f = ParentRelativeFrame();
-  SetFrame(Rect(at.x, at.y, at.x + f.Width(), at.y + f.Height()));
+  PlaceAtCascade(Point{f.Width(), f.Height()});
   SetVisible(true);
   BringToFront();
   SetFocus(0);

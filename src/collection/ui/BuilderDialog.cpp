@@ -44,7 +44,7 @@ TextBox* BuilderDialog::AddTextRow(const char* label, int max_length) {
 
 TextBox* BuilderDialog::AddFolderRow(const char* label, const char* chooser_title) {
   TextBox* box = AddTextRow(label);
-  Rect r = box->Frame();
+  Rect r = box->ParentRelativeFrame();
   box->SetFrame(Rect(r.x0, r.y0, r.x1 - kChooserWidth - 4, r.y1));
   auto* chooser = new Button(this, int(choosers_.size()));
   chooser->SetTitle("...");
@@ -93,6 +93,12 @@ void BuilderDialog::ChooserClicked(int index) {
   std::string folder = box->Text();
   if (FolderDialog(choosers_[size_t(index)].second, &folder, nullptr, MediaGroup::kAny))
     box->SetText(folder.c_str());
+}
+
+Point BuilderDialog::LabelPosition(const std::string& text) const {
+  for (const Label& l : labels_)
+    if (l.text == text) return Point{client.x0 + l.x, client.y0 + l.y};
+  return Point{-1, -1};
 }
 
 void BuilderDialog::DrawContent() {

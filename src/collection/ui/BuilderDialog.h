@@ -22,6 +22,9 @@ class BuilderDialog : public DialogWindow {
   int RequestClose(int reason) override;
   void DrawContent() override;
 
+  // Where a label's text starts, in screen coordinates; (-1, -1) for a label it does not show.
+  Point LabelPosition(const std::string& text) const;
+
   // Whether a build is running (OK, Cancel and closing wait for it).
   bool Building() const { return building_; }
 

@@ -120,6 +120,9 @@ X256BitmapBrowser::X256BitmapBrowser(int mode, Collection* collection, BitmapTex
   grid->draw_picture = [this](int index, const Rect& picture) { DrawThumbnail(index, picture); };
   grid->cell_activated.Connect(this, &X256BitmapBrowser::OnCellActivated);
   grid->delete_callback = [this](GridWindow*) { OnDeleteRequested(); };
+  grid->drag_data = [this](GridWindow*, const std::vector<int>& cells) {
+    return GridDragData(cells);
+  };
   view_changed.Connect(this, &X256BitmapBrowser::OnViewChanged);
   focus_child = list;
   Refresh();
@@ -881,6 +884,19 @@ int X256BitmapBrowser::OnDrag(ListRow* target, ListWindow::ListItemDDData* data,
       target && size_t(target->value) < listed_.size() ? target->value : int(listed_.size());
   OnMoveBitmaps(moved, before);
   return 1;
+}
+
+Window::DragDropData* X256BitmapBrowser::GridDragData(const std::vector<int>& cells) {
+  // The grid's cells are the table's rows by value: a drag from either view carries rows.
+  std::vector<ListRow*> by_cell(listed_.size(), nullptr);
+  for (size_t i = 0; ListRow* row = List()->ShownRow(i); ++i)
+    if (size_t(row->value) < by_cell.size()) by_cell[size_t(row->value)] = row;
+  std::vector<ListRow*> rows;
+  for (int cell : cells)
+    if (cell >= 0 && size_t(cell) < by_cell.size() && by_cell[size_t(cell)])
+      rows.push_back(by_cell[size_t(cell)]);
+  if (rows.empty()) return nullptr;
+  return new ListWindow::ListItemDDData(List(), std::move(rows));
 }
 
 // ---- bitmap windows -------------------------------------------------------------------------

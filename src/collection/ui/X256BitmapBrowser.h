@@ -161,6 +161,7 @@ class X256BitmapBrowser : public ListGridWindow {
   void OnViewChanged(int view);
   void OnWindowClosed(BitmapWindow* window);
   int OnDrag(ListRow* target, ListWindow::ListItemDDData* data, bool dropped);
+  Window::DragDropData* GridDragData(const std::vector<int>& cells);
   void UpdateCountLabel();
   BitmapTargets Selection() const;
   BitmapTargets Everything() const;

@@ -108,8 +108,7 @@ X256HueEdit::X256HueEdit(X256HueBrowser* browser, size_t index)
   colour_->colour_changed.Connect(this, &X256HueEdit::OnColourChanged);
 
   const Point size = FrameSizeForClient(kClientWidth, RowY(kRowCount));
-  const Point at = NextCascadePosition();
-  SetFrame(Rect(at.x, at.y, at.x + size.x, at.y + size.y));
+  PlaceAtCascade(size);
   Refresh();
   SetVisible(true);
   BringToFront();

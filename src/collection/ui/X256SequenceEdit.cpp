@@ -136,8 +136,7 @@ X256SequenceEdit::X256SequenceEdit(X256Edit* editor, CollectionSequence* sequenc
   grid_->SetSequence(sequence_);
 
   Point size = FrameSizeForClient(kInitialWidth, kInitialHeight);
-  Point at = NextCascadePosition();
-  SetFrame(Rect(at.x, at.y, at.x + size.x, at.y + size.y));
+  PlaceAtCascade(size);
   editor_->SequenceBrowser()->RegisterEditor(this);
   Refresh();
   focus_child = grid_;
@@ -565,6 +564,11 @@ int X256SequenceEdit::KeyDown(Event* event) {
   if (editor_ && (event->Key() == 'Z' || event->Key() == 'Y') &&
       (event->Modifiers() & kModControl)) {
     if (event->Pressed()) event->Key() == 'Z' ? editor_->Undo() : editor_->Redo();
+    return 1;
+  }
+  // Control+S saves the collection, as it does in the collection editor.
+  if (editor_ && event->Key() == 'S' && (event->Modifiers() & kModControl)) {
+    if (event->Pressed()) editor_->SaveWithMessages();
     return 1;
   }
   return Window::KeyDown(event);

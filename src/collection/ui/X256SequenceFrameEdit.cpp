@@ -85,17 +85,7 @@ X256SequenceFrameEdit::X256SequenceFrameEdit(X256Edit* editor, CollectionSequenc
     shows_[i]->clicked.Connect(this, &X256SequenceFrameEdit::OnShowClicked);
   }
 
-  Point size = FrameSizeForClient(kInitialWidth, kInitialHeight);
-  const Point screen = ScreenSize();
-  Point at = NextCascadePosition();
-  // As much of it on the screen as fits.
-  if (screen.x > 0 && screen.y > 0) {
-    size.x = std::min(size.x, screen.x);
-    size.y = std::min(size.y, screen.y);
-    at.x = std::max(0, std::min(at.x, screen.x - size.x));
-    at.y = std::max(0, std::min(at.y, screen.y - size.y));
-  }
-  SetFrame(Rect(at.x, at.y, at.x + size.x, at.y + size.y));
+  PlaceAtCascade(FrameSizeForClient(kInitialWidth, kInitialHeight));
   Layout();
   editor_->SequenceBrowser()->RegisterEditor(this);
   FillLists();
@@ -390,6 +380,11 @@ void X256SequenceFrameEdit::OnShowClicked() {
 int X256SequenceFrameEdit::KeyDown(Event* event) {
   if ((event->Key() == 'Z' || event->Key() == 'Y') && (event->Modifiers() & kModControl)) {
     if (event->Pressed() && editor_) event->Key() == 'Z' ? editor_->Undo() : editor_->Redo();
+    return 1;
+  }
+  // Control+S saves the collection, as it does in the collection editor.
+  if (editor_ && event->Key() == 'S' && (event->Modifiers() & kModControl)) {
+    if (event->Pressed()) editor_->SaveWithMessages();
     return 1;
   }
   // Arrows that the focused control left alone (a check box, a button) go to the picture.

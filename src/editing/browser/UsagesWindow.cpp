@@ -33,8 +33,7 @@ UsagesWindow::UsagesWindow(TagKey target) : Window(kUsagesFlags), target_(target
   list_->AddColumn("Member", 150);
   list_->AddColumn("Location", 140);
   list_->row_activated.Connect(this, &UsagesWindow::OnRowActivated);
-  Point at = NextCascadePosition();
-  SetFrame(Rect(at.x, at.y, at.x + kWidth, at.y + kHeight));
+  PlaceAtCascade(Point{kWidth, kHeight});
   focus_child = list_;
   Refill();
   TheCodex().SetCodexListener(&UsagesWindow::OnCodexEvent, this, true);

@@ -1,5 +1,7 @@
 #include "terrain/ui/TerrainTypesDialog.h"
 
+#include <algorithm>
+
 #include "tagstore/Codex.h"
 #include "tagstore/FourCC.h"
 #include "tagstore/TagHeader.h"
@@ -10,6 +12,10 @@
 namespace brae {
 
 namespace {
+
+constexpr int kTypeColumnWidth = 220;
+constexpr int kTextureColumnWidth = 200;
+constexpr int kColumnGap = 8;
 
 std::string TextureLabel(uint32_t id) {
   if (id == kNoDetailTexture) return "<no tag>";
@@ -24,17 +30,24 @@ std::string TextureLabel(uint32_t id) {
 
 TerrainTypesDialog::TerrainTypesDialog(std::vector<TerrainTypeRow> rows) : rows_(std::move(rows)) {
   SetTitle(kTerrainTypesTitle);
-  SetContentSize(440, 360);
   list_ =
       new ListWindow(kListColumnHeader,
                      kWindowVisible | kWindowEnabled | kWindowThinBorder | kWindowFocusable, this);
-  list_->AddColumn("Terrain Type", 220);
-  list_->AddColumn("Detail Texture", 200);
-  list_->SetFrame(ContentRect());
+  list_->AddColumn("Terrain Type", kTypeColumnWidth);
+  list_->AddColumn("Detail Texture", kTextureColumnWidth);
+  int type_width = kTypeColumnWidth;
   for (size_t i = 0; i < rows_.size(); ++i) {
-    list_->AddRow(nullptr, GetTerrainType(int(i)).name, 0, int(i));
+    ListRow* row = list_->AddRow(nullptr, GetTerrainType(int(i)).name, 0, int(i));
+    type_width = std::max(type_width, list_->RowTextWidth(row) + kColumnGap);
     RefreshRow(int(i));
   }
+  // Every type name stays inside its column, beside the texture column.
+  list_->SetColumnWidth(0, type_width);
+  // Every row shows without scrolling.
+  const int rows_height = list_->HeaderHeight() + int(rows_.size()) * list_->RowHeight() + 2;
+  Point list_size = list_->FrameSizeForClient(type_width + kTextureColumnWidth, rows_height);
+  SetContentSize(list_size.x, list_size.y);
+  list_->SetFrame(ContentRect());
   list_->row_activated.Connect(this, &TerrainTypesDialog::OnActivated);
   SetTabOrder(list_);
 }
