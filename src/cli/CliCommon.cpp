@@ -4,9 +4,19 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
 #include "tagstore/FourCC.h"
 
 namespace brae::cli {
+
+std::string ProgramFolder() {
+  char path[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return "./";
+  std::string p(path, size_t(n));
+  return p.substr(0, p.find_last_of('/') + 1);
+}
 
 int Fail(const char* format, ...) {
   std::fputs("brae-cli: ", stderr);

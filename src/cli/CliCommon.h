@@ -64,10 +64,14 @@ std::vector<TagDescriber> CollectionDescribers();
 std::vector<Command> StructCommands();
 std::vector<Command> BuildCommands();
 std::vector<Command> ReferenceCommands();
+std::vector<Command> RecoveryCommands();
 
 // Reads the structure definitions of the program's res folder and of the loaded game folder's
 // "definitions" folder (load the game first).
 void LoadStructDefinitions();
+
+// The folder of the running program, ending in "/".
+std::string ProgramFolder();
 
 // Every describer of every subsystem (collected in main.cpp).
 const std::vector<TagDescriber>& AllDescribers();

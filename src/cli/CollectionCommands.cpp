@@ -197,15 +197,6 @@ StructRowDescribers(std::index_sequence<Rows...>) {
   return {&DescribeStructRow<Rows>...};
 }
 
-// The folder of the running program.
-std::string ProgramFolder() {
-  char path[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return "./";
-  std::string p(path, size_t(n));
-  return p.substr(0, p.find_last_of('/') + 1);
-}
-
 }  // namespace
 
 // ---- Commands that read and write collections

@@ -23,11 +23,14 @@ inline std::string ShellQuote(const std::string& s) {
   return q + "'";
 }
 
-// stderr_to: a shell redirection of standard error.
-inline CliResult RunCliRedirected(const std::string& args, const std::string& stderr_to) {
+// The program (brae-cli itself unless a copy elsewhere); stderr_to: a shell redirection of
+// standard error.
+inline CliResult RunCliRedirected(const std::string& args, const std::string& stderr_to,
+                                  const std::string& program = "") {
   CliResult r;
   const std::string command =
-      std::string(BRAE_BUILD_DIR) + "/bin/brae-cli " + args + " " + stderr_to;
+      (program.empty() ? std::string(BRAE_BUILD_DIR) + "/bin/brae-cli" : ShellQuote(program)) +
+      " " + args + " " + stderr_to;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return r;
   std::array<char, 4096> buffer;
