@@ -19,11 +19,13 @@
 
 #include "app/LogViewer.h"
 #include "app/PathQuestions.h"
+#include "app/RecoveryDialog.h"
 #include "app/RootMenu.h"
 #include "app/Splash.h"
 #include "core/MessageLog.h"
 #include "core/Prefs.h"
 #include "core/ProgramPaths.h"
+#include "editing/SnapshotKeeper.h"
 #include "platform/Platform.h"
 #include "references/ReferenceLines.h"
 #include "tagstore/Codex.h"
@@ -192,6 +194,7 @@ int PumpOnce() {
   platform::PollEvents();
   TheCodex().PollLocalFolder(false);
   int drawn = UiFrame();
+  TheSnapshotKeeper().Tick(platform::Now());
   if (drawn) {
     platform::SwapBuffers();
     PreserveBackBuffer();
@@ -374,17 +377,21 @@ int RunBrae(const BraeOptions& options) {
   TheReferenceIndex();
   RunHook(TheStartupHooks().open_archive_browser);
   RunHook(TheStartupHooks().open_archive_browser);
+  StartSnapshots();
 
-  // Steps 19 to 21: accept input, the splash, the main loop.
+  // Steps 19 to 21: accept input, the splash, the offer of what a dead session left unsaved,
+  // the main loop.
   SuspendUi(false);
   if (TakeSplashTurn()) RunSplash();
   // A first start (or a game folder that moved): ask where the game is.
   AskForGameFolderIfMissing();
+  OfferRecovery(GameFolderInForce());
   RunMainLoop();
 
   // Shutdown.
   DestroyRootMenu();
   ShutdownUi();
+  TheSnapshotKeeper().End();
   SetDefaultFont(nullptr);
   FreeFont(font);
   Ui().skin = nullptr;

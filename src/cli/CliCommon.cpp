@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+
 #include "tagstore/FourCC.h"
 
 namespace brae::cli {

@@ -64,6 +64,7 @@ std::vector<TagDescriber> CollectionDescribers();
 std::vector<Command> StructCommands();
 std::vector<Command> BuildCommands();
 std::vector<Command> ReferenceCommands();
+std::vector<Command> RecoveryCommands();
 
 // Reads the structure definitions of the program's res folder and of the loaded game folder's
 // "definitions" folder (load the game first).

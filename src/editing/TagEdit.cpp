@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/MessageLog.h"
+#include "editing/SnapshotKeeper.h"
 #include "tagstore/Codex.h"
+#include "tagstore/FileStream.h"
 #include "tagstore/TagGroups.h"
 #include "toolkit/Input.h"
 #include "toolkit/Keys.h"
@@ -26,9 +29,11 @@ std::string FormatWithName(const char* format, const std::string& name) {
 
 TagEdit::TagEdit(TagRecord* record) : Window(kTagEditFlags), record_(record) {}
 
-// Windows deleted without closing (the whole tree at shutdown) still give up their tag.
+// Windows deleted without closing (the whole tree at shutdown) still give up their tag; their
+// snapshots stay for the next start.
 TagEdit::~TagEdit() {
   if (registered_) TheCodex().RemoveTagUser(record_, kUserEditor, this);
+  TheSnapshotKeeper().Unregister(this);
 }
 
 int TagEdit::HandleEvent(Window* target, EventType type, Event* event) {
@@ -79,6 +84,7 @@ void TagEdit::OpenEditor() {
     TheCodex().AddTagUser(record_, kUserEditor, this);
     registered_ = true;
   }
+  TheSnapshotKeeper().Register(this);
   Rect f = ParentRelativeFrame();
   PlaceAtCascade(Point{f.Width(), f.Height()});
   SetVisible(true);
@@ -90,9 +96,72 @@ void TagEdit::OpenEditor() {
 
 void TagEdit::SetDirty(bool dirty) {
   dirty_ = dirty ? 1 : 0;
+  if (dirty) ++changes_;
+  // Clean data is on disk (saved or just loaded): a snapshot of it would only be in the way.
+  if (!dirty) TheSnapshotKeeper().DropSnapshot(this);
   std::string title = header_.Name();
   if (dirty) title += "*";
   SetTitle(title.c_str());
+}
+
+void TagEdit::MarkChanged() {
+  ++changes_;
+  if (!dirty_) SetDirty(true);
+}
+
+// ---- snapshots ------------------------------------------------------------------------------
+
+bool TagEdit::DescribeSnapshot(SnapshotInfo* info, SnapshotDataWriter* write) {
+  if (!record_) return false;
+  info->group = info->editor_group = record_->group;
+  info->subgroup = info->editor_subgroup = record_->subgroup;
+  info->name = info->editor_name = header_.Name();
+  info->header = header_;
+  *write = [this](FileStream& stream, TagHeader& header) {
+    return WriteTagData(stream, header) != 0;
+  };
+  return true;
+}
+
+int TagEdit::LoadFromSnapshot(FileStream& stream, const SnapshotInfo& info) {
+  header_ = info.header;
+  return ReadTagData(stream, header_);
+}
+
+TagEdit* OpenFromSnapshot(const std::string& path) {
+  Snapshot snapshot;
+  std::string error;
+  FileStream stream;
+  if (!ReadSnapshotFile(path, &snapshot, &error) || !stream.Open(path, FileStream::kRead) ||
+      !stream.Seek(kTagHeaderSize)) {
+    Log(0, "Recovery", "the snapshot '%s' cannot be read (%s)\n", path.c_str(), error.c_str());
+    return nullptr;
+  }
+  const SnapshotInfo& info = snapshot.info;
+  Codex& codex = TheCodex();
+  TagRecord* record = codex.FindTag(info.editor_group, info.editor_subgroup);
+  if (FindOpenEditor(record)) return nullptr;  // its editor holds newer changes
+  const bool exists = record && codex.HasEffectiveInstance(record);
+  if (!record) {
+    TagHeader created;
+    record =
+        codex.CreateTag(info.editor_group, info.editor_subgroup, info.editor_name, &created, false);
+  }
+  TagEdit* editor = record ? CreateEditorForTag(record, info.editor_group) : nullptr;
+  if (!editor) {
+    Log(0, "Recovery", "no editor can show the snapshot '%s'\n", path.c_str());
+    return nullptr;
+  }
+  // An existing tag loads first: editors that save another tag than their own (the mesh
+  // editor's detail map) need their own tag to show the snapshot's data.
+  if ((exists && !editor->LoadTag()) || !editor->LoadFromSnapshot(stream, info)) {
+    Log(0, "Recovery", "the snapshot '%s' cannot be shown in its editor\n", path.c_str());
+    editor->Close();
+    return nullptr;
+  }
+  editor->OpenEditor();
+  editor->SetDirty(true);
+  return editor;
 }
 
 int TagEdit::SaveWithMessages() {
@@ -115,6 +184,7 @@ int TagEdit::RequestClose(int reason) {
       if (!SaveWithMessages()) return 0;
     } else if (answer == 1) {
       DiscardChanges();
+      TheSnapshotKeeper().DropSnapshot(this);
     } else {
       return 0;
     }
@@ -125,6 +195,9 @@ int TagEdit::RequestClose(int reason) {
 void TagEdit::WillClose() {
   if (registered_) TheCodex().RemoveTagUser(record_, kUserEditor, this);
   registered_ = false;
+  // Closed by the user's choice: saved, discarded or unchanged.
+  TheSnapshotKeeper().DropSnapshot(this);
+  TheSnapshotKeeper().Unregister(this);
 }
 
 int TagEdit::KeyDown(Event* event) {

@@ -103,7 +103,7 @@ void TagStructEdit::OnCancel() {
 }
 
 void TagStructEdit::OnChanged() {
-  if (!IsDirty()) SetDirty(true);
+  MarkChanged();
 }
 
 TagEdit* NewTagStructEdit(TagRecord* record) {

@@ -32,7 +32,7 @@ void TextEdit::Layout() {
 }
 
 void TextEdit::OnTextChanged() {
-  if (!IsDirty()) SetDirty(true);
+  MarkChanged();
 }
 
 int TextEdit::ReadTagData(FileStream& stream, TagHeader& header) {

@@ -37,9 +37,13 @@ inline CliResult RunCommand(const std::string& command) {
   return r;
 }
 
-// stderr_to: a shell redirection of standard error.
-inline CliResult RunCliRedirected(const std::string& args, const std::string& stderr_to) {
-  return RunCommand(std::string(BRAE_BUILD_DIR) + "/bin/brae-cli " + args + " " + stderr_to);
+// stderr_to: a shell redirection of standard error; program: brae-cli itself unless a copy
+// elsewhere.
+inline CliResult RunCliRedirected(const std::string& args, const std::string& stderr_to,
+                                  const std::string& program = "") {
+  const std::string cli =
+      program.empty() ? std::string(BRAE_BUILD_DIR) + "/bin/brae-cli" : ShellQuote(program);
+  return RunCommand(cli + " " + args + " " + stderr_to);
 }
 
 inline CliResult RunCli(const std::string& args) {

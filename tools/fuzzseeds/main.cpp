@@ -2,10 +2,13 @@
 // the demo game (archives of both layouts, loose tags, collections of every encoding, meshes,
 // detail maps, detail textures, sounds, definitions, images, objects) and a few small files of
 // the program's own formats. The fuzz runs and the fuzz regression tests both start from these.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +18,8 @@
 #include "model/GeomFormat.h"
 #include "model/LwoReader.h"
 #include "model/ModelImport.h"
+#include "tagstore/FileStream.h"
+#include "tagstore/Snapshot.h"
 #include "terrain/DtexImage.h"
 
 namespace {
@@ -227,6 +232,37 @@ void AddGeometry(SeedWriter& seeds, const std::string& path, const std::vector<u
     seeds.Add("fuzz_geom", path, brae::SerializeGeom(geom));
 }
 
+// Snapshots of unsaved editors: of a few demo tags, and one whose saved tag is another.
+void AddSnapshots(SeedWriter& seeds, const brae::demo::DemoGame& game) {
+  const fs::path temp = fs::temp_directory_path() / ("fuzzseeds-" + std::to_string(::getpid()));
+  int written = 0;
+  for (const auto& [tag, file_name] : game.LocalTags()) {
+    if (written == 4) break;
+    brae::SnapshotInfo info;
+    info.group = info.editor_group = tag.group;
+    info.subgroup = info.editor_subgroup = tag.subgroup;
+    info.name = info.editor_name = tag.name;
+    info.game_folder = "/games/demo/";
+    info.time = 1700000000 + written;
+    info.header.SetName(tag.name);
+    info.header.version = tag.version;
+    if (written == 1) info.editor_group = Code("mesh");
+    std::string error;
+    const std::vector<uint8_t>& data = tag.data;
+    brae::WriteSnapshotFile(
+        temp.string(), info,
+        [&](brae::FileStream& stream, brae::TagHeader&) {
+          return data.empty() || stream.Write(data.data(), data.size());
+        },
+        &error);
+    std::ifstream in(temp, std::ios::binary);
+    seeds.Add("fuzz_snapshot", tag.name + ".snap",
+              std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}));
+    ++written;
+  }
+  fs::remove(temp);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -265,6 +301,7 @@ int main(int argc, char** argv) {
   AddPrefs(seeds);
   AddToolkitFiles(seeds);
   AddSmallDetailTextures(seeds);
+  AddSnapshots(seeds, game);
   if (!seeds.ok()) {
     std::fprintf(stderr, "fuzzseeds: could not write every seed into '%s'\n", argv[1]);
     return 1;

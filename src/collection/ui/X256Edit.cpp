@@ -189,7 +189,7 @@ int X256Edit::CreateNewTag(uint32_t group, const std::string& name) {
 // ---- changes and keys -----------------------------------------------------------------------
 
 void X256Edit::OnBitmapsChanged() {
-  if (!IsDirty()) SetDirty(true);
+  MarkChanged();
   // The textures are shared: what changed for one tab is redrawn in the other and in the open
   // sequence windows.
   shadows_->InvalidateClient();
@@ -197,27 +197,27 @@ void X256Edit::OnBitmapsChanged() {
 }
 
 void X256Edit::OnShadowsChanged() {
-  if (!IsDirty()) SetDirty(true);
+  MarkChanged();
   bitmaps_->InvalidateClient();
   sequences_->NotifyEditors();
 }
 
 void X256Edit::OnSequencesChanged() {
-  if (!IsDirty()) SetDirty(true);
+  MarkChanged();
   // Which bitmaps are used may have changed.
   bitmaps_->RefreshUsage();
   shadows_->RefreshUsage();
 }
 
 void X256Edit::SequenceEdited(SequenceEditorWindow* from) {
-  if (!IsDirty()) SetDirty(true);
+  MarkChanged();
   bitmaps_->RefreshUsage();
   shadows_->RefreshUsage();
   sequences_->NotifyEditors(from);
 }
 
 void X256Edit::OnPaletteChanged() {
-  if (!IsDirty()) SetDirty(true);
+  MarkChanged();
   // The colour table tab has dropped every texture: whatever shows a bitmap draws it again.
   bitmaps_->InvalidateClient();
   shadows_->InvalidateClient();
@@ -227,7 +227,7 @@ void X256Edit::OnPaletteChanged() {
 }
 
 void X256Edit::OnFlagsChanged() {
-  if (!IsDirty()) SetDirty(true);
+  MarkChanged();
 }
 
 void X256Edit::OnOptimized() {
@@ -236,7 +236,7 @@ void X256Edit::OnOptimized() {
 }
 
 void X256Edit::OnHuesChanged() {
-  if (!IsDirty()) SetDirty(true);
+  MarkChanged();
   // The preview palette is worked out once; the textures it changes are refilled as they are
   // drawn, wherever a bitmap of this collection is on screen.
   if (textures_->PreviewChanged() > 0) RequestRedraw();

@@ -17,6 +17,8 @@ class DmapEdit : public TagEdit {
 
   int ReadTagData(FileStream& stream, TagHeader& header) override;
   int SaveTag() override;
+  // Nothing of its own to snapshot.
+  bool DescribeSnapshot(SnapshotInfo*, SnapshotDataWriter*) override { return false; }
   void OpenEditor() override;
   void Layout() override;
 

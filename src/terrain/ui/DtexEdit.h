@@ -36,6 +36,8 @@ class DtexEdit : public TagEdit {
   const char* ClassName() const override { return "DtexEdit"; }
 
   int SaveTag() override;
+  // Nothing of its own to snapshot.
+  bool DescribeSnapshot(SnapshotInfo*, SnapshotDataWriter*) override { return false; }
   int LoadTag() override;
   int CreateNewTag(uint32_t group, const std::string& name) override;
   int DiscardChanges() override;

@@ -1433,6 +1433,49 @@ int MeshEdit::SaveTag() {
   return SaveDetailMapTag(TheCodex(), *map_, mesh_.header.colour_map, colour_map_name_) ? 1 : 0;
 }
 
+bool MeshEdit::DescribeSnapshot(SnapshotInfo* info, SnapshotDataWriter* write) {
+  if (!map_ || !record_) return false;
+  Codex& codex = TheCodex();
+  info->group = kDmapGroup;
+  info->subgroup = mesh_.header.colour_map;
+  // The header the save starts from: the detail map's own, or a new one by the colour map.
+  TagHeader header;
+  header.SetName(colour_map_name_);
+  header.version = 1;
+  if (TagRecord* dmap = codex.FindTag(kDmapGroup, mesh_.header.colour_map))
+    codex.GetEffectiveHeader(dmap, &header);
+  info->name = header.Name();
+  info->header = header;
+  info->editor_group = record_->group;
+  info->editor_subgroup = record_->subgroup;
+  info->editor_name = header_.Name();
+  *write = [this](FileStream& stream, TagHeader& written) {
+    const size_t size = WriteDetailMap(*map_, stream, &written);
+    written.size = uint32_t(size);
+    return size != 0;
+  };
+  return true;
+}
+
+int MeshEdit::LoadFromSnapshot(FileStream& stream, const SnapshotInfo& info) {
+  std::optional<DetailMap> map = ReadDetailMap(stream, info.header);
+  if (!map || map->width != mesh_.width || map->height != mesh_.height) return 0;
+  const bool had_map = map_.has_value();
+  map_ = std::move(*map);
+  ApplyMaterialHighlights(*map_, &highlights);
+  LoadMaterials();
+  undo_.Clear();
+  undo_copies_.Reset(*map_);
+  if (!had_map) {
+    detail_textures = true;
+    highlighting = false;
+    detail_tool = true;
+    palette_visible = true;
+  }
+  RefreshAllChunks();
+  return 1;
+}
+
 void MeshEdit::OpenEditor() {
   const Point size = FrameSizeForClient(800, 600);
   const Point screen = ScreenSize();

@@ -63,6 +63,10 @@ class MeshEdit : public TagEdit {
   int ReadTagData(FileStream& stream, TagHeader& header) override;
   int SaveTag() override;
   void OpenEditor() override;
+  // Snapshots hold the detail map, the tag a save writes.
+  bool DescribeSnapshot(SnapshotInfo* info, SnapshotDataWriter* write) override;
+  int LoadFromSnapshot(FileStream& stream, const SnapshotInfo& info) override;
+  bool InGesture() const override { return stroking_; }
   void WillClose() override;
   void Idle() override;
   void DrawContent() override;
