@@ -325,8 +325,9 @@ int CollectionImport(const Args& in) {
   Args args = in;
   const bool shadows = TakeFlag(args, "--shadows");
   const bool replace_palette = TakeFlag(args, "--replace-palette");
+  const bool convert = TakeFlag(args, "--convert");
   if (args.size() < 3)
-    return Fail("expected GAMEDIR TAGID FILE... [--shadows] [--replace-palette]");
+    return Fail("expected GAMEDIR TAGID FILE... [--shadows] [--replace-palette] [--convert]");
   CliCollection c;
   if (int status = LoadCliCollection(args[0], args[1], true, &c)) return status;
   const std::vector<std::string> files(args.begin() + 2, args.end());
@@ -334,11 +335,23 @@ int CollectionImport(const Args& in) {
   if (shadows) {
     r = ImportShadowsFromFiles(&c.collection, files);
   } else {
-    r = ImportBitmapsFromFiles(&c.collection, files, [&](const std::string& question) {
-      std::printf("%s\n%s\n", question.c_str(),
-                  replace_palette ? "Replace" : "Cancel (pass --replace-palette to replace it)");
-      return replace_palette;
-    });
+    // Without --convert no question is asked: a file that is not 8-bit paletted is refused.
+    Question convert_question;
+    if (convert) {
+      convert_question = [](const std::string& question) {
+        std::printf("%s\n%s\n", question.c_str(), kConvertButton);
+        return true;
+      };
+    }
+    r = ImportBitmapsFromFiles(
+        &c.collection, files,
+        [&](const std::string& question) {
+          std::printf(
+              "%s\n%s\n", question.c_str(),
+              replace_palette ? "Replace" : "Cancel (pass --replace-palette to replace it)");
+          return replace_palette;
+        },
+        convert_question);
   }
   // All or nothing: a file left out is a refusal.
   if (r && r.bitmaps.size() != files.size()) r.ok = false;
@@ -522,7 +535,7 @@ int CollectionPaletteCommand(const Args& in) {
 
 std::vector<Command> CollectionCommands() {
   return {
-      {"collection-import", "GAMEDIR TAGID FILE... [--shadows] [--replace-palette]",
+      {"collection-import", "GAMEDIR TAGID FILE... [--shadows] [--replace-palette] [--convert]",
        CollectionImport},
       {"collection-export", "GAMEDIR TAGID OUTDIR [--alpha] [--by-name]", CollectionExport},
       {"collection-plate-export", "GAMEDIR TAGID OUT [--alpha] [--columns N]",
