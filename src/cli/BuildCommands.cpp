@@ -59,7 +59,7 @@ int Finish(BuildOutcome outcome, const std::string& message, TagRecord* record) 
       TagHeader header;
       TheCodex().GetEffectiveHeader(record, &header);
       std::printf("wrote '%s' (%s) into the local folder\n", header.Name().c_str(),
-                  FourCCToString(record->subgroup).c_str());
+                  FourCCText(record->subgroup).c_str());
       return kOk;
     }
     case BuildOutcome::kRefused:

@@ -2,10 +2,8 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 
-
-#include "tagstore/FourCC.h"
+#include "tagstore/FourCCText.h"
 
 namespace brae::cli {
 
@@ -20,19 +18,7 @@ int Fail(const char* format, ...) {
 }
 
 bool ParseCode(const std::string& text, uint32_t* code) {
-  if (text.size() == 4) {
-    *code = MakeFourCC(text[0], text[1], text[2], text[3]);
-    return true;
-  }
-  if (text.size() == 10 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    char* end = nullptr;
-    unsigned long v = std::strtoul(text.c_str() + 2, &end, 16);
-    if (end && *end == 0) {
-      *code = static_cast<uint32_t>(v);
-      return true;
-    }
-  }
-  return false;
+  return ParseFourCCText(text, code);
 }
 
 bool TakeOption(Args& args, const std::string& name, std::string* value) {

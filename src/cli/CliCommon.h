@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tagstore/FourCCText.h"
+
 namespace brae::cli {
 
 using Args = std::vector<std::string>;
@@ -24,7 +26,7 @@ constexpr int kFail = 2;
 // Prints "brae-cli: <message>" on standard error and returns kFail.
 int Fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// A four-character code from its text: exactly four characters, or 0x followed by 8 hex digits.
+// A four-character code from its text (either form of FourCCText).
 bool ParseCode(const std::string& text, uint32_t* code);
 // Takes "--name value" out of args; false when the option is absent.
 bool TakeOption(Args& args, const std::string& name, std::string* value);

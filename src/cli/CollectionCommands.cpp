@@ -42,7 +42,7 @@ std::string Hex(uint32_t v) {
 }
 
 std::string SoundName(uint32_t id) {
-  return id == kNoSubgroup ? "none" : FourCCToString(id);
+  return id == kNoSubgroup ? "none" : FourCCText(id);
 }
 
 void DescribeBitmap(const Collection& c, const CollectionBitmap& b, Node* n) {
@@ -132,7 +132,7 @@ void DescribeElement(const StructDefinition& def, const StructMember& m, const u
   }
   const int64_t stored = ReadStoredValue(m, record, def.Size(), index);
   if (m.type == kMemberTag) {
-    out->Add(key, stored == -1 ? std::string("none") : FourCCToString(uint32_t(stored)));
+    out->Add(key, stored == -1 ? std::string("none") : FourCCText(uint32_t(stored)));
   } else if (m.type == kMemberColor) {
     out->Add(key, stored);
   } else if (m.Info().numerator == m.Info().denominator) {
@@ -224,14 +224,14 @@ int LoadCliCollection(const std::string& game, const std::string& tagid, bool fo
   codex.LoadCodex(game);
   out->record = codex.FindTag(kCollectionGroup, id);
   if (!out->record || !codex.HasEffectiveInstance(out->record))
-    return Fail("no collection '%s' in '%s'", FourCCToString(id).c_str(), game.c_str());
+    return Fail("no collection '%s' in '%s'", FourCCText(id).c_str(), game.c_str());
   FileStream* in = codex.BeginTagRead(out->record, &out->header);
-  if (!in) return Fail("cannot read the collection '%s'", FourCCToString(id).c_str());
+  if (!in) return Fail("cannot read the collection '%s'", FourCCText(id).c_str());
   const CollectionResult loaded =
       ReadCollection(*in, out->header, CollectionLoadOptions(), &out->collection);
   codex.EndTagRead(out->record);
   if (!loaded) {
-    return Fail("cannot read the collection '%s': %s", FourCCToString(id).c_str(),
+    return Fail("cannot read the collection '%s': %s", FourCCText(id).c_str(),
                 loaded.message.c_str());
   }
   if (for_editing && out->collection.IsColorMap()) return Fail("%s", kColorMapRefusal);
@@ -250,7 +250,7 @@ int SaveCliCollection(CliCollection& c) {
                 written ? "the local file could not be put in place" : written.message.c_str());
   }
   std::printf("wrote '%s' (%s) into the local folder\n", header.Name().c_str(),
-              FourCCToString(c.record->subgroup).c_str());
+              FourCCText(c.record->subgroup).c_str());
   return kOk;
 }
 
@@ -316,8 +316,9 @@ int CollectionImport(const Args& in) {
   Args args = in;
   const bool shadows = TakeFlag(args, "--shadows");
   const bool replace_palette = TakeFlag(args, "--replace-palette");
+  const bool convert = TakeFlag(args, "--convert");
   if (args.size() < 3)
-    return Fail("expected GAMEDIR TAGID FILE... [--shadows] [--replace-palette]");
+    return Fail("expected GAMEDIR TAGID FILE... [--shadows] [--replace-palette] [--convert]");
   CliCollection c;
   if (int status = LoadCliCollection(args[0], args[1], true, &c)) return status;
   const std::vector<std::string> files(args.begin() + 2, args.end());
@@ -325,11 +326,23 @@ int CollectionImport(const Args& in) {
   if (shadows) {
     r = ImportShadowsFromFiles(&c.collection, files);
   } else {
-    r = ImportBitmapsFromFiles(&c.collection, files, [&](const std::string& question) {
-      std::printf("%s\n%s\n", question.c_str(),
-                  replace_palette ? "Replace" : "Cancel (pass --replace-palette to replace it)");
-      return replace_palette;
-    });
+    // Without --convert no question is asked: a file that is not 8-bit paletted is refused.
+    Question convert_question;
+    if (convert) {
+      convert_question = [](const std::string& question) {
+        std::printf("%s\n%s\n", question.c_str(), kConvertButton);
+        return true;
+      };
+    }
+    r = ImportBitmapsFromFiles(
+        &c.collection, files,
+        [&](const std::string& question) {
+          std::printf(
+              "%s\n%s\n", question.c_str(),
+              replace_palette ? "Replace" : "Cancel (pass --replace-palette to replace it)");
+          return replace_palette;
+        },
+        convert_question);
   }
   // All or nothing: a file left out is a refusal.
   if (r && r.bitmaps.size() != files.size()) r.ok = false;
@@ -513,7 +526,7 @@ int CollectionPaletteCommand(const Args& in) {
 
 std::vector<Command> CollectionCommands() {
   return {
-      {"collection-import", "GAMEDIR TAGID FILE... [--shadows] [--replace-palette]",
+      {"collection-import", "GAMEDIR TAGID FILE... [--shadows] [--replace-palette] [--convert]",
        CollectionImport},
       {"collection-export", "GAMEDIR TAGID OUTDIR [--alpha] [--by-name]", CollectionExport},
       {"collection-plate-export", "GAMEDIR TAGID OUT [--alpha] [--columns N]",

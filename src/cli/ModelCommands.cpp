@@ -35,14 +35,14 @@ void DescribeLayer(const LwoLayer& layer, Node& n) {
   Node& polygons = n.AddGroup("polygons");
   std::map<uint32_t, int64_t> by_type;
   for (const LwoPolygon& p : layer.polygons) ++by_type[p.type];
-  for (const auto& [type, count] : by_type) polygons.Add(FourCCToString(type), count);
+  for (const auto& [type, count] : by_type) polygons.Add(FourCCText(type), count);
   AddVec(n, "bbox_min", layer.bbox_min);
   AddVec(n, "bbox_max", layer.bbox_max);
   AddVec(n, "pivot", layer.pivot);
   Node& vmaps = n.AddGroup("vertex_maps", true);
   for (const LwoVertexMap& m : layer.vmaps) {
     Node& v = vmaps.AddGroup("");
-    v.Add("type", FourCCToString(m.type));
+    v.Add("type", FourCCText(m.type));
     v.Add("per_polygon", m.per_polygon ? "yes" : "no");
     v.Add("dimension", m.dimension);
     v.Add("name", m.name);
@@ -55,7 +55,7 @@ void DescribeSurface(const LwoObject& object, const LwoSurface& s, Node& n) {
   const LwoTextureBlock* block = s.FirstBlock(FourCC("COLR"));
   if (!block) return;
   Node& b = n.AddGroup("colour_texture");
-  b.Add("type", FourCCToString(block->type));
+  b.Add("type", FourCCText(block->type));
   b.Add("projection", block->projection);
   const LwoClip* clip = object.FindClip(block->clip);
   b.Add("clip", clip ? clip->file_name : std::string());
@@ -70,11 +70,10 @@ int LwoInfo(const Args& in) {
   std::unique_ptr<LwoObject> object = ReadLwo(args[0], &error);
   if (!object) {
     return Fail("cannot read '%s': %s (chunk '%s' at %llu)", args[0].c_str(), error.message.c_str(),
-                FourCCToString(error.chunk).c_str(),
-                static_cast<unsigned long long>(error.position));
+                FourCCText(error.chunk).c_str(), static_cast<unsigned long long>(error.position));
   }
   Node root;
-  root.Add("form", FourCCToString(object->form_type));
+  root.Add("form", FourCCText(object->form_type));
   Node& layers = root.AddGroup("layers", true);
   for (const LwoLayer& layer : object->layers) DescribeLayer(layer, layers.AddGroup(""));
   Node& surfaces = root.AddGroup("surfaces", true);
@@ -83,7 +82,7 @@ int LwoInfo(const Args& in) {
   for (const LwoClip& c : object->clips) {
     Node& n = clips.AddGroup("");
     n.Add("index", c.index);
-    n.Add("type", FourCCToString(c.type));
+    n.Add("type", FourCCText(c.type));
     n.Add("file", c.file_name);
   }
   std::fputs((json ? RenderJson(root) : RenderText(root)).c_str(), stdout);
@@ -107,8 +106,8 @@ int ImportModelCommand(const Args& in) {
     return kSomeFailed;
   }
   std::printf("collection '%s', collection reference '%s', geometry '%s', model '%s'\n",
-              FourCCToString(result.collection_id).c_str(), FourCCToString(result.core_id).c_str(),
-              FourCCToString(result.geom_id).c_str(), FourCCToString(result.mode_id).c_str());
+              FourCCText(result.collection_id).c_str(), FourCCText(result.core_id).c_str(),
+              FourCCText(result.geom_id).c_str(), FourCCText(result.mode_id).c_str());
   return kOk;
 }
 
@@ -123,13 +122,13 @@ int ExportModelCommand(const Args& args) {
   codex.LoadCodex(args[0]);
   TagRecord* record = codex.FindTag(kGeomGroup, id);
   if (!record || !codex.HasEffectiveInstance(record))
-    return Fail("no geometry '%s' in '%s'", FourCCToString(id).c_str(), args[0].c_str());
+    return Fail("no geometry '%s' in '%s'", FourCCText(id).c_str(), args[0].c_str());
   TagHeader header;
   codex.GetEffectiveHeader(record, &header);
   IntermediateModel model;
   std::string error;
   if (!ReadGeometryModel(codex, record, &model, &error))
-    return Fail("cannot read the geometry '%s': %s", FourCCToString(id).c_str(), error.c_str());
+    return Fail("cannot read the geometry '%s': %s", FourCCText(id).c_str(), error.c_str());
   if (!ExportModelLwo(model, args[2], header.Name()))
     return Fail("cannot write '%s/%s.lwo' and its textures", args[2].c_str(),
                 header.Name().c_str());

@@ -37,14 +37,14 @@ std::string Quoted(const std::string& name) {
 void AddReference(Node* list, const ReferenceIndex& index, const TagReference& r) {
   const Codex& codex = TheCodex();
   Node& n = list->AddGroup("");
-  n.Add("source_group", FourCCToString(r.source.group));
-  n.Add("source_id", FourCCToString(r.source.id));
+  n.Add("source_group", FourCCText(r.source.group));
+  n.Add("source_id", FourCCText(r.source.id));
   n.Add("source_name", ReferencedTagName(codex, r.source));
   if (TagRecord* source = codex.FindTag(r.source.group, r.source.id))
     n.Add("source_location", codex.GetLocationName(source));
   n.Add("path", r.path);
   n.Add("target_group", KeyGroupText(r.target.group));
-  n.Add("target_id", FourCCToString(r.target.id));
+  n.Add("target_id", FourCCText(r.target.id));
   n.Add("target_name", ReferencedTagName(codex, r.target));
   n.Add("exists", index.TargetExists(r) ? "yes" : "no");
   n.Add("optional", r.optional ? "yes" : "no");
@@ -52,13 +52,13 @@ void AddReference(Node* list, const ReferenceIndex& index, const TagReference& r
 
 // "grp id 'Name'" of a target, or "grp id missing" (with "(optional)" where that is allowed).
 std::string TargetText(const ReferenceIndex& index, const TagReference& r) {
-  std::string text = KeyGroupText(r.target.group) + " " + FourCCToString(r.target.id) + " ";
+  std::string text = KeyGroupText(r.target.group) + " " + FourCCText(r.target.id) + " ";
   if (index.TargetExists(r)) return text + Quoted(ReferencedTagName(TheCodex(), r.target));
   return text + (r.optional ? "none (optional)" : "missing");
 }
 
 std::string SourceText(const TagReference& r) {
-  return FourCCToString(r.source.group) + " " + FourCCToString(r.source.id) + " " +
+  return FourCCText(r.source.group) + " " + FourCCText(r.source.id) + " " +
          Quoted(ReferencedTagName(TheCodex(), r.source));
 }
 
@@ -81,8 +81,8 @@ int Refs(const Args& in) {
   TagKey key;
   if (int rc = ParseTagArgs(args, &key)) return rc;
   if (!TheCodex().FindTag(key.group, key.id))
-    return Fail("no tag '%s' '%s' in '%s'", FourCCToString(key.group).c_str(),
-                FourCCToString(key.id).c_str(), args[0].c_str());
+    return Fail("no tag '%s' '%s' in '%s'", FourCCText(key.group).c_str(),
+                FourCCText(key.id).c_str(), args[0].c_str());
   ReferenceIndex index(TheCodex(), &TheStructRegistry());
   return Print(index.References(key), index, json,
                [](const ReferenceIndex& i, const TagReference& r) {

@@ -109,7 +109,7 @@ bool SaveRecord(const StructDefinition& def, LoadedRecord& loaded) {
 }
 
 std::string TagLabel(const LoadedRecord& r) {
-  return "'" + std::string(r.header.Name()) + "' (" + FourCCToString(r.record->subgroup) + ")";
+  return "'" + std::string(r.header.Name()) + "' (" + FourCCText(r.record->subgroup) + ")";
 }
 
 // Loads the game and the definitions, and finds the group's structure.
@@ -121,8 +121,7 @@ int PrepareGroup(const std::string& game, const std::string& code, uint32_t* gro
   TheCodex().LoadCodex(game);
   LoadStructDefinitions();
   *def = TheStructRegistry().DefinitionForGroup(*group);
-  if (!*def)
-    return Fail("no structure definition for the group '%s'", FourCCToString(*group).c_str());
+  if (!*def) return Fail("no structure definition for the group '%s'", FourCCText(*group).c_str());
   return kOk;
 }
 
@@ -132,8 +131,8 @@ int FindRecord(uint32_t group, const std::string& tagid, const std::string& game
   if (!ParseCode(tagid, &id)) return Fail("bad tagid '%s'", tagid.c_str());
   *record = TheCodex().FindTag(group, id);
   if (!*record)
-    return Fail("no tag '%s' '%s' in '%s'", FourCCToString(group).c_str(),
-                FourCCToString(id).c_str(), game.c_str());
+    return Fail("no tag '%s' '%s' in '%s'", FourCCText(group).c_str(), FourCCText(id).c_str(),
+                game.c_str());
   return kOk;
 }
 
@@ -241,8 +240,8 @@ int Set(const Args& in) {
     LoadedRecord loaded;
     std::string error;
     if (!LoadRecord(*def, record, &loaded, &error))
-      return Fail("%s '%s': %s", FourCCToString(group).c_str(),
-                  FourCCToString(record->subgroup).c_str(), error.c_str());
+      return Fail("%s '%s': %s", FourCCText(group).c_str(), FourCCText(record->subgroup).c_str(),
+                  error.c_str());
     std::vector<uint8_t> before = loaded.bytes;
     if (!Apply(*def, assignments, names, &loaded.bytes, &error)) return Fail("%s", error.c_str());
     if (loaded.bytes != before) {

@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/MessageLog.h"
 #include "cli/CliCommon.h"
+#include "core/MessageLog.h"
 #include "tagstore/AddonBuilder.h"
 #include "tagstore/Codex.h"
 #include "tagstore/TagGroups.h"
@@ -36,8 +36,8 @@ int FindTagArgs(const Args& args, size_t extra, TagRecord** record) {
   if (!LoadGame(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
   *record = TheCodex().FindTag(group, id);
   if (!*record) {
-    return Fail("no tag '%s' '%s' in '%s'", FourCCToString(group).c_str(),
-                FourCCToString(id).c_str(), args[0].c_str());
+    return Fail("no tag '%s' '%s' in '%s'", FourCCText(group).c_str(), FourCCText(id).c_str(),
+                args[0].c_str());
   }
   return kOk;
 }
@@ -47,28 +47,45 @@ std::string RankName(const TagInstance& i) {
   return i.archive->file_name;
 }
 
-int Archives(const Args& args) {
-  if (args.size() != 1) return Fail("expected GAMEDIR");
+int Archives(const Args& in) {
+  Args args = in;
+  const bool json = TakeFlag(args, "--json");
+  if (args.size() != 1) return Fail("expected GAMEDIR [--json]");
   if (!LoadGame(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
   Codex& codex = TheCodex();
-  std::printf("%-28s %4s %8s %6s %s\n", "archive", "kind", "priority", "tags", "active");
+  Node root;
+  Node& list = root.AddGroup("archives", true);
+  if (!json) std::printf("%-28s %4s %8s %6s %s\n", "archive", "kind", "priority", "tags", "active");
   for (size_t i = 0; i < codex.ArchiveCount(); ++i) {
     const ArchiveRecord* a = codex.ArchiveAt(i);
-    std::printf("%-28s %4u %8u %6zu %s%s\n", a->file_name.c_str(), a->header.kind,
-                a->header.priority, a->instances.size(), a->active ? "yes" : "no",
-                a->header.signature == kSignatureVorn ? " (older layout)" : "");
+    const bool older = a->header.signature == kSignatureVorn;
+    if (!json) {
+      std::printf("%-28s %4u %8u %6zu %s%s\n", a->file_name.c_str(), a->header.kind,
+                  a->header.priority, a->instances.size(), a->active ? "yes" : "no",
+                  older ? " (older layout)" : "");
+      continue;
+    }
+    Node& n = list.AddGroup("");
+    n.Add("archive", a->file_name);
+    n.Add("kind", a->header.kind);
+    n.Add("priority", a->header.priority);
+    n.Add("tags", int64_t(a->instances.size()));
+    n.Add("active", a->active ? "yes" : "no");
+    n.Add("layout", older ? "older" : "current");
   }
+  if (json) std::fputs(RenderJson(root).c_str(), stdout);
   return kOk;
 }
 
 int List(const Args& in) {
   Args args = in;
+  const bool json = TakeFlag(args, "--json");
   std::string group_text;
   const bool by_group = TakeOption(args, "--group", &group_text);
   uint32_t group = 0;
   if (by_group && !ParseCode(group_text, &group))
     return Fail("bad group code '%s'", group_text.c_str());
-  if (args.size() != 1) return Fail("expected GAMEDIR [--group CODE]");
+  if (args.size() != 1) return Fail("expected GAMEDIR [--group CODE] [--json]");
   if (!LoadGame(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
   Codex& codex = TheCodex();
   std::vector<TagRecord*> records;
@@ -77,14 +94,28 @@ int List(const Args& in) {
   } else {
     codex.ListTags(&records);
   }
-  std::printf("%-4s %-4s %-31s %8s %5s %s\n", "grp", "tag", "name", "size", "vers", "location");
+  Node root;
+  Node& list = root.AddGroup("tags", true);
+  if (!json)
+    std::printf("%-4s %-4s %-31s %8s %5s %s\n", "grp", "tag", "name", "size", "vers", "location");
   for (TagRecord* r : records) {
     TagHeader h;
     codex.GetEffectiveHeader(r, &h);
-    std::printf("%-4s %-4s %-31s %8u %5u %s\n", FourCCToString(r->group).c_str(),
-                FourCCToString(r->subgroup).c_str(), h.Name().c_str(), h.size, h.version,
-                codex.GetLocationName(r).c_str());
+    if (!json) {
+      std::printf("%-4s %-4s %-31s %8u %5u %s\n", FourCCText(r->group).c_str(),
+                  FourCCText(r->subgroup).c_str(), h.Name().c_str(), h.size, h.version,
+                  codex.GetLocationName(r).c_str());
+      continue;
+    }
+    Node& n = list.AddGroup("");
+    n.Add("group", FourCCText(r->group));
+    n.Add("tag", FourCCText(r->subgroup));
+    n.Add("name", h.Name());
+    n.Add("size", h.size);
+    n.Add("version", h.version);
+    n.Add("location", codex.GetLocationName(r));
   }
+  if (json) std::fputs(RenderJson(root).c_str(), stdout);
   return kOk;
 }
 
@@ -93,15 +124,15 @@ void DescribeHeader(const TagHeader& h, Node* n) {
   n->Add("flags", h.flags);
   n->Add("type", h.type);
   n->Add("name", h.Name());
-  n->Add("group", FourCCToString(h.group));
-  n->Add("tag", FourCCToString(h.subgroup));
+  n->Add("group", FourCCText(h.group));
+  n->Add("tag", FourCCText(h.subgroup));
   n->Add("offset", h.offset);
   n->Add("size", h.size);
   n->Add("user", Hex(h.user_data));
   n->Add("version", h.version);
   n->Add("foundation_index", h.foundation_index);
   n->Add("owner_index", h.owner_index);
-  n->Add("game", FourCCToString(h.signature));
+  n->Add("game", FourCCText(h.signature));
 }
 
 bool ReadEffectiveData(TagRecord* record, std::vector<uint8_t>* data, TagHeader* header) {
@@ -197,8 +228,8 @@ int Duplicate(const Args& in) {
   if (!copy) return Fail("the tag could not be duplicated");
   TagHeader h;
   TheCodex().GetEffectiveHeader(copy, &h);
-  std::printf("%s %s %s\n", FourCCToString(copy->group).c_str(),
-              FourCCToString(copy->subgroup).c_str(), h.Name().c_str());
+  std::printf("%s %s %s\n", FourCCText(copy->group).c_str(), FourCCText(copy->subgroup).c_str(),
+              h.Name().c_str());
   return kOk;
 }
 
@@ -214,14 +245,14 @@ int Rename(const Args& in) {
   TagRecord* record = nullptr;
   if (int rc = FindTagArgs(args, 0, &record)) return rc;
   if (id != kNoSubgroup && id != record->subgroup && TheCodex().FindTag(record->group, id)) {
-    return Fail("the tagid '%s' is already taken", FourCCToString(id).c_str());
+    return Fail("the tagid '%s' is already taken", FourCCText(id).c_str());
   }
   TagRecord* result = TheCodex().ChangeTagInfo(record, id, named ? &name : nullptr);
   if (!result) return Fail("the tag could not be changed");
   TagHeader h;
   TheCodex().GetEffectiveHeader(result, &h);
-  std::printf("%s %s %s\n", FourCCToString(result->group).c_str(),
-              FourCCToString(result->subgroup).c_str(), h.Name().c_str());
+  std::printf("%s %s %s\n", FourCCText(result->group).c_str(), FourCCText(result->subgroup).c_str(),
+              h.Name().c_str());
   return kOk;
 }
 
@@ -296,8 +327,8 @@ bool DescribeText(const std::vector<uint8_t>& data, Node* out, std::string*) {
 
 std::vector<Command> TagstoreCommands() {
   return {
-      {"archives", "GAMEDIR", Archives},
-      {"list", "GAMEDIR [--group CODE]", List},
+      {"archives", "GAMEDIR [--json]", Archives},
+      {"list", "GAMEDIR [--group CODE] [--json]", List},
       {"show", "GAMEDIR CODE TAGID [--json]", Show},
       {"extract", "GAMEDIR CODE TAGID OUTFILE", Extract},
       {"copy-to-local", "GAMEDIR CODE TAGID", CopyToLocalCommand},

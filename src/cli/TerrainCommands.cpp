@@ -30,9 +30,9 @@ bool DescribeMesh(const std::vector<uint8_t>& data, Node* out, std::string* erro
   out->Add("chunks_y", mesh->ChunksY());
   out->Add("vertices_x", mesh->width);
   out->Add("vertices_y", mesh->height);
-  out->Add("colour_map", FourCCToString(mesh->header.colour_map));
+  out->Add("colour_map", FourCCText(mesh->header.colour_map));
   out->Add("media", mesh->header.media == kNoSubgroup ? std::string("none")
-                                                      : FourCCToString(mesh->header.media));
+                                                      : FourCCText(mesh->header.media));
   return true;
 }
 
@@ -52,7 +52,7 @@ bool DescribeDetailMap(const std::vector<uint8_t>& data, Node* out, std::string*
     if (m.entry.texture == kNoDetailTexture || m.entry.texture == 0) continue;
     Node& n = materials.AddGroup("");
     n.Add("index", i);
-    n.Add("texture", FourCCToString(m.entry.texture));
+    n.Add("texture", FourCCText(m.entry.texture));
     n.Add("scale", m.scale);
     n.Add("description", m.entry.Description());
     n.Add("used", map->IsMaterialUsed(i) ? "yes" : "no");
@@ -94,7 +94,7 @@ int DtexImport(const Args& args) {
   const uint32_t id = tag->record()->subgroup;
   TheDtexManager().Release(tag);
   if (!ok) return Fail("Detail texture could not be created: the tag could not be saved");
-  std::printf("%s %s %s\n", FourCCToString(kDtexGroup).c_str(), FourCCToString(id).c_str(),
+  std::printf("%s %s %s\n", FourCCText(kDtexGroup).c_str(), FourCCText(id).c_str(),
               header.Name().c_str());
   return kOk;
 }
@@ -161,8 +161,8 @@ int MeshColourMap(const Args& args) {
   Collection colour_map;
   std::string error;
   if (!ReadColourMapTag(TheCodex(), mesh.header.colour_map, &colour_map, &error)) {
-    return Fail("cannot read the colour map '%s': %s",
-                FourCCToString(mesh.header.colour_map).c_str(), error.c_str());
+    return Fail("cannot read the colour map '%s': %s", FourCCText(mesh.header.colour_map).c_str(),
+                error.c_str());
   }
   const ShadedColourTable table = BuildShadedColourTable(mesh.header, colour_map.palette);
   MediaFile file(args[2]);
@@ -208,7 +208,7 @@ int MeshDetails(const Args& given) {
     map = ReadDetailMapTag(TheCodex(), map_record);
     if (map && (map->width != mesh.width || map->height != mesh.height)) {
       return Fail("the detail map '%s' does not match the mesh's dimensions",
-                  FourCCToString(id).c_str());
+                  FourCCText(id).c_str());
     }
   }
   HighlightTable table = DefaultHighlightTable();
@@ -230,7 +230,7 @@ int MeshDetails(const Args& given) {
     Collection colour_map;
     std::string error;
     if (!ReadColourMapTag(TheCodex(), id, &colour_map, &error)) {
-      return Fail("cannot read the colour map '%s': %s", FourCCToString(id).c_str(), error.c_str());
+      return Fail("cannot read the colour map '%s': %s", FourCCText(id).c_str(), error.c_str());
     }
     name = colour_map.name;
   }
@@ -240,7 +240,7 @@ int MeshDetails(const Args& given) {
   std::string error;
   if (!SaveDetailMapTag(TheCodex(), *map, id, name, &error)) return Fail("%s", error.c_str());
   if (result.imperfect) std::printf("%s: %s\n", kDetailPartialTitle, kDetailPartialText);
-  std::printf("dmap %s\n", FourCCToString(id).c_str());
+  std::printf("dmap %s\n", FourCCText(id).c_str());
   return kOk;
 }
 

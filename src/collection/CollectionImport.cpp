@@ -1,15 +1,19 @@
 #include "collection/CollectionImport.h"
 
+#include <algorithm>
+
 #include "collection/BitmapCodec.h"
 #include "collection/PaletteMerge.h"
 #include "media/MediaFile.h"
+#include "media/PngFormat.h"
 
 namespace brae {
 
 namespace {
 
 // Reads the pixels of an image file; false with the message to show.
-bool ReadImageFile(const std::string& path, Image* out, std::string* message) {
+bool ReadImageFile(const std::string& path, Image* out, std::string* message,
+                   MediaType* type = nullptr) {
   MediaFile file(path, MediaGroup::kImage);
   const std::string shown = MessageFileName(path);
   if (!file.ReadHeader()) {
@@ -25,6 +29,7 @@ bool ReadImageFile(const std::string& path, Image* out, std::string* message) {
     return false;
   }
   *out = std::move(file.image);
+  if (type) *type = file.type;
   return true;
 }
 
@@ -35,11 +40,42 @@ std::string MessageFileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool IsPalettedImage(const Image& image) {
+  return image.format == PixelFormat::kIndexed || image.format == PixelFormat::kIndexedAlpha;
+}
+
+bool ReadImageForBitmap(const std::string& path, Image* out, std::string* message) {
+  MediaType type = MediaType::kUnknown;
+  if (!ReadImageFile(path, out, message, &type)) return false;
+  if (out->format != PixelFormat::kIndexed || type != MediaType::kPng) return true;
+  uint8_t alpha[kMaxPaletteSize];
+  if (!ReadPngPaletteAlpha(path, alpha) ||
+      std::find(alpha, alpha + kMaxPaletteSize, 0) == alpha + kMaxPaletteSize)
+    return true;
+  // Pixels on the entries that the file marks fully transparent are transparent.
+  std::vector<uint8_t> pixels(out->pixels.size() * 2);
+  for (size_t i = 0; i < out->pixels.size(); ++i) {
+    pixels[i * 2] = alpha[out->pixels[i]] == 0 ? 0 : 255;
+    pixels[i * 2 + 1] = out->pixels[i];
+  }
+  out->pixels = std::move(pixels);
+  out->format = PixelFormat::kIndexedAlpha;
+  return true;
+}
+
+bool ToBitmapImage(Image* image, const CollectionPalette& palette) {
+  return ToIndexedAlpha(image, palette);
+}
+
 bool ReadBitmapImage(const std::string& path, const CollectionPalette& palette, Image* out,
                      std::string* message) {
-  if (!ReadImageFile(path, out, message)) return false;
-  if (!ToIndexedAlpha(out, palette)) {
+  if (!ReadImageForBitmap(path, out, message)) return false;
+  if (!IsPalettedImage(*out)) {
     *message = FormatMessage(kImageNotPaletted, MessageFileName(path).c_str());
+    return false;
+  }
+  if (!ToBitmapImage(out, palette)) {
+    *message = FormatMessage(kImageReadError, MessageFileName(path).c_str());
     return false;
   }
   return true;
@@ -91,16 +127,33 @@ std::unique_ptr<CollectionBitmap> BitmapFromImage(const Image& image, const std:
 
 OperationResult ImportBitmapsFromFiles(Collection* collection,
                                        const std::vector<std::string>& paths,
-                                       const Question& replace_palette) {
+                                       const Question& replace_palette, const Question& convert) {
   OperationResult result;
   std::vector<Image> images(paths.size());
   for (size_t i = 0; i < paths.size(); ++i) {
     std::string message;
-    if (!ReadBitmapImage(paths[i], collection->palette, &images[i], &message))
+    if (!ReadImageForBitmap(paths[i], &images[i], &message)) result.Error(message);
+  }
+  if (!result) return result;
+  // Every file is read: now each one that is not 8-bit paletted is converted, left out, or
+  // (with no one to ask) refused.
+  std::vector<bool> skipped(paths.size(), false);
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (IsPalettedImage(images[i])) continue;
+    const std::string message = FormatMessage(kImageNotPaletted, MessageFileName(paths[i]).c_str());
+    if (!convert) {
       result.Error(message);
+    } else {
+      skipped[i] = !convert(message);
+    }
+  }
+  for (size_t i = 0; i < paths.size() && result; ++i) {
+    if (!skipped[i] && !ToBitmapImage(&images[i], collection->palette))
+      result.Error(FormatMessage(kImageReadError, MessageFileName(paths[i]).c_str()));
   }
   if (!result) return result;
   for (size_t i = 0; i < paths.size(); ++i) {
+    if (skipped[i]) continue;
     CollectionPalette palette = collection->palette;
     auto bitmap = BitmapFromImage(images[i], paths[i], CollectionTakesImagePalette(*collection),
                                   replace_palette, &palette, &result);

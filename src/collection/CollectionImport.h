@@ -23,14 +23,26 @@ constexpr const char* kPaletteIncompatibleQuestion =
 constexpr const char* kPaletteNotReplaced = "'%s': The color table could not be replaced.";
 constexpr const char* kReplaceButton = "Replace";
 constexpr const char* kCancelButton = "Cancel";
+// The buttons of the kImageNotPaletted question.
+constexpr const char* kConvertButton = "Convert";
+constexpr const char* kSkipButton = "Skip";
 
 // The file name that messages show (the path's last part).
 std::string MessageFileName(const std::string& path);
 
-// Reads an image for a bitmap, in the two-byte form (alpha, index) with its palette:
-// colour-indexed images as they are, other images through the media library's conversion to
-// colour-indexed (see ToIndexedAlpha; palette is the collection's). False with the message to
-// show.
+// Reads an image file for a bitmap as it is stored, except that the pixels of a colour-indexed
+// PNG file on the palette entries its tRNS chunk makes fully transparent come transparent (the
+// image then in the two-byte form (alpha, index)). False with the message to show.
+bool ReadImageForBitmap(const std::string& path, Image* out, std::string* message);
+// Whether an image can become a bitmap as it is: 8-bit paletted (colour-indexed).
+bool IsPalettedImage(const Image& image);
+// Brings an image read by ReadImageForBitmap into the two-byte form (alpha, index) with its
+// palette: colour-indexed images as they are, other images through the media library's
+// conversion to colour-indexed (see ToIndexedAlpha; palette is the collection's). False when
+// the image cannot be converted.
+bool ToBitmapImage(Image* image, const CollectionPalette& palette);
+// ReadImageForBitmap and ToBitmapImage for an image that must be 8-bit paletted
+// (kImageNotPaletted otherwise). False with the message to show.
 bool ReadBitmapImage(const std::string& path, const CollectionPalette& palette, Image* out,
                      std::string* message);
 // Reads an 8-bit greyscale image (for shadows and alpha masks) as one byte per pixel. A
@@ -42,13 +54,16 @@ bool ReadGreyImage(const std::string& path, Image* out, std::string* message);
 bool ToGreyImage(Image* image);
 
 // Adds one bitmap per file, at the end, named after the file's base name, by the palette rule.
-// Every file is read first; if any cannot be read, nothing is added. When a file's colours
-// cannot be merged, replace_palette is asked kPaletteIncompatibleQuestion; on yes the file's
-// palette becomes the collection palette, on no the file is left out. result.bitmaps lists
-// the indices of the added bitmaps.
+// Every file is read first; if any cannot be read, nothing is added. A file that is not 8-bit
+// paletted is then asked about with convert (kImageNotPaletted, "Convert" or "Skip"): yes
+// converts it (ToBitmapImage), no leaves it out; without convert it is refused and nothing is
+// added. When a file's colours cannot be merged, replace_palette is asked
+// kPaletteIncompatibleQuestion; on yes the file's palette becomes the collection palette, on no
+// the file is left out. result.bitmaps lists the indices of the added bitmaps.
 OperationResult ImportBitmapsFromFiles(Collection* collection,
                                        const std::vector<std::string>& paths,
-                                       const Question& replace_palette);
+                                       const Question& replace_palette,
+                                       const Question& convert = nullptr);
 
 // A bitmap made from an image by the palette rule, merging into *palette; the question is asked
 // as above. Null (with the message in result, or nothing when the user declined) on failure;

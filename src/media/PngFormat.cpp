@@ -162,6 +162,35 @@ bool WritePngData(PngWriteState* s, const PngHeader* h, png_colorp palette, int 
 
 }  // namespace
 
+namespace {
+
+// Reads the chunks up to the pixels and copies a palette image's tRNS alphas.
+bool ReadPngPaletteTrns(PngReadState* s, uint8_t alpha[kMaxPaletteSize]) {
+  if (setjmp(png_jmpbuf(s->png))) return false;
+  png_init_io(s->png, s->file);
+  png_set_user_limits(s->png, kMaxImageSide, kMaxImageSide);
+  png_read_info(s->png, s->info);
+  if (png_get_color_type(s->png, s->info) != PNG_COLOR_TYPE_PALETTE) return true;
+  png_bytep entries = nullptr;
+  int count = 0;
+  if (!png_get_tRNS(s->png, s->info, &entries, &count, nullptr) || !entries) return true;
+  std::copy(entries, entries + std::min(count, kMaxPaletteSize), alpha);
+  return true;
+}
+
+}  // namespace
+
+bool ReadPngPaletteAlpha(const std::string& path, uint8_t alpha[kMaxPaletteSize]) {
+  std::fill(alpha, alpha + kMaxPaletteSize, uint8_t(255));
+  PngReadState s;
+  s.file = std::fopen(path.c_str(), "rb");
+  if (!s.file) return false;
+  s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, s.message, RecordError, QuietWarning);
+  if (!s.png) return false;
+  s.info = png_create_info_struct(s.png);
+  return s.info && ReadPngPaletteTrns(&s, alpha);
+}
+
 bool ReadPng(const std::string& path, Image* out, bool header_only, std::string* error) {
   PngReadState s;
   s.file = std::fopen(path.c_str(), "rb");

@@ -2,6 +2,7 @@
 // PNG files through libpng. Reading takes every colour type and bit depth, interlaced or not;
 // writing produces 8-bit grey, RGB, palette and RGBA files.
 
+#include <cstdint>
 #include <string>
 
 #include "media/Image.h"
@@ -15,6 +16,11 @@ namespace brae {
 // With header_only, fills format, size and palette (the same as the full read) and leaves the
 // pixels empty.
 bool ReadPng(const std::string& path, Image* out, bool header_only, std::string* error = nullptr);
+
+// The alpha of every palette entry of a colour-indexed PNG file as its tRNS chunk gives it
+// (255 for the entries it leaves out, and for every entry without the chunk or of another
+// colour type). False when the file cannot be read.
+bool ReadPngPaletteAlpha(const std::string& path, uint8_t alpha[kMaxPaletteSize]);
 
 // Writes colour-indexed (with its palette), grey, RGB or RGBA pixels as 8-bit PNG.
 bool WritePng(const std::string& path, const Image& image, std::string* error = nullptr);

@@ -98,6 +98,11 @@ LwoVec3 FromGeomPoint(const GeomPoint& p) {
   return {-float(p.x) / 512.0f, float(p.z) / 512.0f, float(p.y) / 512.0f};
 }
 
+float FromUnit16(uint16_t stored) {
+  if (stored == 0xFFFF) return 1.0f;
+  return float((stored + 0.5) / 65535.0);
+}
+
 bool HasStorableTexture(const ModelMaterial& m) {
   return m.image_loaded && m.paletted && m.width > 0 && m.height > 0 &&
          m.indices.size() == size_t(m.width) * size_t(m.height) && m.palette.size() == 256 * 3;
@@ -295,8 +300,8 @@ void GeomToModel(const GeomData& g, IntermediateModel* out) {
                             s.normal[1] / 16384.0f};
     for (int c = 0; c < 3; ++c) {
       t.corners[c].vertex = s.corners[c].vertex;
-      t.corners[c].u = s.corners[c].u / 65535.0f;
-      t.corners[c].v = s.corners[c].v / 65535.0f;
+      t.corners[c].u = FromUnit16(s.corners[c].u);
+      t.corners[c].v = FromUnit16(s.corners[c].v);
       t.corners[c].normal = normal;
     }
     t.material = s.material;

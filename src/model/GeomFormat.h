@@ -39,6 +39,11 @@ GeomPoint ToGeomPoint(const LwoVec3& p);
 // The model position of a stored one (the inverse of ToGeomPoint up to truncation).
 LwoVec3 FromGeomPoint(const GeomPoint& p);
 
+// The fraction that a stored texture coordinate (× 65535) stands for: the middle of its step,
+// so that the truncating conversion of a writer, even after a round through single-precision
+// arithmetic (1 - v in a LightWave file), gives the same integer back; 65535 is exactly 1.
+float FromUnit16(uint16_t stored);
+
 struct GeomTexture {
   std::string name;  // the material's surface name
   uint16_t material = 0;

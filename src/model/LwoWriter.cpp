@@ -125,7 +125,8 @@ std::vector<uint8_t> SerializeLwo2(const IntermediateModel& model) {
   chunk = w.Open("LAYR", false);
   w.U2(0);
   w.U2(0);
-  w.Vec(0, 0, 0);
+  // The import reads the pivot as the reference point.
+  w.Vec(-model.reference.x, model.reference.y, model.reference.z);
   w.S0("");
   w.Close(chunk, false);
 

@@ -16,9 +16,9 @@ extern const char kLwoWriterUvMapName[];
 // The clip file name of a material: its texture's name with the extension ".png".
 std::string LwoClipFileName(const ModelMaterial& material);
 
-// The LWO2 file: TAGS, LAYR, PNTS (x mirrored back), POLS of triangles (corners in LightWave
-// order, the reverse of the model's), PTAG SURF, VMAD TXUV (v flipped back), one CLIP per
-// textured material, one SURF per material.
+// The LWO2 file: TAGS, LAYR (the reference point as its pivot, x mirrored back), PNTS (x mirrored
+// back), POLS of triangles (corners in LightWave order, the reverse of the model's), PTAG SURF,
+// VMAD TXUV (v flipped back), one CLIP per textured material, one SURF per material.
 std::vector<uint8_t> SerializeLwo2(const IntermediateModel& model);
 
 // Saves one material's image as a PNG file at path; supplied by the caller (the media library).

@@ -95,6 +95,51 @@ TEST_F(CliDemo, UnpackAndBuildAddon) {
   EXPECT_NE(bad.out.find("The following fields are invalid:  version"), std::string::npos);
 }
 
+TEST_F(CliDemo, UnprintableTagIdsPrintInHexThatEveryCommandTakesBack) {
+  test::CliResult r = RunCli("rename " + Game() + " text note --tagid 0x01020304");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "text 0x01020304 Modder Notes\n");
+  r = RunCli("list " + Game() + " --group text");
+  EXPECT_NE(r.out.find("\ntext 0x01020304 Modder Notes "), std::string::npos) << r.out;
+  r = RunCli("list " + Game() + " --group text --json");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.rfind("{\"tags\":[{\"group\":\"text\",", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("{\"group\":\"text\",\"tag\":\"0x01020304\",\"name\":\"Modder Notes\","
+                       "\"size\":29,\"version\":1,\"location\":\"local folder\"}"),
+            std::string::npos)
+      << r.out;
+  r = RunCli("show " + Game() + " text 0x01020304");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("  tag: 0x01020304\n"), std::string::npos) << r.out;
+  test::TempDir out;
+  ASSERT_EQ(
+      RunCli("extract " + Game() + " text 0x01020304 " + ShellQuote(out.Path() + "/n")).status, 0);
+  EXPECT_EQ(test::ReadFile(out.Path() + "/n"), "Remember to pack the add-on.\n");
+  EXPECT_EQ(RunCli("refs " + Game() + " text 0x01020304").status, 0);
+  EXPECT_EQ(RunCli("rename " + Game() + " text 0x01020304 --tagid note").out,
+            "text note Modder Notes\n");
+
+  // A structure-defined tag: get and set take the id and name it back the same way.
+  ASSERT_EQ(RunCli("rename " + Game() + " wind gale --tagid 0x0000FF07").status, 0);
+  r = RunCli("set " + Game() + " wind 0x0000FF07 direction=North");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "'Gale' (0x0000FF07) changed\n");
+  EXPECT_EQ(RunCli("get " + Game() + " wind 0x0000FF07 direction").out, "direction=North\n");
+}
+
+TEST_F(CliDemo, ArchivesAsJsonGiveEveryColumn) {
+  test::CliResult r = RunCli("archives " + Game() + " --json");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.rfind("{\"archives\":[{\"archive\":", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("{\"archive\":\"legacy\",\"kind\":1,\"priority\":0,\"tags\":2,"
+                       "\"active\":\"no\",\"layout\":\"older\"}"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("{\"archive\":\"Rock Fix\",\"kind\":6,\"priority\":200,\"tags\":"),
+            std::string::npos)
+      << r.out;
+}
+
 TEST(Cli, BadArgumentsAndInputExitWithTwo) {
   EXPECT_EQ(RunCli("").status, 2);
   EXPECT_EQ(RunCli("no-such-command").status, 2);

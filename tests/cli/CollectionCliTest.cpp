@@ -135,6 +135,28 @@ TEST_F(CollectionEditCli, ImportRefusalsWriteNothing) {
   EXPECT_EQ(Location("glow"), "local folder");
 }
 
+TEST_F(CollectionEditCli, ImportOfAnImageNotPalettedIsRefusedWithoutConvert) {
+  Image rgb;
+  rgb.format = PixelFormat::kRgb;
+  rgb.width = rgb.height = 2;
+  rgb.pixels = {250, 0, 0, 0, 250, 0, 0, 0, 250, 250, 250, 0};
+  const std::string photo = files_.Path() + "/photo.png";
+  ASSERT_TRUE(WritePng(photo, rgb));
+  test::CliResult r =
+      test::RunCliSeparately("collection-import " + Game() + " glow " + ShellQuote(photo) + " " +
+                             ShellQuote(ForeignPng("foreign.png")));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "brae-cli: 'photo.png': The image is not 8-bit paletted.\n");
+  EXPECT_EQ(Location("glow"), "collections");
+  // Converted, its computed colours then take the colour table (glow's has no room for them).
+  r = RunCli("collection-import " + Game() + " glow " + ShellQuote(photo) +
+             " --convert --replace-palette");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "'photo.png': The image is not 8-bit paletted.\nConvert\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "added bitmap 'photo' (2 x 2, RAW 8 bit)")) << r.out;
+  EXPECT_EQ(Location("glow"), "local folder");
+}
+
 TEST_F(CollectionEditCli, ExportByNameAndAlpha) {
   const std::string out = files_.Path() + "/named";
   test::CliResult r =

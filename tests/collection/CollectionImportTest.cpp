@@ -126,23 +126,88 @@ TEST_F(Import, AnUnreadableFileAddsNothing) {
   EXPECT_EQ(c->bitmaps.size(), 1u);
 }
 
-TEST_F(Import, ColourImagesAreConvertedAndPartialAlphaMakesTwoBytes) {
+TEST_F(Import, ImagesNotPalettedAreRefusedSkippedOrConvertedAsTheUserAnswers) {
   Collection c;
   Image rgba;
   rgba.format = PixelFormat::kRgba;
   rgba.width = 3;
   rgba.height = 1;
   rgba.pixels = {200, 10, 10, 255, 10, 200, 10, 128, 0, 0, 0, 0};
-  const std::string path = File("rgba.png", rgba);
-  OperationResult r = ImportBitmapsFromFiles(&c, {path}, nullptr);
+  const std::string colour = File("rgba.png", rgba);
+  Image grey;
+  grey.format = PixelFormat::kGrey;
+  grey.width = grey.height = 1;
+  grey.pixels = {90};
+  const std::string shade = File("grey.png", grey);
+  const std::string indexed =
+      File("indexed.png", IndexedImage(1, 1, ImagePalette(DistinctPalette()), {5}));
+
+  // Nobody to ask (the command line without --convert): refused, nothing added.
+  OperationResult r = ImportBitmapsFromFiles(&c, {indexed, colour, shade}, nullptr);
+  EXPECT_FALSE(r);
+  ASSERT_EQ(r.messages.size(), 2u);
+  EXPECT_EQ(r.messages[0].text, "'rgba.png': The image is not 8-bit paletted.");
+  EXPECT_EQ(r.messages[1].text, "'grey.png': The image is not 8-bit paletted.");
+  EXPECT_TRUE(c.bitmaps.empty());
+
+  // "Skip" leaves those files out and adds the others.
+  std::vector<std::string> asked;
+  r = ImportBitmapsFromFiles(&c, {indexed, colour, shade}, nullptr, [&](const std::string& q) {
+    asked.push_back(q);
+    return false;
+  });
   ASSERT_TRUE(r) << r.Text();
-  const CollectionBitmap& b = *c.bitmaps[0];
+  EXPECT_EQ(asked, (std::vector<std::string>{"'rgba.png': The image is not 8-bit paletted.",
+                                             "'grey.png': The image is not 8-bit paletted."}));
+  ASSERT_EQ(c.bitmaps.size(), 1u);
+  EXPECT_EQ(c.bitmaps[0]->name, "indexed");
+
+  // "Convert": the colours are computed; partial alpha makes two bytes, the clear pixel RLE.
+  Collection fresh;
+  r = ImportBitmapsFromFiles(&fresh, {colour}, nullptr, [](const std::string&) { return true; });
+  ASSERT_TRUE(r) << r.Text();
+  const CollectionBitmap& b = *fresh.bitmaps[0];
   EXPECT_TRUE(b.flags & kBitmapTwoBytes);
-  EXPECT_TRUE(b.IsRle());  // the clear pixel
+  EXPECT_TRUE(b.IsRle());
   EXPECT_EQ(b.pixels[0], 255);
   EXPECT_EQ(b.pixels[2], 128);
   EXPECT_EQ(b.pixels[4], 0);
-  EXPECT_EQ(c.palette[b.pixels[1]], (PaletteColor{200, 10, 10}));
+  EXPECT_EQ(fresh.palette[b.pixels[1]], (PaletteColor{200, 10, 10}));
+}
+
+// Puts a chunk into a PNG file just before its first IDAT chunk.
+void InsertPngChunk(const std::string& path, const std::string& type, const std::string& data) {
+  std::string png = test::ReadFile(path);
+  std::string chunk = type + data;
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : chunk) {
+    crc ^= byte;
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  crc ^= 0xFFFFFFFFu;
+  auto be32 = [](uint32_t v) {
+    return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+  };
+  const size_t idat = png.find("IDAT") - 4;
+  png.insert(idat, be32(uint32_t(data.size())) + chunk + be32(crc));
+  test::WriteFile(path, png);
+}
+
+TEST_F(Import, PalettedPngEntriesMarkedFullyTransparentImportAsTransparent) {
+  auto c = test::SeededCollection();
+  const Palette same = ImagePalette(c->palette);
+  const std::string path = File("clear.png", IndexedImage(4, 1, same, {5, 7, 9, 5}));
+  // Entry 7 fully transparent, entry 9 half: only full transparency counts.
+  std::string alphas(10, char(255));
+  alphas[7] = 0;
+  alphas[9] = char(128);
+  InsertPngChunk(path, "tRNS", alphas);
+  OperationResult r = ImportBitmapsFromFiles(c.get(), {path}, nullptr);
+  ASSERT_TRUE(r) << r.Text();
+  const CollectionBitmap& b = *c->bitmaps.back();
+  EXPECT_EQ(b.pixels, (std::vector<uint8_t>{255, 5, 0, 0, 255, 9, 255, 5}));
+  EXPECT_TRUE(b.IsRle());
+  EXPECT_FALSE(b.flags & kBitmapTwoBytes);
 }
 
 TEST_F(Import, ShadowsComeFromGreyscaleImagesOnly) {

@@ -879,7 +879,11 @@ TEST_F(X256EditTest, ImportingAFileWhoseColoursDoNotFitAddsNothingWhenDeclined) 
   ASSERT_TRUE(editor);
   Collection& c = editor->GetCollection();
   const std::string folder = ImageFolder();
-  WriteIndexed(folder + "/grey.png", 4, 4, c.palette, std::vector<uint8_t>(16, 7), true);
+  // 256 greys as its colour table: more new colours than the collection has free entries.
+  CollectionPalette greys;
+  for (size_t i = 0; i < greys.size(); ++i)
+    greys[i] = PaletteColor{uint8_t(i), uint8_t(i), uint8_t(i)};
+  WriteIndexed(folder + "/grey.png", 4, 4, greys, std::vector<uint8_t>(16, 7));
   SetPrefString("LastImageOpenPath", folder);
   SetPrefInt("LastImageOpenFormat", 1);
   const std::vector<uint8_t> before = Saved(c);
@@ -894,6 +898,63 @@ TEST_F(X256EditTest, ImportingAFileWhoseColoursDoNotFitAddsNothingWhenDeclined) 
   EXPECT_EQ(Saved(c), before);
   EXPECT_FALSE(editor->IsDirty());
   EXPECT_FALSE(editor->Undos().CanUndo());
+}
+
+TEST_F(X256EditTest, ImportingAnImageNotPalettedAsksToConvertOrSkipIt) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  Collection& c = editor->GetCollection();
+  const std::string folder = ImageFolder();
+  MediaFile photo(folder + "/photo.png");
+  photo.image.format = PixelFormat::kRgb;
+  photo.image.width = photo.image.height = 2;
+  // Colours of the collection's own table, so that they merge without replacing it.
+  const PaletteColor first = c.palette[40], last = c.palette[60];
+  ASSERT_NE(first, last);
+  photo.image.pixels = {first.r, first.g, first.b, last.r,  last.g,  last.b,
+                        last.r,  last.g,  last.b,  first.r, first.g, first.b};
+  ASSERT_TRUE(photo.Write()) << photo.Error();
+  SetPrefString("LastImageOpenPath", folder);
+  SetPrefInt("LastImageOpenFormat", 1);
+  const std::vector<uint8_t> before = Saved(c);
+  const size_t count = c.bitmaps.size();
+  auto import_answering = [&](int answer) {
+    boxes.clear();
+    answers = {answer};
+    UseDialog(
+        [this](FileDialogWindow* d) { d->Entries()->Select(RowNamed(d, "photo.png"), false); });
+    std::vector<std::string> buttons;
+    auto answer_box = on_pump;
+    on_pump = [&buttons, answer_box, this](int pumps) {
+      const ModalEntry* top = TopModal();
+      auto* box = top ? dynamic_cast<MessageBoxWindow*>(top->window) : nullptr;
+      if (box && !box->IsClosed() && buttons.empty()) {
+        for (int i = 0; i < box->ButtonCount(); ++i) buttons.push_back(box->ButtonAt(i)->Title());
+      }
+      answer_box(pumps);
+    };
+    editor->BitmapBrowser()->RunCommand(kCommandAddFromFiles);
+    Frame();
+    return buttons;
+  };
+
+  // "Skip": the one box, nothing added.
+  EXPECT_EQ(import_answering(1), (std::vector<std::string>{"Convert", "Skip"}));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].message, "'photo.png': The image is not 8-bit paletted.");
+  EXPECT_EQ(Saved(c), before);
+  EXPECT_FALSE(editor->IsDirty());
+
+  // "Convert": the picture comes in, its colours found in the colour table.
+  import_answering(0);
+  ASSERT_EQ(boxes.size(), 1u) << boxes.back().message;
+  ASSERT_EQ(c.bitmaps.size(), count + 1);
+  const CollectionBitmap& added = *c.bitmaps.back();
+  EXPECT_EQ(added.name, "photo");
+  EXPECT_EQ(c.palette[added.Pixel(0, 0)[1]], first);
+  EXPECT_EQ(c.palette[added.Pixel(1, 0)[1]], last);
+  EXPECT_EQ(c.palette[added.Pixel(1, 1)[1]], first);
+  EXPECT_TRUE(editor->IsDirty());
 }
 
 TEST_F(X256EditTest, ImportingShadowsAddsThemToTheShadowTab) {

@@ -17,6 +17,7 @@
 #include "model/GeometryTags.h"
 #include "model/IffBuilder.h"
 #include "model/LwoReader.h"
+#include "model/LwoWriter.h"
 #include "model/ModelTextures.h"
 #include "tagstore/ByteOrder.h"
 #include "tagstore/Codex.h"
@@ -564,6 +565,93 @@ TEST_F(ModelImportFixture, ImportExportImportKeepsTheGeometry) {
   Load(first.collection_id, &original);
   EXPECT_EQ(c.bitmaps[0]->pixels, original.bitmaps[0]->pixels);
   EXPECT_EQ(c.palette, original.palette);
+}
+
+// ---- Stored geometries through the LightWave export and back
+
+// A geometry of three stored points with reference point (-300, 700, 40) and one textured
+// material "Skin"; corner k (over all triangles) has u = k mod 65536 and v = 65535 - u.
+GeomData StoredGeometry(size_t triangles) {
+  IntermediateModel positions;
+  for (const GeomPoint& p : {GeomPoint{0, 0, 0}, GeomPoint{512, 3, -7}, GeomPoint{-40, 512, 256}})
+    positions.vertices.push_back({FromGeomPoint(p), {}});
+  positions.bbox_min = {-1, -7 / 512.f, 0};  // the points' bounds
+  positions.bbox_max = {40 / 512.f, 0.5f, 1};
+  positions.triangles.resize(triangles);
+  for (ModelTriangle& t : positions.triangles) {
+    for (uint32_t c = 0; c < 3; ++c) t.corners[c].vertex = c;
+  }
+  GeomData g;
+  EXPECT_TRUE(MakeGeomData(positions, FourCC("core"), &g, nullptr));
+  g.reference = {-300, 700, 40};
+  g.textures = {{"Skin", 0}};
+  for (size_t i = 0; i < triangles; ++i) {
+    for (int c = 0; c < 3; ++c) {
+      g.triangles[i].corners[c].u = uint16_t(3 * i + size_t(c));
+      g.triangles[i].corners[c].v = uint16_t(65535 - g.triangles[i].corners[c].u);
+    }
+  }
+  return g;
+}
+
+// Exports the geometry with a 2 x 2 texture into folder as "Thing.lwo" and returns the object.
+std::unique_ptr<LwoObject> Export(const GeomData& geom, const std::string& folder) {
+  IntermediateModel model;
+  GeomToModel(geom, &model);
+  ModelMaterial& skin = model.materials.at(0);
+  skin.image_file = "skin.png";
+  skin.image_loaded = skin.paletted = true;
+  skin.width = skin.height = 2;
+  skin.indices = {0, 1, 2, 3};
+  skin.palette.assign(768, 9);
+  EXPECT_TRUE(ExportModelLwo(model, folder, "Thing"));
+  return ReadLwo(folder + "/Thing.lwo");
+}
+
+TEST(ModelExport, ImportsBackToTheSameGeometryForEveryStoredValue) {
+  test::TempDir dir;
+  const GeomData original = StoredGeometry(65536 / 3 + 1);
+  auto object = Export(original, dir.Path());
+  ASSERT_TRUE(object);
+  IntermediateModel model;
+  std::string error;
+  ASSERT_TRUE(ConvertLwoToModel(*object, dir.Path(), &model, &error)) << error;
+  GeomData again;
+  ASSERT_TRUE(MakeGeomData(model, original.core_id, &again, &error)) << error;
+  size_t changed = 0;
+  for (size_t i = 0; i < original.triangles.size(); ++i) {
+    for (int c = 0; c < 3; ++c) {
+      const GeomCorner &a = original.triangles[i].corners[c], &b = again.triangles[i].corners[c];
+      changed += a.u != b.u || a.v != b.v;
+    }
+  }
+  EXPECT_EQ(changed, 0u);
+  EXPECT_EQ(SerializeGeom(again), SerializeGeom(original));
+}
+
+TEST(ModelExport, WritesTheMiddleOfEachStepAndTheReferencePointAsPivot) {
+  test::TempDir dir;
+  GeomData geom = StoredGeometry(1);
+  geom.triangles[0].corners[0].u = 38228;
+  geom.triangles[0].corners[0].v = 38228;
+  auto object = Export(geom, dir.Path());
+  ASSERT_TRUE(object);
+  const LwoLayer& layer = object->layers.at(0);
+  // Model corner 0 is LightWave corner 2; the file holds (u, 1 - v).
+  const float* uv = FindCornerValue(layer, 0, 2, FourCC("TXUV"), kLwoWriterUvMapName);
+  ASSERT_NE(uv, nullptr);
+  // The step of 38228 is [38228/65535, 38229/65535) = [0.5833219, 0.5833371); its middle
+  // 0.5833295 is what the import's (u × 65535, truncated) turns back into 38228, and
+  // 1 - 0.5833295 = 0.4166705 what its ((1 - v) × 65535, truncated) does.
+  EXPECT_NEAR(uv[0], 0.5833295, 1e-6);
+  EXPECT_NEAR(uv[1], 0.4166705, 1e-6);
+  EXPECT_EQ(uint16_t(double(uv[0]) * 65535.0), 38228);
+  EXPECT_EQ(uint16_t(double(1.0f - uv[1]) * 65535.0), 38228);
+  // Stored (x, y, z) = (-300, 700, 40) is the model point (300, 40, 700) / 512, whose x the
+  // file mirrors back.
+  EXPECT_FLOAT_EQ(layer.pivot.x, -0.5859375f);
+  EXPECT_FLOAT_EQ(layer.pivot.y, 0.078125f);
+  EXPECT_FLOAT_EQ(layer.pivot.z, 1.3671875f);
 }
 
 // ---- The public sample objects, read in place

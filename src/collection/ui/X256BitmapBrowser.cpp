@@ -508,9 +508,9 @@ void X256BitmapBrowser::OnDeleteRequested() {
 namespace {
 
 // A question with two buttons in a plain message box; true for the first.
-Question AskWith(const char* yes) {
-  return [yes](const std::string& text) {
-    return ShowMessageBox("", text.c_str(), {yes, kCancelButton}) == 0;
+Question AskWith(const char* yes, const char* no = kCancelButton) {
+  return [yes, no](const std::string& text) {
+    return ShowMessageBox("", text.c_str(), {yes, no}) == 0;
   };
 }
 
@@ -824,8 +824,8 @@ void X256BitmapBrowser::OnImportBitmaps() {
       !all_read)
     return;
   Before before(*collection_);
-  OperationResult result =
-      ImportBitmapsFromFiles(collection_, PathsOf(files), AskWith(kReplaceButton));
+  OperationResult result = ImportBitmapsFromFiles(
+      collection_, PathsOf(files), AskWith(kReplaceButton), AskWith(kConvertButton, kSkipButton));
   Finish(result, collection_->palette != before.palette,
          MakeSnapshotAction<ImportBitmapsAction>(collection_, before, RestoredCallback()));
 }

@@ -13,6 +13,7 @@
 #include "editing/structdefs/StructArrays.h"
 #include "editing/structdefs/StructRegistry.h"
 #include "editing/structdefs/StructValues.h"
+#include "tagstore/FourCCText.h"
 
 namespace brae {
 
@@ -96,40 +97,6 @@ bool ParseNumber(const std::string& text, double* value) {
   return true;
 }
 
-bool Printable(uint32_t id) {
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    uint8_t c = uint8_t(id >> shift);
-    if (c < 32 || c > 126) return false;
-  }
-  return true;
-}
-
-std::string IdText(uint32_t id) {
-  char text[16];
-  if (Printable(id)) {
-    std::snprintf(text, sizeof text, "%c%c%c%c", char(id >> 24), char(id >> 16), char(id >> 8),
-                  char(id));
-  } else {
-    std::snprintf(text, sizeof text, "0x%08X", id);
-  }
-  return text;
-}
-
-// Four characters, or 0x and eight hex digits.
-bool ParseId(const std::string& text, uint32_t* id) {
-  if (text.size() == 4) {
-    *id = 0;
-    for (char c : text) *id = (*id << 8) | uint8_t(c);
-    return true;
-  }
-  if (text.size() == 10 && (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0) &&
-      text.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos) {
-    *id = uint32_t(std::strtoul(text.c_str() + 2, nullptr, 16));
-    return true;
-  }
-  return false;
-}
-
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
@@ -174,18 +141,19 @@ bool ParseTag(const MemberPlace& p, const std::string& text, const TagNames* tag
               std::string* error) {
   const auto& member = static_cast<const TagMember&>(*p.member);
   if (text == "none") return Take(kNone, stored);
-  std::string group = member.HasGroup() ? " of group '" + IdText(uint32_t(member.group)) + "'" : "";
+  std::string group =
+      member.HasGroup() ? " of group '" + FourCCText(uint32_t(member.group)) + "'" : "";
   std::string name;
   uint32_t id = 0;
   // "Name (id)", as the value is shown.
   size_t open = text.rfind(" (");
   if (open != std::string::npos && text.back() == ')' &&
-      ParseId(text.substr(open + 2, text.size() - open - 3), &id)) {
+      ParseFourCCText(text.substr(open + 2, text.size() - open - 3), &id)) {
     if (tags && !tags->NameOf(member.group, id, &name))
-      return Fail(error, p.path, "no tag '" + IdText(id) + "'" + group);
+      return Fail(error, p.path, "no tag '" + FourCCText(id) + "'" + group);
     return Take(int64_t(id), stored);
   }
-  if (ParseId(text, &id) && (!tags || tags->NameOf(member.group, id, &name)))
+  if (ParseFourCCText(text, &id) && (!tags || tags->NameOf(member.group, id, &name)))
     return Take(int64_t(id), stored);
   if (!tags) return Fail(error, p.path, "expected a tag id or none, not '" + text + "'");
   std::vector<uint32_t> ids = tags->IdsNamed(member.group, text);
@@ -330,8 +298,8 @@ std::string FormatMemberValue(const MemberPlace& p, const uint8_t* root, size_t 
     std::string name;
     const auto& tag = static_cast<const TagMember&>(m);
     if (tags && tags->NameOf(tag.group, uint32_t(stored), &name))
-      return name + " (" + IdText(uint32_t(stored)) + ")";
-    return IdText(uint32_t(stored));
+      return name + " (" + FourCCText(uint32_t(stored)) + ")";
+    return FourCCText(uint32_t(stored));
   }
   if (m.type == kMemberSequenceIndex) return stored == kNone ? "none" : std::to_string(stored);
   if (IsEnum(m)) {
