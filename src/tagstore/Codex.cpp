@@ -12,6 +12,7 @@
 #include <cstring>
 #include <set>
 
+#include "core/FileModes.h"
 #include "core/MessageLog.h"
 #include "tagstore/TagGroups.h"
 
@@ -325,7 +326,7 @@ bool Codex::EndTagWrite(TagRecord* record, const TagHeader* header, bool success
 bool Codex::PlaceWrittenFile(TagRecord* record, const std::string& temp_path,
                              const std::string& path, const std::string& file_name,
                              const TagHeader& header) {
-  if (!RenameFile(temp_path, path)) {
+  if (!GiveReplacingFileMode(temp_path, path) || !RenameFile(temp_path, path)) {
     RemoveFile(temp_path);
     return false;
   }
