@@ -66,6 +66,17 @@ TagRecord* Codex::CreateTag(uint32_t group, uint32_t subgroup, const std::string
   return record;
 }
 
+TagRecord* Codex::CreateTagUnderFreeName(uint32_t group, uint32_t subgroup, const std::string& name,
+                                         TagHeader* out_header) {
+  constexpr int kMaxNumber = 100;
+  std::string candidate = name;
+  for (int n = 1; n <= kMaxNumber && LocalFileExists(group, candidate); ++n) {
+    const std::string suffix = " " + std::to_string(n);
+    candidate = name.substr(0, kTagNameSize - 1 - suffix.size()) + suffix;
+  }
+  return CreateTag(group, subgroup, candidate, out_header, false);
+}
+
 TagRecord* Codex::DuplicateTag(TagRecord* record, const std::string* name) {
   if (!record) return nullptr;
   TagHeader source;
