@@ -445,7 +445,22 @@ bool Codex::CloseLocalTags() {
 
 bool Codex::DeleteLocalTag(TagRecord* record) {
   if (!record || !record->users.empty() || !record->local) return false;
-  if (!RemoveFile(LocalTagPath(record->group, record->local->file_name))) return false;
+  const std::string path = LocalTagPath(record->group, record->local->file_name);
+  // Only a file that still holds this tag goes: one that another program (or a change not yet
+  // polled) gave another identity belongs to that one now.
+  FileStream file;
+  TagHeader header;
+  const bool holds_tag = file.Open(path, FileStream::kRead) &&
+                         ReadLocalTagHeader(&header, file, record->local->file_name, nullptr) &&
+                         header.group == record->group && header.subgroup == record->subgroup;
+  file.Close();
+  if (!holds_tag) {
+    Log(0, kLog, "DeleteLocalTag: '%s' no longer holds the tag '%s'; not deleted.\n", path.c_str(),
+        FourCCToString(record->subgroup).c_str());
+    PollLocalFolder(true);
+    return false;
+  }
+  if (!RemoveFile(path)) return false;
   PollLocalFolder(true);
   return true;
 }
@@ -669,6 +684,10 @@ void Codex::RemoveLocalFile(WatchedFolder& folder, WatchEntry& entry) {
   TagRecord* record = FindTag(group->code, entry.user);
   // Only the file that was entered for this identity gives it up (a refused duplicate does not).
   if (!record || !record->local || record->local->file_name != entry.name) return;
+  ReleaseLocalCopy(record);
+}
+
+void Codex::ReleaseLocalCopy(TagRecord* record) {
   if (HasActiveArchiveCopy(record)) {
     DetachInstance(record->local.get());
     NotifyCodexListeners(kTagChanged, record, nullptr);

@@ -206,6 +206,10 @@ class Codex : public TagidRegistry {
   void AddLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void UpdateLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void RemoveLocalFile(WatchedFolder& folder, WatchEntry& entry);
+  // The record gives up its local copy: listeners hear of it (event 2 when an active archive
+  // still holds the tag, else 4, sent while the record still shows) and the copy is detached.
+  // The record may be freed.
+  void ReleaseLocalCopy(TagRecord* record);
 
   std::map<uint32_t, std::map<uint32_t, std::unique_ptr<TagRecord>>> index_;
   std::vector<std::unique_ptr<ArchiveRecord>> archives_;
