@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/CliCommon.h"
+#include "core/FileModes.h"
 #include "core/MessageLog.h"
 #include "tagstore/AddonBuilder.h"
 #include "tagstore/Codex.h"
@@ -199,7 +200,7 @@ int Extract(const Args& args) {
   bool ok = file.Open(temp, FileStream::kCreate) &&
             (data.empty() || file.Write(data.data(), data.size()));
   ok = file.Close() && ok;
-  if (!ok || !RenameFile(temp, out)) {
+  if (!ok || !GiveReplacingFileMode(temp, out) || !RenameFile(temp, out)) {
     RemoveFile(temp);
     return Fail("cannot write '%s'", out.c_str());
   }

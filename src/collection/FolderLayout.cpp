@@ -238,12 +238,14 @@ LayoutResult LayOutCells(int frames, int views, int file_count, BitmapOrder orde
       return result;
     }
   }
+  // Views then frames: the files run through the views of source frame 1, then of frame 2, ...
+  // Frames then views: the list is transposed, the files run through the frames of view 1 first.
   l.file_of_cell.assign(size_t(frames) * size_t(views), -1);
   for (int f = 0; f < frames; ++f) {
     const int s = l.source_frame[size_t(f)];
     if (s == 0) continue;
     for (int v = 0; v < views; ++v) {
-      l.file_of_cell[size_t(f * views + v)] = order == BitmapOrder::kViewsThenFrames
+      l.file_of_cell[size_t(f * views + v)] = order == BitmapOrder::kFramesThenViews
                                                   ? v * l.folder_frames + (s - 1)
                                                   : (s - 1) * views + v;
     }

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/FileModes.h"
+
 namespace brae {
 
 namespace {
@@ -148,6 +150,7 @@ bool Prefs::Save() const {
   bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
   ok = (std::fflush(f) == 0) && ok;
   ok = (std::fclose(f) == 0) && ok;
+  ok = ok && GiveReplacingFileMode(temp, path_);
   if (!ok || std::rename(temp.c_str(), path_.c_str()) != 0) {
     std::remove(temp.c_str());
     return false;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/FileModes.h"
 #include "core/MessageLog.h"
 #include "tagstore/Codex.h"
 
@@ -102,6 +103,7 @@ bool Codex::WriteArchive(const std::vector<TagRecord*>& records, uint16_t kind,
   bool ok = out.Open(temp, FileStream::kReadWrite) &&
             WriteArchiveFile(records, kind, file_name, description, priority, out);
   ok = out.Close() && ok;
+  ok = ok && GiveReplacingFileMode(temp, target);
   if (!ok) {
     RemoveFile(temp);
     return false;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <set>
 
+#include "core/FileModes.h"
 #include "core/MessageLog.h"
 #include "tagstore/TagGroups.h"
 
@@ -325,7 +326,7 @@ bool Codex::EndTagWrite(TagRecord* record, const TagHeader* header, bool success
 bool Codex::PlaceWrittenFile(TagRecord* record, const std::string& temp_path,
                              const std::string& path, const std::string& file_name,
                              const TagHeader& header) {
-  if (!RenameFile(temp_path, path)) {
+  if (!GiveReplacingFileMode(temp_path, path) || !RenameFile(temp_path, path)) {
     RemoveFile(temp_path);
     return false;
   }
@@ -444,7 +445,22 @@ bool Codex::CloseLocalTags() {
 
 bool Codex::DeleteLocalTag(TagRecord* record) {
   if (!record || !record->users.empty() || !record->local) return false;
-  if (!RemoveFile(LocalTagPath(record->group, record->local->file_name))) return false;
+  const std::string path = LocalTagPath(record->group, record->local->file_name);
+  // Only a file that still holds this tag goes: one that another program (or a change not yet
+  // polled) gave another identity belongs to that one now.
+  FileStream file;
+  TagHeader header;
+  const bool holds_tag = file.Open(path, FileStream::kRead) &&
+                         ReadLocalTagHeader(&header, file, record->local->file_name, nullptr) &&
+                         header.group == record->group && header.subgroup == record->subgroup;
+  file.Close();
+  if (!holds_tag) {
+    Log(0, kLog, "DeleteLocalTag: '%s' no longer holds the tag '%s'; not deleted.\n", path.c_str(),
+        FourCCToString(record->subgroup).c_str());
+    PollLocalFolder(true);
+    return false;
+  }
+  if (!RemoveFile(path)) return false;
   PollLocalFolder(true);
   return true;
 }
@@ -668,6 +684,10 @@ void Codex::RemoveLocalFile(WatchedFolder& folder, WatchEntry& entry) {
   TagRecord* record = FindTag(group->code, entry.user);
   // Only the file that was entered for this identity gives it up (a refused duplicate does not).
   if (!record || !record->local || record->local->file_name != entry.name) return;
+  ReleaseLocalCopy(record);
+}
+
+void Codex::ReleaseLocalCopy(TagRecord* record) {
   if (HasActiveArchiveCopy(record)) {
     DetachInstance(record->local.get());
     NotifyCodexListeners(kTagChanged, record, nullptr);

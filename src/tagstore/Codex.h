@@ -172,6 +172,10 @@ class Codex : public TagidRegistry {
   // ---- Tag operations (TagOperations.cpp)
   TagRecord* CreateTag(uint32_t group, uint32_t subgroup, const std::string& name,
                        TagHeader* out_header, bool allow_overwrite);
+  // CreateTag without overwriting, under the first of name, "name 1", "name 2", ... whose local
+  // file is free (the number always fits in the name), so that the tag never takes another's file.
+  TagRecord* CreateTagUnderFreeName(uint32_t group, uint32_t subgroup, const std::string& name,
+                                    TagHeader* out_header);
   TagRecord* DuplicateTag(TagRecord* record, const std::string* name);
   TagRecord* ChangeTagInfo(TagRecord* record, uint32_t new_subgroup, const std::string* new_name);
   bool CopyToLocal(TagRecord* record);
@@ -202,6 +206,10 @@ class Codex : public TagidRegistry {
   void AddLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void UpdateLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void RemoveLocalFile(WatchedFolder& folder, WatchEntry& entry);
+  // The record gives up its local copy: listeners hear of it (event 2 when an active archive
+  // still holds the tag, else 4, sent while the record still shows) and the copy is detached.
+  // The record may be freed.
+  void ReleaseLocalCopy(TagRecord* record);
 
   std::map<uint32_t, std::map<uint32_t, std::unique_ptr<TagRecord>>> index_;
   std::vector<std::unique_ptr<ArchiveRecord>> archives_;

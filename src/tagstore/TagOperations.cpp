@@ -66,6 +66,17 @@ TagRecord* Codex::CreateTag(uint32_t group, uint32_t subgroup, const std::string
   return record;
 }
 
+TagRecord* Codex::CreateTagUnderFreeName(uint32_t group, uint32_t subgroup, const std::string& name,
+                                         TagHeader* out_header) {
+  constexpr int kMaxNumber = 100;
+  std::string candidate = name;
+  for (int n = 1; n <= kMaxNumber && LocalFileExists(group, candidate); ++n) {
+    const std::string suffix = " " + std::to_string(n);
+    candidate = name.substr(0, kTagNameSize - 1 - suffix.size()) + suffix;
+  }
+  return CreateTag(group, subgroup, candidate, out_header, false);
+}
+
 TagRecord* Codex::DuplicateTag(TagRecord* record, const std::string* name) {
   if (!record) return nullptr;
   TagHeader source;
@@ -141,6 +152,10 @@ TagRecord* Codex::ChangeTagInfo(TagRecord* record, uint32_t new_subgroup,
 
   const uint32_t group = record->group;
   const uint32_t subgroup = new_subgroup != kNoSubgroup ? new_subgroup : record->subgroup;
+  // The file now holds another identity. The old one gives up its copy here: after a rename the
+  // poll sees the file under its new name only, and a removal under the old name no longer
+  // matches the copy's file name, so nothing else would take the copy from the old identity.
+  if (subgroup != record->subgroup) ReleaseLocalCopy(record);  // may free the record
   PollLocalFolder(true);
   TagRecord* result = FindTag(group, subgroup);
   if (!result) {

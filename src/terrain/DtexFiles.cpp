@@ -1,10 +1,10 @@
 #include "terrain/DtexFiles.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
+#include "core/FileModes.h"
 #include "media/FileTypes.h"
 #include "media/MediaFile.h"
 #include "tagstore/FileSystem.h"
@@ -25,7 +25,7 @@ std::string FolderPart(const std::string& path) {
 }
 
 // Creates an empty scratch file beside path that keeps its extension (the writers choose the
-// format by it), with the permissions a new file would get. Empty on failure.
+// format by it), with the permissions of the file it replaces or a new file's. Empty on failure.
 std::string MakeScratchFile(const std::string& path) {
   const std::string name = FileNamePart(path);
   const size_t dot = name.find_last_of('.');
@@ -33,11 +33,8 @@ std::string MakeScratchFile(const std::string& path) {
   std::string scratch = FolderPart(path) + ".brae-export-XXXXXX" + extension;
   const int fd = ::mkstemps(scratch.data(), int(extension.size()));
   if (fd < 0) return {};
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  const bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
   ::close(fd);
-  if (!ok) {
+  if (!GiveReplacingFileMode(scratch, path)) {
     RemoveFile(scratch);
     return {};
   }

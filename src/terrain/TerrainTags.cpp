@@ -62,17 +62,18 @@ bool SaveDetailMapTag(Codex& codex, const DetailMap& map, uint32_t id,
                       const std::string& name_if_new, std::string* error) {
   const uint32_t group = FourCC("dmap");
   TagRecord* record = codex.FindTag(group, id);
-  if (!record) {
-    TagHeader created;
-    record = codex.CreateTag(group, id, name_if_new, &created, false);
+  TagHeader header;
+  if (record) {
+    // The write keeps the tag's name and file: start from its current header.
+    codex.GetEffectiveHeader(record, &header);
+  } else {
+    // A new tag has no copy yet: its header, name and file come from the creation.
+    record = codex.CreateTagUnderFreeName(group, id, name_if_new, &header);
     if (!record) {
       if (error) *error = "the detail map tag could not be created";
       return false;
     }
   }
-  // The write keeps the tag's name and file: start from its current header.
-  TagHeader header;
-  codex.GetEffectiveHeader(record, &header);
   FileStream* stream = codex.BeginTagWrite(record, &header);
   if (!stream) {
     if (error) *error = "the detail map tag cannot be written";

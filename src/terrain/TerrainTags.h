@@ -25,8 +25,9 @@ std::optional<MediaParameters> ReadMediaParametersTag(Codex& codex, uint32_t med
 // The colour-map collection '.256' of the id, loaded whole with its pixels; false (with the
 // reason) when the tag is missing or unreadable.
 bool ReadColourMapTag(Codex& codex, uint32_t id, Collection* out, std::string* error = nullptr);
-// Writes the detail map as the 'dmap' tag of the id (the mesh's colour-map id), creating the
-// tag with the given name when none of that id exists. False when it cannot be written.
+// Writes the detail map as the 'dmap' tag of the id (the mesh's colour-map id). When none of
+// that id exists, the tag is created with the given name (the colour-map collection's), numbered
+// when another local detail map has that file already. False when it cannot be written.
 bool SaveDetailMapTag(Codex& codex, const DetailMap& map, uint32_t id,
                       const std::string& name_if_new, std::string* error = nullptr);
 

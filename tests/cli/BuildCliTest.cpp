@@ -60,6 +60,14 @@ class BuildCli : public ::testing::Test {
   static bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
   }
+  // The names of the bitmaps that `show` lists, in their order.
+  static std::string BitmapNames(const std::string& shown) {
+    std::string names;
+    const std::string key = "      name: f";
+    for (size_t at = shown.find(key); at != std::string::npos; at = shown.find(key, at + 1))
+      names += shown.substr(at + key.size() - 1, 4) + " ";
+    return names;
+  }
 
   test::TempDir game_, dir_;
 };
@@ -79,6 +87,16 @@ TEST_F(BuildCli, BuildCollectionWritesTheTagAndPrintsItsLog) {
   ASSERT_EQ(shown.status, 0) << shown.out;
   EXPECT_TRUE(Has(shown.out, "name: walk"));
   EXPECT_TRUE(Has(shown.out, "frames: 3"));
+  // The cells hold bitmaps 0 to 5 frame by frame, view by view. Views then frames: the files run
+  // through the views of frame 0 first (f001 f002 | f003 f004 | f005 f006); frames then views:
+  // through the frames of view 0 first (frame 0 takes f001 and f004, ...).
+  const std::string cells = "frame_bitmaps:\n        -\n          - 0\n          - 1\n        -\n";
+  EXPECT_TRUE(Has(shown.out, cells)) << shown.out;
+  EXPECT_EQ(BitmapNames(shown.out), "f001 f002 f003 f004 f005 f006 ");
+  ASSERT_EQ(RunCli(Build("--tagid bild --reg 10 20 --overwrite --frames-then-views")).status, 0);
+  shown = RunCli("show " + Game() + " .256 bild");
+  EXPECT_TRUE(Has(shown.out, cells)) << shown.out;
+  EXPECT_EQ(BitmapNames(shown.out), "f001 f004 f002 f005 f003 f006 ");
 
   // The tag is in the way now: refused without --overwrite, replaced with it.
   r = RunCli(Build("--tagid bild --reg 10 20"));

@@ -169,6 +169,20 @@ TEST_F(TerrainCliDemo, MeshDetailsExportThenImportIsPerfect) {
   EXPECT_EQ(a.image.pixels, b.image.pixels);
 }
 
+TEST_F(TerrainCliDemo, MeshDetailsImportMakesANewMapUnderTheColourMapsName) {
+  const std::string maps = dir_.Path() + "/local/detail maps/";
+  ASSERT_TRUE(std::filesystem::remove(maps + "Demo Valley Colors"));
+  WritePicture("vertex.png", PixelFormat::kIndexed, 768, 512);
+  test::CliResult r =
+      RunCli("mesh-details " + Game() + " vale --import-vertex " + In("vertex.png"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("dmap cmap\n"), std::string::npos) << r.out;
+  EXPECT_TRUE(std::filesystem::exists(maps + "Demo Valley Colors"));
+  EXPECT_FALSE(std::filesystem::exists(maps + "~codex_placeholder~"));
+  test::CliResult show = RunCli("show " + Game() + " dmap cmap");
+  EXPECT_NE(show.out.find("Demo Valley Colors"), std::string::npos) << show.out;
+}
+
 TEST_F(TerrainCliDemo, MeshDetailsRefusals) {
   WritePicture("small.png", PixelFormat::kIndexed, 16, 16);
   ExpectRefusal(RunCli("mesh-details " + Game() + " vale --import-vertex " + In("small.png")),

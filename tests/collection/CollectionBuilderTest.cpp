@@ -57,25 +57,44 @@ TEST(FolderLayout, ScriptGivesOrderAlignmentAndFrameList) {
   EXPECT_FALSE(ParseSequenceScript("BitmapOrderly x\n").order);
 }
 
-TEST(FolderLayout, CellsMapOntoFilesInEitherOrder) {
-  LayoutResult views_first = LayOutCells(3, 2, 6, BitmapOrder::kViewsThenFrames, std::nullopt);
+// Six files p0..p5 in a sequence of 2 views and 3 frames. Views then frames (the default): the
+// files run through the views of frame 0, then of frame 1, ...: frame f, view v takes p(2f + v).
+// Frames then views: the list is transposed, the files run through the frames of view 0 before
+// view 1: frame f, view v takes p(3v + f).
+constexpr int kViewsFirstCells[3][2] = {{0, 1}, {2, 3}, {4, 5}};
+constexpr int kFramesFirstCells[3][2] = {{0, 3}, {1, 4}, {2, 5}};
+
+TEST(FolderLayout, FilesRunThroughAFramesViewsUnlessFramesThenViews) {
+  const LayoutResult views_first =
+      LayOutCells(3, 2, 6, BitmapOrder::kViewsThenFrames, std::nullopt);
+  const LayoutResult frames_first =
+      LayOutCells(3, 2, 6, BitmapOrder::kFramesThenViews, std::nullopt);
   ASSERT_EQ(views_first.error, LayoutError::kNone);
-  EXPECT_EQ(views_first.layout.FileAt(2, 1), 1 * 3 + 2);
-  LayoutResult frames_first = LayOutCells(3, 2, 6, BitmapOrder::kFramesThenViews, std::nullopt);
-  EXPECT_EQ(frames_first.layout.FileAt(2, 1), 2 * 2 + 1);
+  ASSERT_EQ(frames_first.error, LayoutError::kNone);
+  for (int f = 0; f < 3; ++f) {
+    for (int v = 0; v < 2; ++v) {
+      EXPECT_EQ(views_first.layout.FileAt(f, v), kViewsFirstCells[f][v]) << f << "," << v;
+      EXPECT_EQ(frames_first.layout.FileAt(f, v), kFramesFirstCells[f][v]) << f << "," << v;
+    }
+  }
   EXPECT_EQ(LayOutCells(3, 2, 5, BitmapOrder::kViewsThenFrames, std::nullopt).error,
             LayoutError::kTooFewFiles);
   EXPECT_TRUE(LayOutCells(3, 2, 7, BitmapOrder::kViewsThenFrames, std::nullopt).extra_files);
 }
 
 TEST(FolderLayout, FrameListReusesSourceFramesAndNeedsOnlyThoseFiles) {
+  // 24 files: source frame s, view v is file 8(s - 1) + v views first, 3v + (s - 1) frames first.
   const std::vector<int> list = {1, 2, 3, 2};
   LayoutResult r = LayOutCells(4, 8, 24, BitmapOrder::kViewsThenFrames, list);
+  LayoutResult t = LayOutCells(4, 8, 24, BitmapOrder::kFramesThenViews, list);
   ASSERT_EQ(r.error, LayoutError::kNone);
+  ASSERT_EQ(t.error, LayoutError::kNone);
   EXPECT_EQ(r.layout.files_needed, 24);
   for (int v = 0; v < 8; ++v) {
-    EXPECT_EQ(r.layout.FileAt(3, v), r.layout.FileAt(1, v));
-    EXPECT_EQ(r.layout.FileAt(2, v), v * 3 + 2);
+    EXPECT_EQ(r.layout.FileAt(3, v), 8 + v);
+    EXPECT_EQ(r.layout.FileAt(2, v), 16 + v);
+    EXPECT_EQ(t.layout.FileAt(3, v), v * 3 + 1);
+    EXPECT_EQ(t.layout.FileAt(2, v), v * 3 + 2);
   }
   EXPECT_EQ(LayOutCells(4, 8, 23, BitmapOrder::kViewsThenFrames, list).error,
             LayoutError::kTooFewFiles);
@@ -88,9 +107,20 @@ TEST(FolderLayout, FrameListReusesSourceFramesAndNeedsOnlyThoseFiles) {
   EXPECT_EQ(
       LayOutCells(65535, 65535, 0, BitmapOrder::kViewsThenFrames, std::vector<int>(65535, 0)).error,
       LayoutError::kTooManyCells);
-  LayoutResult empty = LayOutCells(2, 2, 2, BitmapOrder::kViewsThenFrames, std::vector<int>{0, 1});
-  ASSERT_EQ(empty.error, LayoutError::kNone);
-  EXPECT_EQ(empty.layout.FileAt(0, 1), -1);
+  // An empty frame takes no file; the files of source frame 1 keep their places.
+  for (BitmapOrder order : {BitmapOrder::kViewsThenFrames, BitmapOrder::kFramesThenViews}) {
+    LayoutResult empty = LayOutCells(2, 2, 2, order, std::vector<int>{0, 1});
+    ASSERT_EQ(empty.error, LayoutError::kNone);
+    EXPECT_EQ(empty.layout.FileAt(0, 0), -1);
+    EXPECT_EQ(empty.layout.FileAt(0, 1), -1);
+    EXPECT_EQ(empty.layout.FileAt(1, 0), 0);
+    EXPECT_EQ(empty.layout.FileAt(1, 1), 1);
+  }
+  // Views first, two source frames of three views: frame 1 repeats source 2 = files 3, 4, 5.
+  LayoutResult gap = LayOutCells(3, 3, 6, BitmapOrder::kViewsThenFrames, std::vector<int>{1, 2, 0});
+  ASSERT_EQ(gap.error, LayoutError::kNone);
+  EXPECT_EQ(gap.layout.FileAt(1, 2), 5);
+  EXPECT_EQ(gap.layout.FileAt(2, 0), -1);
 }
 
 // ---- Pictures
@@ -177,8 +207,8 @@ TEST_F(Build, FolderWalk8x12MakesSequenceWalkWithEightViewsAndTwelveFrames) {
   EXPECT_EQ(walk.ViewCount(), 8);
   EXPECT_EQ(walk.FrameCount(), 12);
   EXPECT_EQ(c.bitmaps.size(), 96u);
-  // Views then frames: cell (frame 3, view 2) takes file 2 × 12 + 3 (numbered from 1).
-  EXPECT_EQ(BitmapAt(walk, 3, 2), "f028");
+  // Views then frames: cell (frame 3, view 2) takes file 3 × 8 + 2 (numbered from 1).
+  EXPECT_EQ(BitmapAt(walk, 3, 2), "f027");
   EXPECT_TRUE(
       log_.Has("****************** Begin BuildCollection log for 'Built' "
                "******************\n"));
@@ -192,16 +222,26 @@ TEST_F(Build, FolderWalk8x12MakesSequenceWalkWithEightViewsAndTwelveFrames) {
   EXPECT_EQ(progress_.back().total, 96);
 }
 
-TEST_F(Build, FramesThenViewsTransposesTheFiles) {
-  WriteSequence(Seq("walk(8,12)"), 96);
+TEST_F(Build, TwoViewsThreeFramesTakeTheirFilesInTheChosenOrder) {
+  WriteSequence(Seq("s(2,3)"), 6);  // p0..p5 are f001..f006
+  auto expect_cells = [&](const int(&cells)[3][2], const char* order) {
+    const CollectionBuildResult r = Run();
+    ASSERT_TRUE(r.ok) << log_.text;
+    for (int f = 0; f < 3; ++f)
+      for (int v = 0; v < 2; ++v)
+        EXPECT_EQ(BitmapAt(*r.collection->sequences[0], f, v),
+                  "f00" + std::to_string(cells[f][v] + 1))
+            << order << " frame " << f << " view " << v;
+  };
+  expect_cells(kViewsFirstCells, "default");
   settings_.frames_then_views = true;
-  CollectionBuildResult r = Run();
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(BitmapAt(*r.collection->sequences[0], 3, 2), "f027");  // 3 × 8 + 2, from 1
-  // The script's order wins over the dialog's.
-  test::WriteFile(Seq("walk(8,12)") + "/script.txt", "BitmapOrder ViewsThenFrames\n");
-  r = Run();
-  EXPECT_EQ(BitmapAt(*r.collection->sequences[0], 3, 2), "f028");
+  expect_cells(kFramesFirstCells, "dialog");
+  // The script's order wins over the dialog's, either way.
+  test::WriteFile(Seq("s(2,3)") + "/script.txt", "BitmapOrder ViewsThenFrames\n");
+  expect_cells(kViewsFirstCells, "script views");
+  settings_.frames_then_views = false;
+  test::WriteFile(Seq("s(2,3)") + "/script.txt", "BitmapOrder FramesThenViews\n");
+  expect_cells(kFramesFirstCells, "script frames");
 }
 
 TEST_F(Build, FrameListNeeds24FilesAndReusesSourceFrameTwo) {

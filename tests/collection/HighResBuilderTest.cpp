@@ -116,6 +116,14 @@ class HighRes : public ::testing::Test {
     c.AddSequence(std::move(s));
     auto shadow = CollectionBitmap::MakeIndexed("shade", 2, 2, kBitmapShadow);
     c.AddBitmap(std::move(shadow));
+    Install(c);
+    settings_.tagid = FourCC("hero");
+    settings_.folder = dir_.Path() + "/hires/";
+    settings_.target_scale = 2;
+    settings_.tolerance = 0.05;
+  }
+  // Writes the game folder with the collection as the archived 'hero' and loads it.
+  void Install(const Collection& c) {
     demo::DemoTag tag;
     tag.group = demo::Code(".256");
     tag.subgroup = demo::Code("hero");
@@ -127,10 +135,6 @@ class HighRes : public ::testing::Test {
     game.Archive("tags", "base.arc", 2).tags.push_back(tag);
     ASSERT_TRUE(game.Write(game_.Path()));
     codex_.LoadCodex(game_.Path());
-    settings_.tagid = FourCC("hero");
-    settings_.folder = dir_.Path() + "/hires/";
-    settings_.target_scale = 2;
-    settings_.tolerance = 0.05;
   }
   // A 20 × 20 frame of the sequence with an 8 × 12 visible picture at (x, y).
   void WriteFrame(int n, int x, int y, int colour = -1) {
@@ -260,6 +264,49 @@ TEST_F(HighRes, TrueColourRenderingsAreMappedOntoTheCollectionsColours) {
   EXPECT_TRUE(first.bitmap->flags & kBitmapTwoBytes);  // the soft edge
   EXPECT_EQ(first.reg_x, 4);
   EXPECT_EQ(first.reg_y, 10);
+}
+
+// The cells of a sequence of 2 views and 3 frames take the six renderings p0..p5 in the order
+// worked out for the standard builder: views first, frame f, view v takes p(2f + v); frames
+// first, p(3v + f).
+TEST_F(HighRes, TwoViewsThreeFramesTakeTheirFilesInTheChosenOrder) {
+  Collection c;
+  c.name = "Hero";
+  c.palette = test::DistinctPalette();
+  auto s = std::make_unique<CollectionSequence>();
+  s->name = "walk";
+  s->Resize(3, 2);
+  for (int f = 0; f < 3; ++f) {
+    for (int v = 0; v < 2; ++v) {
+      auto b = CollectionBitmap::MakeIndexed("old", 4, 6);
+      for (size_t i = 0; i < 24; ++i) b->pixels[i * 2] = 255, b->pixels[i * 2 + 1] = 30;
+      s->InstanceAt(f, v)->bitmap = c.AddBitmap(std::move(b));
+    }
+  }
+  c.AddSequence(std::move(s));
+  Install(c);
+  for (int n = 0; n < 6; ++n) WriteFrame(n, 3, 4);
+  const int views_first[3][2] = {{0, 1}, {2, 3}, {4, 5}};
+  const int frames_first[3][2] = {{0, 3}, {1, 4}, {2, 5}};
+  auto expect_cells = [&](const int(&cells)[3][2], const char* order) {
+    ASSERT_EQ(Run().outcome, BuildOutcome::kBuilt) << order << log_.text;
+    auto built = Effective();
+    ASSERT_TRUE(built);
+    for (int f = 0; f < 3; ++f) {
+      for (int v = 0; v < 2; ++v) {
+        const auto& in = built->sequences[0]->frames[size_t(f)].views[size_t(v)];
+        ASSERT_TRUE(in && in->bitmap);
+        EXPECT_EQ(in->bitmap->name, "f" + std::to_string(cells[f][v]))
+            << order << " frame " << f << " view " << v;
+      }
+    }
+    ASSERT_TRUE(codex_.DeleteLocalTag(codex_.FindTag(FourCC(".256"), FourCC("hero"))));
+  };
+  expect_cells(views_first, "default");
+  settings_.frames_then_views = true;
+  expect_cells(frames_first, "dialog");
+  test::WriteFile(dir_.Path() + "/hires/walk/script.txt", "BitmapOrder ViewsThenFrames\n");
+  expect_cells(views_first, "script");
 }
 
 TEST_F(HighRes, SequenceErrorsAreLogged) {

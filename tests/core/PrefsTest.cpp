@@ -137,6 +137,20 @@ TEST(PrefsFile, MissingFileAndFailedSaveKeepOldFile) {
   EXPECT_EQ(test::ReadFile(path), "Old 1\n");
 }
 
+TEST(PrefsFile, SaveKeepsTheModeTheUserGaveTheFile) {
+  test::TempDir dir;
+  Prefs p;
+  const std::string path = dir.Path() + "/prefs.txt";
+  test::WriteFile(path, "Old 1\n");
+  ASSERT_EQ(0, ::chmod(path.c_str(), 0604));
+  p.SetPath(path);
+  p.SetInt("New", 2);
+  ASSERT_TRUE(p.Save());
+  struct stat st {};
+  ASSERT_EQ(0, ::stat(path.c_str(), &st));
+  EXPECT_EQ(st.st_mode & 07777, 0604u);
+}
+
 class FakeWindow : public PlacementTarget {
  public:
   void GetPlacement(int* s, int* a, int* b, int* c, int* d) const override {

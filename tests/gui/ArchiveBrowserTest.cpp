@@ -13,6 +13,7 @@
 #include "app/Startup.h"
 #include "core/Prefs.h"
 #include "editing/TagEdit.h"
+#include "editing/TagInfoWindow.h"
 #include "editing/TextEdit.h"
 #include "editing/browser/ArchiveBrowser.h"
 #include "mkdemo/DemoGame.h"
@@ -475,6 +476,105 @@ TEST_F(BrowserWindow, DisassembleWritesEveryTagIntoTheChosenFolder) {
   EXPECT_EQ(script.seen.size(), 1u);
   EXPECT_TRUE(fs::exists(folder + "/text/Alpha"));
   EXPECT_TRUE(fs::exists(folder + "/meshes/Old Mesh"));
+}
+
+// The names of the tag rows of one group, as the tree shows them.
+std::vector<std::string> RowNames(ArchiveBrowser* browser, uint32_t group) {
+  std::vector<std::string> names;
+  for (const GroupView& view : browser->Model().VisibleGroups())
+    if (view.group == group)
+      for (const TagItem* item : view.tags) names.push_back(item->row.header.Name());
+  return names;
+}
+
+// The user gives the local collection "Walker" of the demo game a new name and a new tagid in
+// one apply: Control+I, typing into both fields, Control+S, Control+W. One row remains, for the
+// file on disk, through reloads of the local and plugins folders; deleting it deletes that file
+// and nothing else.
+TEST_F(BrowserWindow, RenameWithNewTagidLeavesOneRowWhoseDeleteTakesOnlyItsFile) {
+  CloseArchiveBrowser();
+  Frame();
+  test::TempDir demo_dir;
+  demo::DemoGame demo = demo::MakeDemoGame();
+  demo::DemoTag walker = demo::DemoCollectionTags()[3];  // the empty collection's data
+  walker.subgroup = demo::Code("walk");
+  walker.name = "Walker";
+  demo.AddLocal(walker);
+  ASSERT_TRUE(demo.Write(demo_dir.Path()));
+  ThePrefs().Clear();
+  TheCodex().LoadCodex(demo_dir.Path());
+  const uint32_t group = FourCC(".256");
+  SetGroupEditorFactory(group, &NoEditor);
+  TheArchiveBrowserHooks().open_tag_info = [](TagRecord* r) { TagInfoWindow::Open(r); };
+  browser_ = ShowArchiveBrowser();
+  browser_->SetFrame(Rect(10, 10, 790, 590));
+  Frame();
+  const std::vector<std::string> before = RowNames(browser_, group);
+  ListWindow* tree = browser_->TagTree();
+  tree->SetFocus();
+  ClickRow(tree, TagRow("walk"));
+  Control('I');
+  TagUser user{};
+  ASSERT_TRUE(TheCodex().FindTagUser(FindAny("walk"), 0, &user));
+  ASSERT_EQ(user.kind, kUserInfo);
+  auto* info = static_cast<const TagInfoWindow*>(user.pointer);
+  auto type = [&](const std::string& text) {
+    for (char c : text) {
+      QueueCharEvent(static_cast<unsigned char>(c));
+      Frame();
+    }
+  };
+  Tap(kKeyEnd);
+  type(" Two");
+  Tap(kKeyTab);
+  Tap(kKeyEnd);
+  for (int i = 0; i < 4; ++i) Tap(kKeyBackspace);
+  type("wlk2");
+  EXPECT_STREQ(info->Title(), "Tag Info: Walker Two*");
+  BoxScript script;
+  Answer(on_pump, &script, [&] { Control('S'); });
+  EXPECT_TRUE(script.seen.empty());
+  EXPECT_STREQ(info->Title(), "Tag Info: Walker Two");
+  test::SaveScreenshot("archive-browser-rename-retag");
+  Control('W');
+  Frame();
+  ASSERT_TRUE(RunRootCommand(kCmdReloadLocalFolder));
+  Frame();
+  TheStartupHooks().open_archive_browser = [] { ShowArchiveBrowser(); };
+  TheStartupHooks().close_archive_browser = [] { CloseArchiveBrowser(); };
+  ASSERT_TRUE(RunRootCommand(kCmdReloadPluginsFolder));
+  TheStartupHooks() = StartupHooks();
+  browser_ = TheArchiveBrowser();
+  ASSERT_TRUE(browser_);
+  Frame();
+
+  std::vector<std::string> expected = before;
+  expected.erase(std::find(expected.begin(), expected.end(), "Walker"));
+  expected.push_back("Walker Two");
+  std::vector<std::string> names = RowNames(browser_, group);
+  std::sort(expected.begin(), expected.end());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, expected);
+  EXPECT_FALSE(TheCodex().FindTag(group, FourCC("walk")));
+  const std::string moved = TheCodex().LocalTagPath(group, "Walker Two");
+  EXPECT_TRUE(fs::exists(moved));
+  EXPECT_FALSE(fs::exists(TheCodex().LocalTagPath(group, "Walker")));
+
+  tree = browser_->TagTree();
+  tree->SetFocus();
+  ClickRow(tree, TagRow("wlk2"));
+  Answer(on_pump, &script, [&] { Tap(kKeyDelete); });
+  EXPECT_EQ(script.seen, (std::vector<std::string>{"Confirm Deletion"}));
+  Frame();
+  EXPECT_FALSE(fs::exists(moved));
+  expected.erase(std::find(expected.begin(), expected.end(), "Walker Two"));
+  names = RowNames(browser_, group);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, expected);
+  EXPECT_TRUE(fs::exists(TheCodex().LocalTagPath(group, "Demo Sprites")));
+  CloseArchiveBrowser();
+  Frame();
+  TheCodex().ShutdownCodex();
 }
 
 // The whole demo game, as scripts/run shows it, with the hidden groups shown too.

@@ -1,6 +1,7 @@
 #include "tagstore/Codex.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -283,6 +284,42 @@ TEST_F(CodexWrites, UnsafeFileNamesAreMadeSafe) {
   EXPECT_EQ(r->local->file_name, ".._.._escape");
   EXPECT_TRUE(FileExists(Local("text", ".._.._escape")));
   EXPECT_FALSE(FileExists(Root() + "escape"));
+}
+
+// Files reach their place through a temporary file. A new one gets what any program's new file
+// gets (0666 less the umask); one that replaces a file keeps that file's mode.
+TEST_F(CodexWrites, WrittenFilesGetTheUmasksModeOrKeepTheReplacedFilesMode) {
+  game_.Archive("tags", "patch", 2).tags.push_back(Tag("text", "note", "Note", "archived"));
+  Load();
+  const mode_t saved_mask = ::umask(022);
+  auto mode = [](const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+  };
+  auto save = [&](TagRecord* r) {
+    TagHeader h;
+    codex_.GetEffectiveHeader(r, &h);
+    FileStream* out = codex_.BeginTagWrite(r, &h);
+    ASSERT_TRUE(out);
+    ASSERT_TRUE(out->Seek(64) && out->Write("words", 5));
+    ASSERT_TRUE(codex_.EndTagWrite(r, &h, true));
+  };
+  save(Find("text", "note"));
+  EXPECT_EQ(mode(Local("text", "Note")), 0644u);
+  ASSERT_EQ(::chmod(Local("text", "Note").c_str(), 0604), 0);
+  save(Find("text", "note"));
+  EXPECT_EQ(mode(Local("text", "Note")), 0604u);
+
+  // The add-on writer, under another umask.
+  ::umask(027);
+  std::vector<TagRecord*> local;
+  codex_.ListLocalTags(&local);
+  ASSERT_TRUE(codex_.WriteArchive(local, 6, "Addon", "u", 100));
+  EXPECT_EQ(mode(Root() + "plugins/Addon"), 0640u);
+  ASSERT_EQ(::chmod((Root() + "plugins/Addon").c_str(), 0664), 0);
+  ASSERT_TRUE(codex_.WriteArchive(local, 6, "Addon", "u", 100));
+  EXPECT_EQ(mode(Root() + "plugins/Addon"), 0664u);
+  ::umask(saved_mask);
 }
 
 }  // namespace

@@ -106,6 +106,55 @@ TEST_F(TagOperations, ChangeTagInfoOfOnlyTheTagidKeepsTheFileName) {
   EXPECT_EQ(codex_.ChangeTagInfo(moved, kNoSubgroup, nullptr), moved);
 }
 
+// Name and tagid in one change: the file is renamed and rewritten, and the poll then sees it only
+// under its new name. The old identity must still give the copy up, with the usual events.
+TEST_F(TagOperations, ChangingNameAndTagidTogetherLeavesNothingUnderTheOldTagid) {
+  game_.AddLocal(Tag(".256", "walk", "Walker", "legs"));
+  game_.Archive("tags", "patch", 2).tags.push_back(Tag(".256", "both", "Both", "archived"));
+  game_.AddLocal(Tag(".256", "both", "Both", "local"));
+  Load();
+  Listen();
+  const std::string walker = "Walker Two", both = "Both Two";
+  TagRecord* moved = codex_.ChangeTagInfo(Find(".256", "walk"), FourCC("wlk2"), &walker);
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(moved->subgroup, FourCC("wlk2"));
+  EXPECT_EQ(moved->local->file_name, "Walker Two");
+  EXPECT_EQ(ReadData(moved), "legs");
+  EXPECT_FALSE(codex_.FindRecord(FourCC(".256"), FourCC("walk")));
+  // The archived tag stays, now without a local copy.
+  TagRecord* moved_both = codex_.ChangeTagInfo(Find(".256", "both"), FourCC("bot2"), &both);
+  ASSERT_TRUE(moved_both);
+  EXPECT_EQ(ReadData(moved_both), "local");
+  ASSERT_TRUE(Find(".256", "both"));
+  EXPECT_FALSE(Find(".256", "both")->local);
+  EXPECT_EQ(ReadData(Find(".256", "both")), "archived");
+  EXPECT_EQ(log_.events,
+            (std::vector<std::string>{"4 .256 walk", "1 .256 wlk2", "2 .256 both", "1 .256 bot2"}));
+  // Polling again changes nothing.
+  codex_.PollLocalFolder(true);
+  EXPECT_EQ(log_.events.size(), 4u);
+  std::vector<TagRecord*> local;
+  codex_.ListLocalTags(&local);
+  EXPECT_EQ(local.size(), 2u);
+}
+
+// A delete removes the file only while it still holds the tag: one that another program gave
+// another identity (not yet polled) is that identity's file now.
+TEST_F(TagOperations, DeleteNeverRemovesAFileThatHoldsAnotherTag) {
+  game_.AddLocal(Tag("text", "aaaa", "Shared", "first"));
+  Load();
+  TagRecord* first = Find("text", "aaaa");
+  test::WriteBytes(Local("text", "Shared"),
+                   demo::LooseTagBytes(Tag("text", "bbbb", "Shared", "b")));
+  EXPECT_FALSE(codex_.DeleteLocalTag(first));
+  EXPECT_TRUE(FileExists(Local("text", "Shared")));
+  ASSERT_TRUE(Find("text", "bbbb"));  // the refusal polled the folder
+  EXPECT_EQ(Find("text", "bbbb")->local->file_name, "Shared");
+  EXPECT_FALSE(Find("text", "aaaa"));
+  EXPECT_TRUE(codex_.DeleteLocalTag(Find("text", "bbbb")));
+  EXPECT_FALSE(FileExists(Local("text", "Shared")));
+}
+
 TEST_F(TagOperations, RenameNeverOverwritesAnotherLocalFile) {
   game_.AddLocal(Tag("text", "aaaa", "First", "first"));
   game_.AddLocal(Tag("text", "bbbb", "Second", "second"));

@@ -5,6 +5,7 @@
 #include "TempDir.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/Codex.h"
+#include "tagstore/FileSystem.h"
 #include "tagstore/FourCC.h"
 #include "terrain/ByteSource.h"
 #include "terrain/DtexTag.h"
@@ -94,6 +95,36 @@ TEST_F(DemoTerrain, DetailMapReaderListsUsedTextures) {
       reader.ReadUsedTextures(codex_, codex_.FindTag(FourCC("dmap"), FourCC("cmap")), &ids));
   // Materials 1 and 2 are painted; 3 ('wate') is defined but unused; 0 never counts.
   EXPECT_EQ(ids, (std::vector<uint32_t>{FourCC("gras"), FourCC("ston")}));
+}
+
+// A new detail map is created under its colour-map collection's name, as the tag operations name
+// files; a second map of another colour map with the same name takes a numbered file.
+TEST_F(DemoTerrain, NewDetailMapsTakeTheColourMapsNameAndNeverShareAFile) {
+  const uint32_t dmap = FourCC("dmap");
+  ASSERT_TRUE(codex_.DeleteLocalTag(codex_.FindTag(dmap, FourCC("cmap"))));
+  const std::string folder = dir_.Path() + "/local/detail maps/";
+  DetailMap first = CreateBlankDetailMap(3, 2);
+  DetailMap second = CreateBlankDetailMap(4, 4);
+  ASSERT_TRUE(SaveDetailMapTag(codex_, first, FourCC("cmap"), "Demo Valley Colors"));
+  ASSERT_TRUE(SaveDetailMapTag(codex_, second, FourCC("cma2"), "Demo Valley Colors"));
+  codex_.PollLocalFolder(true);
+  struct Expected {
+    uint32_t id;
+    const char* name;
+    const DetailMap* map;
+  };
+  for (const Expected& e : {Expected{FourCC("cmap"), "Demo Valley Colors", &first},
+                            Expected{FourCC("cma2"), "Demo Valley Colors 1", &second}}) {
+    TagRecord* record = codex_.FindTag(dmap, e.id);
+    ASSERT_TRUE(record && record->local) << e.name;
+    EXPECT_EQ(record->local->file_name, e.name);
+    EXPECT_EQ(record->local->header.Name(), e.name);
+    EXPECT_TRUE(FileExists(folder + e.name));
+    std::optional<DetailMap> read = ReadDetailMapTag(codex_, record);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(SerializeDetailMap(*read), SerializeDetailMap(*e.map));
+  }
+  EXPECT_FALSE(FileExists(folder + "~codex_placeholder~"));
 }
 
 TEST_F(DemoTerrain, DetailTexturesAreSharedResources) {

@@ -639,13 +639,24 @@ void ArchiveBrowserModel::Duplicate() {
 }
 
 void ArchiveBrowserModel::Delete() {
-  std::vector<std::pair<TagRecord*, std::string>> doomed;
-  for (TagItem* item : SelectedTags())
-    if (item->record->local) doomed.emplace_back(item->record, item->row.header.Name());
+  // Each row stands for one local file: its identity and file name, taken now, decide what may
+  // be deleted after the question (a row whose tag lost that file meanwhile deletes nothing).
+  struct Doomed {
+    TagRecord* record;
+    std::string name;
+    uint32_t group, subgroup;
+    std::string file_name;
+  };
+  std::vector<Doomed> doomed;
+  for (TagItem* item : SelectedTags()) {
+    TagRecord* r = item->record;
+    if (r->local)
+      doomed.push_back({r, item->row.header.Name(), r->group, r->subgroup, r->local->file_name});
+  }
   if (doomed.empty()) return;
   std::string question;
   if (doomed.size() == 1) {
-    question = Printf("Are you sure you want to delete '%s'?", doomed[0].second);
+    question = Printf("Are you sure you want to delete '%s'?", doomed[0].name);
   } else {
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, "Are you sure you want to delete %d tags?",
@@ -654,15 +665,19 @@ void ArchiveBrowserModel::Delete() {
   }
   size_t users = 0;
   if (usage_counter_)
-    for (auto& doomed_tag : doomed) users += usage_counter_(doomed_tag.first);
+    for (const Doomed& d : doomed) users += usage_counter_(d.record);
   if (users > 0) {
-    const std::string what = doomed.size() == 1 ? "'" + doomed[0].second + "'" : "these tags";
+    const std::string what = doomed.size() == 1 ? "'" + doomed[0].name + "'" : "these tags";
     const std::string count = users == 1 ? "1 tag refers" : std::to_string(users) + " tags refer";
     question = count + " to " + what + ".\n" + question;
   }
   if (!ui_.AskQuestion("Confirm Deletion", question, "Delete", "Don't Delete")) return;
-  for (auto& [record, name] : doomed) {
-    // Listener events of earlier deletions never free a record that still has a local copy.
+  for (const Doomed& d : doomed) {
+    // Earlier deletions poll the local folder, which may move or free records: look again.
+    TagRecord* record = codex_.FindRecord(d.group, d.subgroup);
+    if (record && !codex_.HasEffectiveInstance(record)) RemoveItem(record);  // nothing to show
+    if (!record || !record->local || record->local->file_name != d.file_name) continue;
+    const std::string& name = d.name;
     if (!record->users.empty()) {
       ui_.ShowMessage("Can't delete tag.", Printf("'%s' is still being used Brae.", name));
       continue;
