@@ -7,7 +7,7 @@
 #include "core/ProgramPaths.h"
 #include "tagstore/Codex.h"
 #include "tagstore/FileSystem.h"
-#include "tagstore/FourCC.h"
+#include "tagstore/FourCCText.h"
 #include "tagstore/Recovery.h"
 
 namespace brae::cli {
@@ -15,7 +15,9 @@ namespace brae::cli {
 namespace {
 
 // The snapshots lie beside the preferences file, found as the program finds it.
-std::string RecoveryFolder() { return RecoveryFolderFor(TheProgramPaths().prefs_file); }
+std::string RecoveryFolder() {
+  return RecoveryFolderFor(TheProgramPaths().prefs_file);
+}
 
 int List(RecoveryCatalog& catalog, const std::string& game, bool json) {
   Node root;
@@ -24,12 +26,12 @@ int List(RecoveryCatalog& catalog, const std::string& game, bool json) {
     Node& n = list.AddGroup("");
     n.Add("id", s.id);
     n.Add("name", s.info.editor_name);
-    n.Add("group", FourCCToString(s.info.editor_group));
-    n.Add("subgroup", FourCCToString(s.info.editor_subgroup));
+    n.Add("group", FourCCText(s.info.editor_group));
+    n.Add("subgroup", FourCCText(s.info.editor_subgroup));
     n.Add("time", FormatSnapshotTime(s.info.time));
     if (s.info.group != s.info.editor_group || s.info.subgroup != s.info.editor_subgroup) {
-      n.Add("saved_group", FourCCToString(s.info.group));
-      n.Add("saved_subgroup", FourCCToString(s.info.subgroup));
+      n.Add("saved_group", FourCCText(s.info.group));
+      n.Add("saved_subgroup", FourCCText(s.info.subgroup));
     }
   }
   if (json) {
