@@ -5,12 +5,14 @@
 // An editor with changes that are in no snapshot yet is written once "RecoveryInterval"
 // seconds (30 when unset; 0 turns snapshots off) have passed since the first of those
 // changes, never during a mouse drag or a stroke. Saving, discarding or closing the editor
-// deletes its snapshot.
+// deletes its snapshot. The frame only writes a snapshot; the sync and the rename that put it
+// in place run on the committer's thread.
 
 #include <cstdint>
 #include <map>
 #include <string>
 
+#include "editing/SnapshotCommitter.h"
 #include "tagstore/Recovery.h"
 
 namespace brae {
@@ -34,8 +36,11 @@ class SnapshotKeeper {
 
   // Called by every frame: writes the snapshots that are due. now is in seconds.
   void Tick(double now);
-  // Writes the editor's snapshot at once; false when it keeps none or the write failed.
+  // Writes the editor's snapshot at once and waits until it is in place; false when it keeps
+  // none or the write failed.
   bool WriteSnapshot(TagEdit* editor);
+  // Waits until every snapshot written is in place, and reports those that failed.
+  void Flush();
   // Seconds between snapshots from "RecoveryInterval".
   static int Interval();
 
@@ -44,8 +49,13 @@ class SnapshotKeeper {
     uint64_t saved_changes = 0;  // the editor's change count in its snapshot
     double pending_since = -1;   // when changes not in a snapshot were first seen
   };
+  // Writes the snapshot and queues its commit; false when it keeps none or the write failed.
+  bool StartSnapshot(TagEdit* editor);
+  void ReportFailedCommits();
+
   RecoverySession session_;
   std::map<TagEdit*, Entry> editors_;
+  SnapshotCommitter committer_;  // last: finishes its commits before the rest goes
 };
 
 SnapshotKeeper& TheSnapshotKeeper();

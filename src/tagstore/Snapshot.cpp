@@ -3,11 +3,12 @@
 // Index
 //   trailer bytes ........ Put*, TrailerReader
 //   checksum ............. Fnv1a
-//   writing .............. WriteSnapshotFile
+//   writing .............. WriteSnapshotTemp, CommitSnapshotFile, WriteSnapshotFile
 //   reading .............. ParseSnapshot, ReadSnapshotFile
 
 #include "tagstore/Snapshot.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -131,8 +132,9 @@ bool Fail(std::string* error, const char* text) {
 
 // ---- writing --------------------------------------------------------------------------------
 
-bool WriteSnapshotFile(const std::string& path, const SnapshotInfo& info,
-                       const SnapshotDataWriter& write_data, std::string* error) {
+bool WriteSnapshotTemp(const std::string& path, const SnapshotInfo& info,
+                       const SnapshotDataWriter& write_data, std::string* temp_path,
+                       std::string* error) {
   std::string temp = path + ".part-XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return Fail(error, "cannot create a temporary file");
@@ -156,12 +158,31 @@ bool WriteSnapshotFile(const std::string& path, const SnapshotInfo& info,
   SnapshotInfo written = info;
   written.header = header;
   const std::vector<uint8_t> trailer = Trailer(written, length - kTagHeaderSize, checksum);
-  ok = ok && !trailer.empty() && stream.Seek(length) &&
-       stream.Write(trailer.data(), trailer.size()) && stream.Sync();
+  ok =
+      ok && !trailer.empty() && stream.Seek(length) && stream.Write(trailer.data(), trailer.size());
   ok = stream.Close() && ok;
-  if (ok && RenameFile(temp, path)) return true;
+  if (ok) {
+    *temp_path = temp;
+    return true;
+  }
   RemoveFile(temp);
   return Fail(error, "cannot write the snapshot");
+}
+
+bool CommitSnapshotFile(const std::string& temp_path, const std::string& path, std::string* error) {
+  const int fd = ::open(temp_path.c_str(), O_RDONLY);
+  bool ok = fd >= 0 && ::fsync(fd) == 0;
+  if (fd >= 0) ok = ::close(fd) == 0 && ok;
+  if (ok && RenameFile(temp_path, path)) return true;
+  RemoveFile(temp_path);
+  return Fail(error, "cannot write the snapshot");
+}
+
+bool WriteSnapshotFile(const std::string& path, const SnapshotInfo& info,
+                       const SnapshotDataWriter& write_data, std::string* error) {
+  std::string temp;
+  return WriteSnapshotTemp(path, info, write_data, &temp, error) &&
+         CommitSnapshotFile(temp, path, error);
 }
 
 // ---- reading --------------------------------------------------------------------------------

@@ -42,6 +42,13 @@ using SnapshotDataWriter = std::function<bool(FileStream& stream, TagHeader& hea
 // so an interrupted write leaves the previous snapshot as it was.
 bool WriteSnapshotFile(const std::string& path, const SnapshotInfo& info,
                        const SnapshotDataWriter& write_data, std::string* error);
+// Its two halves, for a caller that leaves the slow sync to another thread: the whole snapshot
+// written to a new temporary file beside path (*temp_path names it), then that file synced and
+// renamed over path (removed when either fails).
+bool WriteSnapshotTemp(const std::string& path, const SnapshotInfo& info,
+                       const SnapshotDataWriter& write_data, std::string* temp_path,
+                       std::string* error);
+bool CommitSnapshotFile(const std::string& temp_path, const std::string& path, std::string* error);
 
 // Parses a whole snapshot file's bytes; the data is returned by its place in bytes.
 struct ParsedSnapshot {
