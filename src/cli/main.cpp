@@ -50,7 +50,8 @@ void PrintUsage(std::FILE* out, const std::vector<brae::cli::Command>& commands)
                "  --version  print the version and exit\n"
                "\n"
                "Commands:\n");
-  for (const auto& c : commands) std::fprintf(out, "  %s %s\n", c.name, c.usage);
+  // Two spaces after the name make each command an entry of its own in the manual page.
+  for (const auto& c : commands) std::fprintf(out, "  %s  %s\n", c.name, c.usage);
 }
 
 }  // namespace
