@@ -18,17 +18,7 @@ class BuildCli : public ::testing::Test {
   void SetUp() override {
     // One archived collection 'hero' with sequence "walk": one view, two 4 × 6 frames.
     Collection c;
-    c.name = "Hero";
-    c.palette = test::DistinctPalette();
-    auto s = std::make_unique<CollectionSequence>();
-    s->name = "walk";
-    s->Resize(2, 1);
-    for (int f = 0; f < 2; ++f) {
-      auto b = CollectionBitmap::MakeIndexed("old" + std::to_string(f), 4, 6);
-      for (size_t i = 0; i < 24; ++i) b->pixels[i * 2] = 255, b->pixels[i * 2 + 1] = 30;
-      s->InstanceAt(f, 0)->bitmap = c.AddBitmap(std::move(b));
-    }
-    c.AddSequence(std::move(s));
+    test::MakeOldHero(&c, 2, 1);
     demo::DemoTag tag;
     tag.group = demo::Code(".256");
     tag.subgroup = demo::Code("hero");

@@ -89,4 +89,26 @@ struct LogLines {
   bool Has(const std::string& part) const { return text.find(part) != std::string::npos; }
 };
 
+// The collection the high-resolution builder renders again: "Hero" with one sequence "walk" of
+// frames × views bitmaps "old0", "old1", ... of 4 × 6 pixels (255 and 30 + frame in turn),
+// registered at (2, 5).
+inline void MakeOldHero(Collection* c, int frames, int views) {
+  c->name = "Hero";
+  c->palette = DistinctPalette();
+  auto s = std::make_unique<CollectionSequence>();
+  s->name = "walk";
+  s->Resize(frames, views);
+  for (int f = 0; f < frames; ++f) {
+    for (int v = 0; v < views; ++v) {
+      auto b = CollectionBitmap::MakeIndexed("old" + std::to_string(f * views + v), 4, 6);
+      for (size_t i = 0; i < 24; ++i)
+        b->pixels[i * 2] = 255, b->pixels[i * 2 + 1] = uint8_t(30 + f);
+      CollectionInstance* in = s->InstanceAt(f, v);
+      in->bitmap = c->AddBitmap(std::move(b));
+      in->reg_x = 2, in->reg_y = 5;
+    }
+  }
+  c->AddSequence(std::move(s));
+}
+
 }  // namespace brae::test

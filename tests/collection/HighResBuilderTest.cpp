@@ -100,20 +100,7 @@ class HighRes : public ::testing::Test {
   // registration (2, 5).
   void SetUp() override {
     Collection c;
-    c.name = "Hero";
-    c.palette = test::DistinctPalette();
-    auto s = std::make_unique<CollectionSequence>();
-    s->name = "walk";
-    s->Resize(2, 1);
-    for (int f = 0; f < 2; ++f) {
-      auto b = CollectionBitmap::MakeIndexed("old" + std::to_string(f), 4, 6);
-      for (size_t i = 0; i < 24; ++i)
-        b->pixels[i * 2] = 255, b->pixels[i * 2 + 1] = uint8_t(30 + f);
-      CollectionInstance* in = s->InstanceAt(f, 0);
-      in->bitmap = c.AddBitmap(std::move(b));
-      in->reg_x = 2, in->reg_y = 5;
-    }
-    c.AddSequence(std::move(s));
+    test::MakeOldHero(&c, 2, 1);
     auto shadow = CollectionBitmap::MakeIndexed("shade", 2, 2, kBitmapShadow);
     c.AddBitmap(std::move(shadow));
     Install(c);
@@ -271,19 +258,7 @@ TEST_F(HighRes, TrueColourRenderingsAreMappedOntoTheCollectionsColours) {
 // first, p(3v + f).
 TEST_F(HighRes, TwoViewsThreeFramesTakeTheirFilesInTheChosenOrder) {
   Collection c;
-  c.name = "Hero";
-  c.palette = test::DistinctPalette();
-  auto s = std::make_unique<CollectionSequence>();
-  s->name = "walk";
-  s->Resize(3, 2);
-  for (int f = 0; f < 3; ++f) {
-    for (int v = 0; v < 2; ++v) {
-      auto b = CollectionBitmap::MakeIndexed("old", 4, 6);
-      for (size_t i = 0; i < 24; ++i) b->pixels[i * 2] = 255, b->pixels[i * 2 + 1] = 30;
-      s->InstanceAt(f, v)->bitmap = c.AddBitmap(std::move(b));
-    }
-  }
-  c.AddSequence(std::move(s));
+  test::MakeOldHero(&c, 3, 2);
   Install(c);
   for (int n = 0; n < 6; ++n) WriteFrame(n, 3, 4);
   const int views_first[3][2] = {{0, 1}, {2, 3}, {4, 5}};

@@ -178,7 +178,8 @@ TEST_F(X256SequenceEditTest, OpensFromTheSequencesTabWithTheGridFieldsAndCheckBo
   EXPECT_FALSE(browser->HasOpenEditors());
 }
 
-TEST_F(X256SequenceEditTest, DraggingFromTheBitmapsTableFillsCellsAndAPastTheGridDropIsRefused) {
+TEST_F(X256SequenceEditTest,
+       DraggedBitmapsFillCellsFromTheTableOrGridAndAPastTheGridDropIsRefused) {
   X256Edit* editor = OpenSprites();
   ASSERT_TRUE(editor);
   X256SequenceEdit* s = OpenSequence(editor, 0);
@@ -239,33 +240,24 @@ TEST_F(X256SequenceEditTest, DraggingFromTheBitmapsTableFillsCellsAndAPastTheGri
   ControlKey('Y');
   EXPECT_EQ(walk->InstanceAt(3, 4)->bitmap, tile);
   EXPECT_EQ(s->Grid()->ColumnCount(), 6);
-}
 
-TEST_F(X256SequenceEditTest, AMultiSelectionDragsWholeFromTheTableAndTheThumbnailGrid) {
-  X256Edit* editor = OpenSprites();
-  ASSERT_TRUE(editor);
-  X256SequenceEdit* s = OpenSequence(editor, 0);
-  ASSERT_TRUE(s);
-  Collection& c = editor->GetCollection();
-  CollectionSequence* walk = c.SequenceAt(0);
-  X256BitmapBrowser* browser = editor->BitmapBrowser();
+  // A multi-selection made first drags whole from a plain press on one of its rows...
+  editor->Tabs()->SelectTab(0);
+  Frame();
   auto click_then_shift_click = [&](Point first, Point last) {
     Click(first.x, first.y);
     Key(kKeyLeftShift, true);
     Click(last.x, last.y);
     Key(kKeyLeftShift, false);
   };
-  // Rows 0 and 1 selected, then a plain drag from row 1 onto frame 2, view 4: both go, the
-  // second continuing on frame 3, view 0.
-  ListWindow* table = browser->List();
   click_then_shift_click(RowPoint(table, 0), RowPoint(table, 1));
   ASSERT_EQ(table->SelectedCount(), 2u);
   Drag(RowPoint(table, 1), CellPoint(s, 2, 5));
   EXPECT_EQ(table->SelectedCount(), 2u);
   EXPECT_EQ(walk->InstanceAt(2, 4)->bitmap, c.BitmapAt(0));
   EXPECT_EQ(walk->InstanceAt(3, 0)->bitmap, c.BitmapAt(1));
-
-  // The same from the thumbnail grid: thumbnails 2 and 3 onto frame 0, views 0 and 1.
+  // ...and from the thumbnail grid: thumbnails 2 and 3 onto frame 0, views 0 and 1.
+  X256BitmapBrowser* browser = editor->BitmapBrowser();
   browser->SetView(kShowGrid);
   Frame();
   GridWindow* grid = browser->Grid();

@@ -161,9 +161,7 @@ TEST_F(GuiContainers, MenuBarAndPopUpMenu) {
     }
   };
   Rect r = bar->ItemRect(0);
-  QueueMousePosition(r.x0 + 4, r.y0 + 4);
-  QueueMouseButton(0, 1);
-  QueueMouseButton(0, 0);
+  test::QueueClick(r.x0 + 4, r.y0 + 4);
   int chosen = -1;
   struct Sink : Window {
     Sink() : Window(0) {}

@@ -301,9 +301,7 @@ TEST_F(GuiControls, ComboBoxOpensChoosesAndOpensUpwardsNearTheBottom) {
     }
   };
   Point b = Centre(combo->Button());
-  QueueMousePosition(b.x, b.y);
-  QueueMouseButton(0, 1);
-  QueueMouseButton(0, 0);
+  test::QueueClick(b.x, b.y);
   Frame();
   EXPECT_EQ(combo->Text(), "Portable Network Graphics (PNG)");
   EXPECT_EQ(hits.values, std::vector<int>{2});
@@ -324,9 +322,7 @@ TEST_F(GuiControls, ComboBoxOpensChoosesAndOpensUpwardsNearTheBottom) {
   Frame();  // the frame that finishes the first loop
   now += 1;
   b = Centre(low->Button());
-  QueueMousePosition(b.x, b.y);
-  QueueMouseButton(0, 1);
-  QueueMouseButton(0, 0);
+  test::QueueClick(b.x, b.y);
   Frame();
   EXPECT_TRUE(upwards);
   EXPECT_FALSE(low->IsOpen());
@@ -365,9 +361,7 @@ TEST_F(GuiControls, AnOpenComboListIsAboveEveryWindowAndInsideTheScreen) {
     QueueMouseButton(0, 0);
   };
   Point b = Centre(combo->Button());
-  QueueMousePosition(b.x, b.y);
-  QueueMouseButton(0, 1);
-  QueueMouseButton(0, 0);
+  test::QueueClick(b.x, b.y);
   Frame();
   EXPECT_TRUE(in_top_layer);
   EXPECT_EQ(list, Rect(combo->Frame().x0, combo->Frame().y1, combo->Frame().x1,
@@ -397,9 +391,7 @@ TEST_F(GuiControls, AnOpenComboListIsAboveEveryWindowAndInsideTheScreen) {
     QueueKeyEvent(kKeyEscape, 1);
   };
   b = Centre(low->Button());
-  QueueMousePosition(b.x, b.y);
-  QueueMouseButton(0, 1);
-  QueueMouseButton(0, 0);
+  test::QueueClick(b.x, b.y);
   Frame();
   EXPECT_TRUE(upwards);
   EXPECT_EQ(list.y1, low->Frame().y0);
@@ -421,9 +413,7 @@ TEST_F(GuiControls, DialogAndMessageBoxes) {
     if (n == 3) {
       test::SaveScreenshot("dialog-window");
       Point ok = Centre(dialog->OkButton());
-      QueueMousePosition(ok.x, ok.y);
-      QueueMouseButton(0, 1);
-      QueueMouseButton(0, 0);
+      test::QueueClick(ok.x, ok.y);
     }
   };
   EXPECT_EQ(dialog->RunDialog(), 1);
@@ -527,14 +517,10 @@ TEST_F(GuiControls, ColorButtonOpensThePickerAndTakesTheNewColour) {
     }
     if (n == 6) {
       Point ok = Centre(picker->OkButton());
-      QueueMousePosition(ok.x, ok.y);
-      QueueMouseButton(0, 1);
-      QueueMouseButton(0, 0);
+      test::QueueClick(ok.x, ok.y);
     }
   };
-  QueueMousePosition(Centre(swatch).x, Centre(swatch).y);
-  QueueMouseButton(0, 1);
-  QueueMouseButton(0, 0);
+  test::QueueClick(Centre(swatch).x, Centre(swatch).y);
   Frame();
   ASSERT_EQ(hits.values.size(), 1u);
   uint32_t chosen = swatch->Colour();

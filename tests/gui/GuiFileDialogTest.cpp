@@ -73,9 +73,7 @@ class GuiFileDialogs : public test::GuiTest {
   }
   void ClickAt(Point p) {
     now += 1.0;  // a single click, never the second half of a double click
-    QueueMousePosition(p.x, p.y);
-    QueueMouseButton(0, 1);
-    QueueMouseButton(0, 0);
+    test::QueueClick(p.x, p.y);
   }
   void DoubleClickRow(FileDialogWindow* d, ListRow* row) {
     ASSERT_NE(row, nullptr);

@@ -24,8 +24,25 @@
 #include "toolkit/Keys.h"
 #include "toolkit/Skin.h"
 #include "toolkit/UiState.h"
+#include "toolkit/Window.h"
 
 namespace brae::test {
+
+// An editor-like window: title bar with every box, thick border, resizable, focusable.
+constexpr uint32_t kDocumentWindow = kWindowTitleBar | kWindowShadow | kWindowThickBorder |
+                                     kWindowResizable | kWindowGreyBackground | kWindowCloseBox |
+                                     kWindowZoomBox | kWindowCollapseBox | kWindowFocusable;
+
+inline Point Centre(const Rect& r) {
+  return Point{(r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2};
+}
+
+// Queues a left click at a point; the next frame delivers it.
+inline void QueueClick(int x, int y) {
+  QueueMousePosition(x, y);
+  QueueMouseButton(0, 1);
+  QueueMouseButton(0, 0);
+}
 
 struct Pixel {
   int r = 0, g = 0, b = 0;
@@ -164,9 +181,7 @@ class GuiTest : public ::testing::Test {
     Frame();
   }
   void Click(int x, int y) {
-    QueueMousePosition(x, y);
-    QueueMouseButton(0, 1);
-    QueueMouseButton(0, 0);
+    QueueClick(x, y);
     Frame();
     now += 0.5;
   }

@@ -14,10 +14,7 @@ namespace {
 using Gui = test::GuiTest;
 using test::Pixel;
 
-constexpr uint32_t kDocument = kWindowVisible | kWindowTitleBar | kWindowShadow |
-                               kWindowThickBorder | kWindowResizable | kWindowGreyBackground |
-                               kWindowCloseBox | kWindowZoomBox | kWindowCollapseBox |
-                               kWindowFocusable;
+constexpr uint32_t kDocument = kWindowVisible | test::kDocumentWindow;
 
 // A window that fills its client with one colour and can show text samples.
 class Painter : public Window {
@@ -319,9 +316,7 @@ TEST_F(Gui, MessageBoxAnsweredWithTheMouseAndTheKeyboard) {
       ASSERT_TRUE(box);
       EXPECT_STREQ(box->Title(), "Really Quit Brae?");
       Rect quit = box->ButtonAt(0)->Frame();
-      QueueMousePosition((quit.x0 + quit.x1) / 2, (quit.y0 + quit.y1) / 2);
-      QueueMouseButton(0, 1);
-      QueueMouseButton(0, 0);
+      test::QueueClick((quit.x0 + quit.x1) / 2, (quit.y0 + quit.y1) / 2);
     }
   };
   EXPECT_EQ(ShowMessageBox("Really Quit Brae?", nullptr, {"Quit", "Don't Quit"}), 0);

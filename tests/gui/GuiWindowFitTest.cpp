@@ -14,13 +14,8 @@ namespace {
 
 using GuiWindowFit = test::GuiTest;
 
-constexpr uint32_t kDocument = kWindowTitleBar | kWindowShadow | kWindowThickBorder |
-                               kWindowResizable | kWindowGreyBackground | kWindowCloseBox |
-                               kWindowZoomBox | kWindowCollapseBox | kWindowFocusable;
-
-Point Centre(const Rect& r) {
-  return Point{(r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2};
-}
+using test::Centre;
+constexpr uint32_t kDocument = test::kDocumentWindow;
 
 bool IsInLayer0(const Window* w) {
   for (Window* c = Ui().layer0->first_child; c; c = c->next_sibling)

@@ -51,15 +51,11 @@ constexpr int kSeconds = 1000000;
 
 // ---- the user, from the program's pump ------------------------------------------------------
 
-Point Centre(const Rect& r) {
-  return Point{(r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2};
-}
+using test::Centre;
 
 void Click(Window* w) {
   const Point p = Centre(w->Frame());
-  QueueMousePosition(p.x, p.y);
-  QueueMouseButton(0, 1);
-  QueueMouseButton(0, 0);
+  test::QueueClick(p.x, p.y);
 }
 
 void Press(int key) {

@@ -191,9 +191,7 @@ TEST_F(ReferencesGui, CommandUListsTheUsagesAndEachRowOpensItsTag) {
   test::SaveScreenshot("references-usages-window");
   // A double click on the row opens the mesh.
   Rect r = list->RowRect(0);
-  QueueMousePosition(r.x0 + 20, (r.y0 + r.y1) / 2);
-  QueueMouseButton(0, 1);
-  QueueMouseButton(0, 0);
+  test::QueueClick(r.x0 + 20, (r.y0 + r.y1) / 2);
   QueueMouseButton(0, 1);
   QueueMouseButton(0, 0);
   Frame();

@@ -370,9 +370,7 @@ TEST_F(ShellTest, AboutShowsPictureAndCreditsUntilClicked) {
     if (frames == 6) {
       EXPECT_FALSE(about->IsFading());
       Rect r = about->ClientRect();
-      QueueMousePosition((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
-      QueueMouseButton(0, 1);
-      QueueMouseButton(0, 0);
+      test::QueueClick((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
     }
   };
   RunRootCommand(kCmdAbout);

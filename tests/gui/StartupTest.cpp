@@ -80,9 +80,7 @@ bool HasDisplay() {
 
 void ClickButton(MessageBoxWindow* box, int index) {
   Rect r = box->ButtonAt(index)->Frame();
-  QueueMousePosition((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
-  QueueMouseButton(0, 1);
-  QueueMouseButton(0, 0);
+  test::QueueClick((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
 }
 
 MessageBoxWindow* OpenMessageBox() {
@@ -208,9 +206,7 @@ TEST(Program, RootMenuAboutLogViewerAndExit) {
       if (++about_frames == 5) {
         test::SaveScreenshot("program-about");
         Rect r = top->window->ClientRect();
-        QueueMousePosition((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
-        QueueMouseButton(0, 1);
-        QueueMouseButton(0, 0);
+        test::QueueClick((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
       }
       return;
     }
@@ -256,9 +252,7 @@ class FirstStart : public ::testing::Test {
   }
   static void Click(Window* w) {
     Rect r = w->Frame();
-    QueueMousePosition((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
-    QueueMouseButton(0, 1);
-    QueueMouseButton(0, 0);
+    test::QueueClick((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2);
   }
   // Runs the program; answer() sees the question once it is drawn and returns the button to
   // click. The program quits once the question is gone.
