@@ -739,19 +739,31 @@ TEST_F(StructEditTest, CancelClosesWithoutSaving) {
   EXPECT_EQ(LooseData(FourCC("mons"), "Hill Ogre"), "<missing>");
 }
 
-// A structure of 300 members in 20 frames, far taller than the screen.
-class LargeFormTest : public StructEditTest {
+// The demo game with one archived 'part' tag whose structure has the given members and frames.
+class PartFormTest : public StructEditTest {
  protected:
+  PartFormTest(int members, int frames, const char (&tagid)[5])
+      : members_(members), frames_(frames) {
+    std::memcpy(tagid_, tagid, sizeof tagid_);
+  }
   void AddContent(demo::DemoGame& game) override {
     StructEditTest::AddContent(game);
-    ASSERT_TRUE(
-        TheStructRegistry().AddDefinitionText(demo::LargeFormDefinitionText("part", 300, 20)));
+    ASSERT_TRUE(TheStructRegistry().AddDefinitionText(
+        demo::LargeFormDefinitionText("part", members_, frames_)));
     TheStructRegistry().BuildRegistry();
     const StructDefinition* part = TheStructRegistry().FindStructDefinition("part");
     ASSERT_TRUE(part);
     game.Archive("tags", "collections", 2)
-        .tags.push_back(demo::LargeFormTag("part", "big1", part->Size()));
+        .tags.push_back(demo::LargeFormTag("part", tagid_, part->Size()));
   }
+  int members_, frames_;
+  char tagid_[5];
+};
+
+// A structure of 300 members in 20 frames, far taller than the screen.
+class LargeFormTest : public PartFormTest {
+ protected:
+  LargeFormTest() : PartFormTest(300, 20, "big1") {}
 };
 
 TEST_F(LargeFormTest, AFormTallerThanTheScreenScrolls) {
@@ -799,18 +811,9 @@ TEST_F(LargeFormTest, AFormTallerThanTheScreenScrolls) {
 
 // A form of 20 members on a screen only 10 pixels taller than its window needs: the window
 // shows the whole form, without a scroll bar.
-class FittingFormTest : public StructEditTest {
+class FittingFormTest : public PartFormTest {
  protected:
-  void AddContent(demo::DemoGame& game) override {
-    StructEditTest::AddContent(game);
-    ASSERT_TRUE(
-        TheStructRegistry().AddDefinitionText(demo::LargeFormDefinitionText("part", 20, 2)));
-    TheStructRegistry().BuildRegistry();
-    const StructDefinition* part = TheStructRegistry().FindStructDefinition("part");
-    ASSERT_TRUE(part);
-    game.Archive("tags", "collections", 2)
-        .tags.push_back(demo::LargeFormTag("part", "fits", part->Size()));
-  }
+  FittingFormTest() : PartFormTest(20, 2, "fits") {}
 };
 
 TEST_F(FittingFormTest, AFormThatFitsTheRoomIsShownWhole) {
