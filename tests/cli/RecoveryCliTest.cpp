@@ -10,6 +10,7 @@
 #include "tagstore/FileStream.h"
 #include "tagstore/FourCC.h"
 #include "tagstore/Recovery.h"
+#include "tagstore/SnapshotBuilder.h"
 
 namespace brae {
 namespace {
@@ -27,18 +28,10 @@ TEST(RecoveryCli, ListsDiscardsAndRestoresADeadSessionsSnapshots) {
 
   RecoverySession session;
   ASSERT_TRUE(session.Start(dir.Path() + "/prog/res/recovery/"));
-  for (const char* id : {"welc", "gone"}) {
-    SnapshotInfo info;
-    info.group = info.editor_group = FourCC("text");
-    info.subgroup = info.editor_subgroup = MakeFourCC(id[0], id[1], id[2], id[3]);
-    info.name = info.editor_name = id == std::string("welc") ? "Welcome Text" : "Gone";
-    info.header.SetName(info.name);
-    info.game_folder = CanonicalFolder(game);
-    info.time = 1765000000;
-    ASSERT_TRUE(WriteSnapshotFile(
-        session.SnapshotPath(info.group, info.subgroup), info,
-        [](FileStream& s, TagHeader&) { return s.Write("Back again.\r", 12); }, nullptr));
-  }
+  for (const SnapshotInfo& info :
+       {test::SnapshotOf("text", "welc", "Welcome Text", CanonicalFolder(game)),
+        test::SnapshotOf("text", "gone", "Gone", CanonicalFolder(game))})
+    test::WriteSnapshotAt(session.SnapshotPath(info.group, info.subgroup), info, "Back again.\r");
   const std::string folder = session.Folder();
   const std::string name = fs::path(folder.substr(0, folder.size() - 1)).filename().string();
   const std::string welc = name + ".74657874-77656c63", gone = name + ".74657874-676f6e65";

@@ -9,6 +9,7 @@
 #include "editing/SnapshotKeeper.h"
 #include "editing/TextEdit.h"
 #include "tagstore/FileStream.h"
+#include "tagstore/SnapshotBuilder.h"
 #include "toolkit/UiState.h"
 
 namespace brae {
@@ -110,14 +111,8 @@ TEST_F(SnapshotKeeperTest, EditorOpenedFromASnapshotShowsItsDataDirty) {
             "Saved Welcome to the valley.\rThe river runs north.\r");
 
   // A tag that no longer exists comes back as a new tag of its group, id and name.
-  SnapshotInfo info;
-  info.group = info.editor_group = FourCC("text");
-  info.subgroup = info.editor_subgroup = FourCC("gone");
-  info.name = info.editor_name = "Gone Words";
-  info.header.SetName("Gone Words");
-  const std::string gone = dir_.Path() + "/gone.snap";
-  ASSERT_TRUE(WriteSnapshotFile(
-      gone, info, [](FileStream& s, TagHeader&) { return s.Write("back\r", 5); }, nullptr));
+  const std::string gone = test::WriteSnapshotAt(
+      dir_.Path() + "/gone.snap", test::SnapshotOf("text", "gone", "Gone Words"), "back\r");
   auto* created = dynamic_cast<TextEdit*>(OpenFromSnapshot(gone));
   ASSERT_TRUE(created);
   EXPECT_STREQ(created->Title(), "Gone Words*");

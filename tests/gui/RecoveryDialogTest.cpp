@@ -9,6 +9,7 @@
 #include "core/Prefs.h"
 #include "tagstore/FileStream.h"
 #include "tagstore/Recovery.h"
+#include "tagstore/SnapshotBuilder.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/TextBox.h"
 
@@ -26,16 +27,9 @@ class RecoveryDialogTest : public test::GuiTest {
     // A dead session's snapshot of a tag of this game.
     RecoverySession session;
     ASSERT_TRUE(session.Start(dir_.Path() + "/res/recovery/"));
-    SnapshotInfo info;
-    info.group = info.editor_group = FourCC("text");
-    info.subgroup = info.editor_subgroup = FourCC("welc");
-    info.name = info.editor_name = "Welcome Text";
-    info.header.SetName(info.name);
-    info.game_folder = CanonicalFolder(game_);
-    info.time = 1765000000;
-    snapshot_ = session.SnapshotPath(info.group, info.subgroup);
-    ASSERT_TRUE(WriteSnapshotFile(
-        snapshot_, info, [](FileStream& s, TagHeader&) { return s.Write("x", 1); }, nullptr));
+    const SnapshotInfo info =
+        test::SnapshotOf("text", "welc", "Welcome Text", CanonicalFolder(game_));
+    snapshot_ = test::WriteSnapshotAt(session.SnapshotPath(info.group, info.subgroup), info, "x");
     on_pump = [this](int) {
       const ModalEntry* top = TopModal();
       auto* box = top ? dynamic_cast<MessageBoxWindow*>(top->window) : nullptr;

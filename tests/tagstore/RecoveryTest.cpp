@@ -11,6 +11,7 @@
 #include <random>
 
 #include "GameFixture.h"
+#include "SnapshotBuilder.h"
 #include "tagstore/FileStream.h"
 #include "tagstore/FileSystem.h"
 #include "tagstore/Recovery.h"
@@ -31,25 +32,15 @@ class RecoveryTest : public GameFixture {
   }
   // A snapshot of the tag with the data, as the session's editor of that tag would write it.
   SnapshotInfo Info(const char (&group)[5], const char (&id)[5], const std::string& name) {
-    SnapshotInfo info;
-    info.group = info.editor_group = FourCC(group);
-    info.subgroup = info.editor_subgroup = FourCC(id);
-    info.name = info.editor_name = name;
-    info.header.SetName(name);
+    SnapshotInfo info = test::SnapshotOf(group, id, name, CanonicalFolder(Root()));
     info.header.version = 1;
-    info.game_folder = CanonicalFolder(Root());
-    info.time = 1765000000;
     return info;
   }
-  static SnapshotDataWriter Data(const std::string& data) {
-    return
-        [data](FileStream& stream, TagHeader&) { return stream.Write(data.data(), data.size()); };
-  }
+  static SnapshotDataWriter Data(const std::string& data) { return test::SnapshotData(data); }
   std::string Write(const RecoverySession& session, const SnapshotInfo& info,
                     const std::string& data) {
-    const std::string path = session.SnapshotPath(info.editor_group, info.editor_subgroup);
-    EXPECT_TRUE(WriteSnapshotFile(path, info, Data(data), nullptr));
-    return path;
+    return test::WriteSnapshotAt(session.SnapshotPath(info.editor_group, info.editor_subgroup),
+                                 info, data);
   }
   std::string recovery_;
 };
