@@ -67,6 +67,7 @@ std::vector<Command> StructCommands();
 std::vector<Command> BuildCommands();
 std::vector<Command> ReferenceCommands();
 std::vector<Command> RecoveryCommands();
+std::vector<Command> CompareCommands();
 
 // Reads the structure definitions of the program's res folder and of the loaded game folder's
 // "definitions" folder (load the game first).

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
+#include "compare/CopyDiff.h"
 #include "core/MessageLog.h"
 #include "editing/structdefs/MemberText.h"
 #include "editing/structdefs/StructRegistry.h"
@@ -18,49 +19,6 @@
 namespace brae::cli {
 
 namespace {
-
-// Tag names from the Codex: each group's names are listed once, when first asked for.
-class CodexTagNames : public TagNames {
- public:
-  bool NameOf(int64_t group, uint32_t id, std::string* name) const override {
-    for (const Entry& e : Tags(group)) {
-      if (e.id == id) {
-        *name = e.name;
-        return true;
-      }
-    }
-    return false;
-  }
-  std::vector<uint32_t> IdsNamed(int64_t group, const std::string& name) const override {
-    std::vector<uint32_t> ids;
-    for (const Entry& e : Tags(group))
-      if (e.name == name) ids.push_back(e.id);
-    return ids;
-  }
-
- private:
-  struct Entry {
-    uint32_t id;
-    std::string name;
-  };
-  const std::vector<Entry>& Tags(int64_t group) const {
-    auto found = cache_.find(group);
-    if (found != cache_.end()) return found->second;
-    std::vector<TagRecord*> records;
-    if (group < 0)
-      TheCodex().ListTags(&records);
-    else
-      TheCodex().ListTagsOfGroup(uint32_t(group), &records);
-    std::vector<Entry>& list = cache_[group];
-    for (TagRecord* r : records) {
-      TagHeader header;
-      TheCodex().GetEffectiveHeader(r, &header);
-      list.push_back({r->subgroup, header.Name()});
-    }
-    return list;
-  }
-  mutable std::map<int64_t, std::vector<Entry>> cache_;
-};
 
 // One tag's record in memory order, with the header it was read with.
 struct LoadedRecord {
@@ -158,7 +116,7 @@ int Get(const Args& in) {
   LoadedRecord loaded;
   std::string error;
   if (!LoadRecord(*def, record, &loaded, &error)) return Fail("%s", error.c_str());
-  CodexTagNames names;
+  CodexTagNames names(TheCodex());
   Node root;
   for (const MemberPlace& place : places)
     root.Add(place.path,
@@ -234,7 +192,7 @@ int Set(const Args& in) {
   }
 
   // Every tag is changed in memory first; nothing is written unless all of them take every value.
-  CodexTagNames names;
+  CodexTagNames names(TheCodex());
   std::vector<LoadedRecord> changed;
   for (TagRecord* record : records) {
     LoadedRecord loaded;

@@ -30,9 +30,9 @@ std::vector<brae::cli::Command> AllCommands() {
   std::vector<brae::cli::Command> all;
   using namespace brae::cli;
   const std::vector<Command> lists[] = {
-      TagstoreCommands(), TerrainCommands(),    ModelCommands(),
-      MediaCommands(),    CollectionCommands(), StructCommands(),
-      BuildCommands(),    ReferenceCommands(),  RecoveryCommands(),
+      TagstoreCommands(),   TerrainCommands(), ModelCommands(), MediaCommands(),
+      CollectionCommands(), StructCommands(),  BuildCommands(), ReferenceCommands(),
+      RecoveryCommands(),   CompareCommands(),
   };
   for (auto& list : lists) {
     all.insert(all.end(), list.begin(), list.end());

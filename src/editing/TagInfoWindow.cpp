@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editing/CompareWindow.h"
 #include "tagstore/Codex.h"
 #include "tagstore/FourCC.h"
+#include "toolkit/Button.h"
 #include "toolkit/Font.h"
 #include "toolkit/Frame.h"
 #include "toolkit/Keys.h"
@@ -77,6 +79,16 @@ std::vector<std::string> OverrideChainLines(const Codex& codex, const TagRecord*
   return lines;
 }
 
+std::vector<std::string> OverrideChainLocations(const Codex& codex, const TagRecord* record) {
+  std::vector<std::string> locations;
+  if (!record) return locations;
+  const TagInstance* effective = codex.GetEffectiveInstance(record);
+  if (effective) locations.push_back(Codex::LocationNameOf(effective));
+  for (const TagInstance* instance : record->instances)
+    if (instance != effective) locations.push_back(Codex::LocationNameOf(instance));
+  return locations;
+}
+
 // ---- window ---------------------------------------------------------------------------------
 
 TagInfoWindow::TagInfoWindow(TagRecord* record) : Window(kTagInfoFlags) {
@@ -115,6 +127,8 @@ void TagInfoWindow::Refresh() {
   if (record_) codex.GetEffectiveHeader(record_, &header_);
   location_ = codex.GetLocationName(record_);
   chain_ = OverrideChainLines(codex, record_);
+  chain_locations_ = OverrideChainLocations(codex, record_);
+  RebuildCompareButtons();
   references_.clear();
   if (record_ && codex.HasEffectiveInstance(record_))
     references_ = ReferenceLines(codex, TheReferenceIndex(), {record_->group, record_->subgroup});
@@ -124,7 +138,7 @@ void TagInfoWindow::Refresh() {
   name_box_->SetFrame(Rect(x, kMargin, right, kMargin + row));
   subgroup_box_->SetFrame(Rect(x, kMargin + row + kRowGap, x + 64, kMargin + 2 * row + kRowGap));
   int height = kMargin + kRowCount * (row + kRowGap) + kMargin;
-  height += line + kRowGap + static_cast<int>(chain_.size()) * line + kMargin;
+  height += line + kRowGap + static_cast<int>(chain_.size()) * ChainRowHeight() + kMargin;
   height += line + kRowGap +
             static_cast<int>(std::max<size_t>(1, ShownReferenceLines(references_.size()))) * line +
             kMargin;
@@ -134,6 +148,39 @@ void TagInfoWindow::Refresh() {
   SetFrame(Rect(f.x0, f.y0, f.x0 + size.x, f.y0 + size.y));
   RefreshTitle();
   InvalidateClient();
+}
+
+int TagInfoWindow::ChainRowHeight() const {
+  // Rows that carry a button are as tall as the text box rows.
+  return compare_buttons_.empty() ? LineHeight(this) : LineHeight(this) + 8;
+}
+
+// Each copy below the one in force gets a "Compare" button at the right end of its row.
+void TagInfoWindow::RebuildCompareButtons() {
+  for (Button* b : compare_buttons_) {
+    b->SetVisible(false);
+    b->Close();
+  }
+  compare_buttons_.clear();
+  const bool has_effective = record_ && TheCodex().HasEffectiveInstance(record_);
+  if (!has_effective || chain_.size() < 2) return;
+  const int line = LineHeight(this);
+  const int row = line + 8;
+  int y = kMargin + kRowCount * (row + kRowGap) + line + kRowGap + row;  // the second copy
+  for (size_t i = 1; i < chain_.size(); ++i, y += row) {
+    auto* b = new Button(this, int(i));
+    b->SetTitle("Compare");
+    b->SizeToFit();
+    const int width = b->ParentRelativeFrame().Width();
+    b->SetFrame(Rect(kWidth - kMargin - width, y, kWidth - kMargin, y + row - 2));
+    b->clicked_with_value.Connect(this, &TagInfoWindow::OnCompare);
+    compare_buttons_.push_back(b);
+  }
+}
+
+void TagInfoWindow::OnCompare(int chain_index) {
+  if (!record_ || chain_index <= 0 || size_t(chain_index) >= chain_locations_.size()) return;
+  CompareWindow::Open(record_->group, record_->subgroup, chain_locations_[size_t(chain_index)]);
 }
 
 bool TagInfoWindow::FieldsDiffer() const {
@@ -181,9 +228,10 @@ void TagInfoWindow::DrawContent() {
   }
   DrawText(this, "Copies of this tag:", kMargin, y);
   y += line + kRowGap;
+  const int chain_row = ChainRowHeight();
   for (const std::string& text : chain_) {
-    DrawText(this, text.c_str(), value_x, y);
-    y += line;
+    DrawText(this, text.c_str(), value_x, y + (chain_row - line) / 2);
+    y += chain_row;
   }
   y += kMargin;
   DrawText(this, "References:", kMargin, y);

@@ -12,6 +12,7 @@
 namespace brae {
 
 class ArchiveRecord;
+class Button;
 class Codex;
 class TagRecord;
 class TextBox;
@@ -43,6 +44,9 @@ class TagInfoWindow : public Window {
   TextBox* NameBox() const { return name_box_; }
   TextBox* SubgroupBox() const { return subgroup_box_; }
   const std::vector<std::string>& ChainLines() const { return chain_; }
+  // The "Compare" button beside each copy that the copy in force overrides (none for the
+  // copy in force), in the order of ChainLines.
+  const std::vector<Button*>& CompareButtons() const { return compare_buttons_; }
   // What the tag refers to, as shown under "References:" (missing targets in red).
   const std::vector<ReferenceLine>& ReferenceRows() const { return references_; }
 
@@ -53,6 +57,9 @@ class TagInfoWindow : public Window {
   void Refresh();
   void RefreshTitle();
   void OnFieldChanged();
+  void RebuildCompareButtons();
+  void OnCompare(int chain_index);
+  int ChainRowHeight() const;
   // Keeps the read-only rows and the copies current while the tag changes elsewhere.
   static void OnCodexEvent(void* context, ArchiveRecord* archive, TagRecord* record, int event);
 
@@ -60,6 +67,8 @@ class TagInfoWindow : public Window {
   TagHeader header_;
   std::string location_;
   std::vector<std::string> chain_;
+  std::vector<std::string> chain_locations_;  // where each copy of chain_ lies
+  std::vector<Button*> compare_buttons_;      // one per line of chain_, none for the first
   std::vector<ReferenceLine> references_;
   TextBox* name_box_ = nullptr;
   TextBox* subgroup_box_ = nullptr;
@@ -71,5 +80,7 @@ uint32_t PackSubgroupText(const std::string& text);
 // Which copies of the tag exist and which one is in force: one line per copy, the copy in force
 // first, marked "(in force)"; archives that are not in the working set are marked "(inactive)".
 std::vector<std::string> OverrideChainLines(const Codex& codex, const TagRecord* record);
+// Where each copy of OverrideChainLines lies ("local folder" or the archive's file name).
+std::vector<std::string> OverrideChainLocations(const Codex& codex, const TagRecord* record);
 
 }  // namespace brae

@@ -1,7 +1,7 @@
 #include "editing/TextEdit.h"
 
-#include "editing/TextTagData.h"
 #include "tagstore/FileStream.h"
+#include "tagstore/TextTagData.h"
 #include "toolkit/TextBox.h"
 
 namespace brae {

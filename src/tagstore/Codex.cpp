@@ -235,6 +235,26 @@ void Codex::EndTagRead(TagRecord* record) {
   record->local_read = false;
 }
 
+bool Codex::ReadCopy(const TagInstance* instance, TagHeader* header,
+                     std::vector<uint8_t>* data) const {
+  if (!instance || (!instance->archive && !instance->record)) return false;
+  FileStream stream;
+  if (instance->archive) {
+    *header = instance->header;
+    if (!stream.Open(instance->archive->path, FileStream::kRead) ||
+        uint64_t(header->offset) + header->size > stream.Length() || !stream.Seek(header->offset))
+      return false;
+  } else {
+    const std::string path = LocalTagPath(instance->record->group, instance->file_name);
+    if (!stream.Open(path, FileStream::kRead) ||
+        !ReadLocalTagHeader(header, stream, instance->file_name, nullptr) ||
+        !stream.Seek(kTagHeaderSize))
+      return false;
+  }
+  data->assign(header->size, 0);
+  return data->empty() || stream.Read(data->data(), data->size());
+}
+
 FileStream* Codex::BeginTagWrite(TagRecord* record, TagHeader* header,
                                  const std::string& file_name) {
   if (!record || !header) return nullptr;

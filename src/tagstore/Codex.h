@@ -116,6 +116,10 @@ class Codex : public TagidRegistry {
   FileStream* BeginTagWrite(TagRecord* record, TagHeader* header,
                             const std::string& file_name = "");
   bool EndTagWrite(TagRecord* record, const TagHeader* header, bool success);
+  // Reads one copy of a tag, in force or not (comparisons read the copies an archive or the
+  // local folder shadows): its current header and its data. False when the file cannot be read
+  // or the data lies outside it.
+  bool ReadCopy(const TagInstance* instance, TagHeader* header, std::vector<uint8_t>* data) const;
   // Writes of many tags at once. Between BeginWriteBatch and EndWriteBatch each successful
   // EndTagWrite leaves its complete file in its temporary place; EndWriteBatch flushes the file
   // system once and only then moves every file over its tag's file, so that no tag's file is

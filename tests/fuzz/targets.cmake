@@ -18,6 +18,10 @@ brae_fuzz(fuzz_struct_record fuzz_struct_record.cpp brae_structdefs brae_demo)
 set(extra_fuzz_references ${fuzz_seeds}/fuzz_collection ${fuzz_seeds}/fuzz_mesh
     ${fuzz_seeds}/fuzz_dmap ${fuzz_seeds}/fuzz_struct_record)
 brae_fuzz(fuzz_references fuzz_references.cpp brae_references brae_demo)
+# Comparisons replay the seeds of every format they read.
+set(extra_fuzz_compare ${fuzz_seeds}/fuzz_collection ${fuzz_seeds}/fuzz_mesh
+    ${fuzz_seeds}/fuzz_dmap ${fuzz_seeds}/fuzz_sound ${fuzz_seeds}/fuzz_struct_record)
+brae_fuzz(fuzz_compare fuzz_compare.cpp brae_compare brae_demo)
 brae_fuzz(fuzz_png fuzz_png.cpp brae_media)
 brae_fuzz(fuzz_tiff fuzz_tiff.cpp brae_media)
 brae_fuzz(fuzz_color_table fuzz_color_table.cpp brae_media)

@@ -586,3 +586,25 @@ void AddStructsDemo(DemoGame& game) {
 }
 
 }  // namespace brae::demo
+
+namespace brae::demo {
+
+DemoTag EditedSpritesTag() {
+  DemoTag tag = DemoCollectionTags()[0];
+  TagHeader header;
+  header.SetName(tag.name);
+  header.user_data = tag.user_data;
+  Collection c;
+  if (!LoadCollection(tag.data.data(), tag.data.size(), header, CollectionLoadOptions(), &c))
+    return tag;
+  c.palette[1] = PaletteColor{250, 250, 250};
+  c.palette[2] = PaletteColor{1, 2, 3};
+  CollectionBitmap& first = *c.bitmaps[0];
+  for (int dx = 0; dx < 3; ++dx) first.Pixel(first.width / 2 + dx, first.height / 2)[1] ^= 1;
+  c.bitmaps.back()->name += " v2";
+  c.sequences[0]->header.ticks_per_frame = uint16_t(c.sequences[0]->header.ticks_per_frame + 1);
+  tag.data = CanonicalCollectionData(c, &tag.user_data);
+  return tag;
+}
+
+}  // namespace brae::demo

@@ -92,6 +92,15 @@ std::vector<DemoTag> DemoTextTags();
 // The whole demo game, as mkdemo writes it.
 DemoGame MakeDemoGame();
 
+// Edited copies to compare (mkdemo --compare): the amber charm and the sprites edited in the
+// local folder, and the add-on "Valley Update" (kind 6, priority 150) with the valley mesh, the
+// old detail map, the bell sound and the introduction text changed, and a new text.
+void AddCompareDemo(DemoGame& game);
+DemoGame MakeCompareDemoGame();
+DemoTag EditedSpritesTag();
+void AddTerrainUpdates(DemoArchive& addon);
+void AddSoundUpdates(DemoArchive& addon);
+
 // A large installation: archives of generated tags over every group (kind 6 add-ons; with
 // shadowing the first four are kind 2 and neighbouring tags share an identity), plus loose
 // text tags in the local folder.

@@ -190,3 +190,14 @@ void AddMediaDemo(DemoGame& game) {
 }
 
 }  // namespace brae::demo
+
+namespace brae::demo {
+
+void AddSoundUpdates(DemoArchive& addon) {
+  // The bell: the mono permutation plays at half the rate, the silence is gone.
+  addon.tags.push_back(SoundTag("bell", "Bell",
+                                {{"Bell Mono", 1, 11025, TonePackets(660, 1, 22050, 345)},
+                                 {"Bell Stereo", 2, 44100, TonePackets(440, 2, 44100, 345)}}));
+}
+
+}  // namespace brae::demo

@@ -13,6 +13,7 @@
 #include "mkdemo/DemoGame.h"
 #include "model/LwoWriter.h"
 #include "tagstore/ByteOrder.h"
+#include "terrain/ByteSource.h"
 #include "terrain/DetailMap.h"
 #include "terrain/DtexImage.h"
 
@@ -270,6 +271,32 @@ void AddTerrainDemo(DemoGame& game) {
   game.AddLocal(Tag("dtex", "gras", "Grass", SerializeDtexData(Texture(128, 0)), 1));
 
   AddCrate(game);
+}
+
+}  // namespace brae::demo
+
+namespace brae::demo {
+
+void AddTerrainUpdates(DemoArchive& addon) {
+  // The valley: six vertices 100 higher and a darker shade below.
+  std::vector<uint8_t> mesh = MeshData();
+  const int w = 32 * kChunksX;
+  for (int y = 5; y <= 6; ++y)
+    for (int x = 10; x <= 12; ++x) {
+      uint8_t* v = &mesh[1024 + 12 * (size_t(y) * w + x)];
+      StoreBE16(v, uint16_t(int16_t((v[0] << 8) | v[1]) + 100));
+    }
+  StoreBE16(&mesh[88], 250);
+  addon.tags.push_back(Tag("mesh", "vale", "Demo Valley", mesh, 11));
+  // The old detail map, saved anew: four vertices of the first row take material 2, and
+  // material 3 gets the grass texture.
+  const std::vector<uint8_t> old_map = Version1DetailMap();
+  MemorySource source(old_map);
+  std::optional<DetailMap> map = ReadDetailMap(source, 1);
+  if (!map) return;
+  for (int x = 0; x < 4; ++x) map->vertex_details[size_t(x)] = 2;
+  map->materials[3].entry.texture = Code("gras");
+  addon.tags.push_back(Tag("dmap", "oldm", "Old Detail Map", SerializeDetailMap(*map), 2));
 }
 
 }  // namespace brae::demo

@@ -1,8 +1,8 @@
 // The text editor's conversions between tag data and shown text.
 #include <gtest/gtest.h>
 
-#include "editing/TextTagData.h"
 #include "tagstore/FourCC.h"
+#include "tagstore/TextTagData.h"
 
 namespace brae {
 namespace {

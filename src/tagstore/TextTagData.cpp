@@ -1,4 +1,4 @@
-#include "editing/TextTagData.h"
+#include "tagstore/TextTagData.h"
 
 #include "tagstore/FourCC.h"
 
