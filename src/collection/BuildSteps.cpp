@@ -274,10 +274,12 @@ void QuantizeTrueColour(ImageStore* store, const Collection& collection, const B
   palette.entries[0] = reserved[0];
   palette.entries[1] = reserved[1];
   for (size_t k = 0; k < chosen.size(); ++k) palette.entries[k + 2] = chosen[k];
+  // One search for every picture: its cells fill as the pictures need them.
+  const NearestColor nearest(chosen);
   for (size_t i : rgb) {
     CellImage& p = store->At(i);
     std::vector<uint8_t> mapped(size_t(p.width) * size_t(p.height) * 2);
-    MapWithDiffusion(p.pixels.data(), p.width, p.height, chosen, 2, mapped.data());
+    MapWithDiffusion(p.pixels.data(), p.width, p.height, chosen, nearest, 2, mapped.data());
     for (size_t k = 1; k < mapped.size(); k += 2) mapped[k] = uint8_t(mapped[k] + 2);
     p.pixels = std::move(mapped);
     p.palette = palette;

@@ -693,7 +693,12 @@ void LoadRow(const uint8_t* rgba, int width, int y, int* row) {
 void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vector<Rgb>& palette,
                       int bytes_per_pixel, uint8_t* out) {
   if (width <= 0 || height <= 0 || palette.empty()) return;
-  const NearestColor nearest(palette);
+  MapWithDiffusion(rgba, width, height, palette, NearestColor(palette), bytes_per_pixel, out);
+}
+
+void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vector<Rgb>& palette,
+                      const NearestColor& nearest, int bytes_per_pixel, uint8_t* out) {
+  if (width <= 0 || height <= 0 || palette.empty()) return;
   // Two rows of width + 2 pixels: the spare pixel at each end takes the shares that fall
   // outside the picture, and the row below the last one is never read, so no spread needs a
   // test.

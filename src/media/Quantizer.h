@@ -35,11 +35,6 @@ int RefinePalette(const std::vector<WeightedColor>& colors, std::vector<Rgb>* pa
 // refined by k-means. Never empty: a list without colours gives one black entry.
 std::vector<Rgb> ChoosePalette(const std::vector<WeightedColor>& colors, int max_colors);
 
-// Maps RGBA pixels to palette indices, rows top to bottom, spreading each pixel's error to the
-// neighbours not yet visited. bytes_per_pixel is 1 (index) or 2 (alpha, then index).
-void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vector<Rgb>& palette,
-                      int bytes_per_pixel, uint8_t* out);
-
 // Nearest palette entry by squared RGB distance; the first entry of the smallest distance wins.
 // The colour cube is split into cells of 4 levels per channel; each cell, on first use, keeps
 // the entries that can be nearest to some point inside it (those whose least distance to the
@@ -92,5 +87,14 @@ class NearestColor {
   mutable Cells cells_, outer_;
   mutable std::vector<Candidate> pool_;
 };
+
+// Maps RGBA pixels to palette indices, rows top to bottom, spreading each pixel's error to the
+// neighbours not yet visited. bytes_per_pixel is 1 (index) or 2 (alpha, then index).
+void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vector<Rgb>& palette,
+                      int bytes_per_pixel, uint8_t* out);
+// The same with a search made for the palette: many pictures mapped to one palette share it, so
+// its cells are built once for all of them.
+void MapWithDiffusion(const uint8_t* rgba, int width, int height, const std::vector<Rgb>& palette,
+                      const NearestColor& nearest, int bytes_per_pixel, uint8_t* out);
 
 }  // namespace brae

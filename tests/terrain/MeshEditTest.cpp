@@ -269,6 +269,22 @@ TEST_F(MeshEditTest, RefreshRebuildsOnlyTheTouchedChunks) {
   EXPECT_EQ(editor->ChunkBuilds(), builds + 5);
 }
 
+TEST_F(MeshEditTest, ChunksOutOfSightGetTheirTexturesOnTheFollowingFrames) {
+  auto* editor = dynamic_cast<MeshEdit*>(OpenTag(Find("mesh", "vale")));
+  ASSERT_TRUE(editor);
+  // From the middle of the valley, looking along one side: the chunks behind are out of sight.
+  MeshCamera& c = editor->Camera();
+  c.x = 48, c.y = 32, c.yaw = 0;
+  Frame();
+  // The first frame built the colour maps of the chunks in sight, and only those.
+  const MeshInfo& info = editor->LastInfo();
+  ASSERT_GT(info.invisible, 0);
+  EXPECT_EQ(editor->PendingTextures(), info.invisible);
+  Frame();
+  Frame();
+  EXPECT_EQ(editor->PendingTextures(), 0);
+}
+
 class MeshConflictTest : public MeshEditTest {
  protected:
   void AddContent(demo::DemoGame& game) override {

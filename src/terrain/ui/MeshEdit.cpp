@@ -49,17 +49,21 @@ constexpr uint32_t kDtexGroup = FourCC("dtex");
 constexpr const char* kHighlightTableName = "dtex.act";
 constexpr double kTickSeconds = 1.0 / 60.0;
 constexpr int kSide = kChunkHeightSide;  // 33 vertices along a chunk's side
+// Chunk textures built per frame for the chunks out of sight (about 2 ms each on llvmpipe).
+constexpr int kTexturesPerIdle = 4;
 
 // A terrain vertex: grid position (x, height units, y) and colour-map texture coordinates.
 struct TerrainVertex {
   float x, h, y, u, v;
 };
 // A detail layer vertex: position, detail texture coordinates (grid units), colour (1, 1, 1,
-// coverage).
+// coverage). A chunk keeps each of its vertices twice, covered and clear, and every layer's
+// triangles index into them.
 struct LayerVertex {
   float x, h, y, s, t;
-  float r, g, b, a;
+  uint8_t rgba[4];
 };
+constexpr GLushort kClearCorners = kChunkHeightSide * kChunkHeightSide;
 // A coloured overlay vertex.
 struct OverlayVertex {
   float x, h, y;
@@ -100,6 +104,13 @@ void SaveHighlights(const HighlightTable& table) {
 
 }  // namespace
 
+// A material's triangles in a chunk: a range of the chunk's layer index buffer.
+struct MeshEdit::ChunkLayer {
+  uint8_t material = 0;
+  GLsizei first = 0;
+  GLsizei count = 0;
+};
+
 struct MeshEdit::Chunk {
   int cx = 0, cy = 0, index = 0;
   GLuint texture = 0;
@@ -115,12 +126,10 @@ struct MeshEdit::Chunk {
   GLuint vertex_buffer = 0, index_buffer = 0;
   GLsizei index_count = 0;
   std::vector<GLuint> indices;  // every cell's two triangles, 6 indices per cell
-  struct Layer {
-    uint8_t material = 0;
-    GLuint buffer = 0;
-    GLsizei count = 0;
-  };
-  std::vector<Layer> layers;
+  // Detail layers: the covered and clear vertices, and each material's triangles as a range of
+  // the index buffer.
+  GLuint layer_vertex_buffer = 0, layer_index_buffer = 0;
+  std::vector<ChunkLayer> layers;
   int overlay_mode = -1;  // the highlight mode the overlay was built for (-1 none)
   std::vector<OverlayVertex> overlay;
 };
@@ -194,13 +203,14 @@ int MeshEdit::ReadTagData(FileStream& stream, TagHeader& header) {
   table_ = BuildShadedColourTable(mesh_.header, colour_map_->palette);
   side_257_ = HasNonPowerOfTwoTextures();
   chunks_.clear();
+  pending_textures_ = mesh_.ChunksX() * mesh_.ChunksY();
   for (int cy = 0; cy < mesh_.ChunksY(); ++cy) {
     for (int cx = 0; cx < mesh_.ChunksX(); ++cx) {
       auto chunk = std::make_unique<Chunk>();
       chunk->cx = cx;
       chunk->cy = cy;
       chunk->index = cy * mesh_.ChunksX() + cx;
-      BuildChunk(*chunk, true);
+      BuildChunk(*chunk);
       chunks_.push_back(std::move(chunk));
     }
   }
@@ -230,30 +240,46 @@ void MeshEdit::ReleaseChunks() {
     if (chunk->texture) glDeleteTextures(1, &chunk->texture);
     if (chunk->vertex_buffer) glDeleteBuffers(1, &chunk->vertex_buffer);
     if (chunk->index_buffer) glDeleteBuffers(1, &chunk->index_buffer);
-    for (auto& layer : chunk->layers) glDeleteBuffers(1, &layer.buffer);
+    if (chunk->layer_vertex_buffer) glDeleteBuffers(1, &chunk->layer_vertex_buffer);
+    if (chunk->layer_index_buffer) glDeleteBuffers(1, &chunk->layer_index_buffer);
   }
   chunks_.clear();
+  pending_textures_ = 0;
 }
 
-void MeshEdit::BuildChunk(Chunk& chunk, bool texture) {
-  if (texture) {
-    std::vector<uint8_t> rgb;
-    BuildChunkTexture(mesh_, *colour_map_, table_, chunk.cx, chunk.cy, side_257_, &rgb);
-    const int side = side_257_ ? kChunkTexels + 1 : kChunkTexels;
-    if (!chunk.texture) glGenTextures(1, &chunk.texture);
-    glPushAttrib(GL_TEXTURE_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glBindTexture(GL_TEXTURE_2D, chunk.texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    glPopClientAttrib();
-    glPopAttrib();
+// The colour-map texture with its mipmaps. Generating the mipmaps is most of the cost of opening
+// a large terrain, so a chunk gets its texture when it is first drawn, and the chunks out of
+// sight get theirs a few per frame afterwards (BuildPendingTextures).
+void MeshEdit::BuildChunkTexture(Chunk& chunk) {
+  std::vector<uint8_t> rgb;
+  brae::BuildChunkTexture(mesh_, *colour_map_, table_, chunk.cx, chunk.cy, side_257_, &rgb);
+  const int side = side_257_ ? kChunkTexels + 1 : kChunkTexels;
+  if (!chunk.texture) glGenTextures(1, &chunk.texture);
+  glPushAttrib(GL_TEXTURE_BIT);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glBindTexture(GL_TEXTURE_2D, chunk.texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  glPopClientAttrib();
+  glPopAttrib();
+  --pending_textures_;
+}
+
+void MeshEdit::BuildPendingTextures(int count) {
+  for (auto& chunk : chunks_) {
+    if (pending_textures_ <= 0 || count <= 0) break;
+    if (chunk->texture) continue;
+    BuildChunkTexture(*chunk);
+    --count;
   }
+}
+
+void MeshEdit::BuildChunk(Chunk& chunk) {
   chunk.cells = ChunkCells(mesh_, chunk.cx, chunk.cy);
   chunk.heights = BuildChunkHeights(mesh_, chunk.cx, chunk.cy);
   if (map_) {
@@ -331,7 +357,7 @@ void MeshEdit::BuildGeometry(Chunk& chunk) {
   }
 
   // Detail layers, grouped by material: each triangle's layers with their coverage.
-  std::vector<std::vector<LayerVertex>> by_material(kDetailMaterialCount);
+  std::vector<GLushort> by_material[kDetailMaterialCount];
   if (map_ && !chunk.recipes.empty()) {
     for (int y = chunk.cells.y0; y < chunk.cells.y1; ++y) {
       for (int x = chunk.cells.x0; x < chunk.cells.x1; ++x) {
@@ -348,31 +374,43 @@ void MeshEdit::BuildGeometry(Chunk& chunk) {
             auto& out = by_material[r.material[l]];
             for (int k = 0; k < 3; ++k) {
               const int c = swapped && k ? 3 - k : k;
-              const TerrainVertex& v =
-                  vertices[size_t(corners[c][1] - y0) * kSide + size_t(corners[c][0] - x0)];
-              const float a = (r.corners[l] >> c) & 1 ? 1.0f : 0.0f;
-              out.push_back(LayerVertex{v.x, v.h, v.y, float(corners[c][0]), float(corners[c][1]),
-                                        1, 1, 1, a});
+              const int at = (corners[c][1] - y0) * kSide + (corners[c][0] - x0);
+              out.push_back(GLushort((r.corners[l] >> c) & 1 ? at : at + kClearCorners));
             }
           }
         }
       }
     }
   }
-  std::vector<Chunk::Layer> layers;
-  for (auto& layer : chunk.layers) glDeleteBuffers(1, &layer.buffer);
+  std::vector<GLushort> indices;
+  chunk.layers.clear();
   for (int m = 1; m < kDetailMaterialCount; ++m) {
     if (by_material[m].empty()) continue;
-    Chunk::Layer layer;
+    ChunkLayer layer;
     layer.material = uint8_t(m);
+    layer.first = GLsizei(indices.size());
     layer.count = GLsizei(by_material[m].size());
-    glGenBuffers(1, &layer.buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, layer.buffer);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(by_material[m].size() * sizeof(LayerVertex)),
-                 by_material[m].data(), GL_STATIC_DRAW);
-    layers.push_back(layer);
+    indices.insert(indices.end(), by_material[m].begin(), by_material[m].end());
+    chunk.layers.push_back(layer);
   }
-  chunk.layers = std::move(layers);
+  if (!indices.empty()) {
+    std::vector<LayerVertex> corners(2 * size_t(kClearCorners));
+    for (size_t k = 0; k < size_t(kClearCorners); ++k) {
+      const TerrainVertex& v = vertices[k];
+      const float s = float(x0 + int(k % kSide)), t = float(y0 + int(k / kSide));
+      corners[k] = LayerVertex{v.x, v.h, v.y, s, t, {255, 255, 255, 255}};
+      corners[k + kClearCorners] = LayerVertex{v.x, v.h, v.y, s, t, {255, 255, 255, 0}};
+    }
+    if (!chunk.layer_vertex_buffer) glGenBuffers(1, &chunk.layer_vertex_buffer);
+    if (!chunk.layer_index_buffer) glGenBuffers(1, &chunk.layer_index_buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, chunk.layer_vertex_buffer);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(corners.size() * sizeof(LayerVertex)), corners.data(),
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, chunk.layer_index_buffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(GLushort)),
+                 indices.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  }
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   chunk.overlay_mode = -1;
   chunk.overlay.clear();
@@ -382,8 +420,7 @@ void MeshEdit::RefreshChunks(int x0, int y0, int x1, int y1) {
   int cx0, cy0, cx1, cy1;
   if (!ChunksTouched(mesh_, x0, y0, x1, y1, &cx0, &cy0, &cx1, &cy1)) return;
   for (int cy = cy0; cy <= cy1; ++cy) {
-    for (int cx = cx0; cx <= cx1; ++cx)
-      BuildChunk(*chunks_[size_t(cy * mesh_.ChunksX() + cx)], false);
+    for (int cx = cx0; cx <= cx1; ++cx) BuildChunk(*chunks_[size_t(cy * mesh_.ChunksX() + cx)]);
   }
   InvalidateClient();
 }
@@ -456,6 +493,9 @@ void MeshEdit::DrawContent() {
   Classify(Frustum(projection * view));
   info_.cells_drawn = 0;
   for (auto& chunk : chunks_) {
+    if (chunk->visibility && !chunk->texture) BuildChunkTexture(*chunk);
+  }
+  for (auto& chunk : chunks_) {
     if (chunk->visibility) DrawTerrain(*chunk);
   }
   GLint viewport[4];
@@ -464,13 +504,9 @@ void MeshEdit::DrawContent() {
   if (hover_pending_ && ReadHover(view, projection, viewport) && stroking_) {
     StrokeDab(brush_x, brush_y);
   }
-  const bool layers = detail_textures && map_;
-  if (layers) {
-    for (auto& chunk : chunks_) {
-      if (chunk->visibility) DrawLayers(*chunk, false);
-    }
-  }
-  if (highlighting) {
+  if (detail_textures && map_) DrawLayers(false);
+  if (highlighting && highlight_mode == 0) DrawLayers(true);
+  if (highlighting && highlight_mode != 0) {
     for (auto& chunk : chunks_) {
       if (chunk->visibility) DrawHighlight(*chunk);
     }
@@ -572,8 +608,7 @@ void MeshEdit::DrawTerrain(Chunk& chunk) {
 // Layers modulate the colour map by twice the detail texel, faded to mid-grey (no change) where
 // the layer's coverage falls off: the texture environment interpolates between the texel and
 // grey by the vertex alpha, and the blend multiplies the colour map by twice the result.
-void MeshEdit::DrawLayers(Chunk& chunk, bool highlight) {
-  if (chunk.layers.empty()) return;
+void MeshEdit::DrawLayers(bool highlight) {
   glEnable(GL_BLEND);
   glDepthMask(GL_FALSE);
   glEnable(GL_TEXTURE_2D);
@@ -581,61 +616,18 @@ void MeshEdit::DrawLayers(Chunk& chunk, bool highlight) {
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-  for (const Chunk::Layer& layer : chunk.layers) {
-    const int m = layer.material;
-    if (highlight && !highlighted_materials[m]) continue;
-    DtexTag* tag = textures_[m];
-    const GLuint texture = DtexTexture(tag);
-    if (!highlight && !texture) continue;
-    if (highlight) {
-      // The material's highlight colour at half opacity where the layer covers.
-      const Rgb c = highlights.colours[m];
-      const float colour[4] = {c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 127 / 255.0f};
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-      glBindTexture(GL_TEXTURE_2D, texture ? texture : chunk.texture);
-      glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, colour);
-      glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_REPLACE);
-      glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_CONSTANT);
-      glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
-      glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_MODULATE);
-      glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_PRIMARY_COLOR);
-      glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
-      glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_CONSTANT);
-      glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
-    } else {
-      const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
-      glBlendFunc(GL_DST_COLOR, GL_SRC_COLOR);
-      glBindTexture(GL_TEXTURE_2D, texture);
-      glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, grey);
-      glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
-      glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
-      glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
-      glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_CONSTANT);
-      glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
-      glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_PRIMARY_COLOR);
-      glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
-      glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
-      glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_CONSTANT);
-      glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
-      // Repeats per cell: the material's scale over the texture's size.
-      glMatrixMode(GL_TEXTURE);
-      glLoadIdentity();
-      const float scale = float(map_->materials[m].scale);
-      glScalef(scale / float(std::max(tag->Width(), 1)), scale / float(std::max(tag->Height(), 1)),
-               1);
-      glMatrixMode(GL_MODELVIEW);
+  for (const auto& chunk : chunks_) {
+    if (!chunk->visibility) continue;
+    for (const ChunkLayer& layer : chunk->layers) {
+      GLuint texture = 0;
+      if (LayerState(highlight, layer.material, &texture))
+        DrawLayer(*chunk, layer, highlight, texture);
     }
-    glBindBuffer(GL_ARRAY_BUFFER, layer.buffer);
-    glVertexPointer(3, GL_FLOAT, sizeof(LayerVertex), reinterpret_cast<void*>(0));
-    glTexCoordPointer(2, GL_FLOAT, sizeof(LayerVertex),
-                      reinterpret_cast<void*>(offsetof(LayerVertex, s)));
-    glColorPointer(4, GL_FLOAT, sizeof(LayerVertex),
-                   reinterpret_cast<void*>(offsetof(LayerVertex, r)));
-    glDrawArrays(GL_TRIANGLES, 0, layer.count);
   }
   glMatrixMode(GL_TEXTURE);
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -644,11 +636,71 @@ void MeshEdit::DrawLayers(Chunk& chunk, bool highlight) {
   glDisable(GL_BLEND);
 }
 
-void MeshEdit::DrawHighlight(Chunk& chunk) {
-  if (highlight_mode == 0) {
-    DrawLayers(chunk, true);
-    return;
+// Sets up the drawing of a material's layers; false when the material draws nothing.
+bool MeshEdit::LayerState(bool highlight, int m, GLuint* texture_out) {
+  if (highlight && !highlighted_materials[m]) return false;
+  DtexTag* tag = textures_[m];
+  const GLuint texture = DtexTexture(tag);
+  if (!highlight && !texture) return false;
+  *texture_out = texture;
+  if (highlight) {
+    // The material's highlight colour at half opacity where the layer covers.
+    const Rgb c = highlights.colours[m];
+    const float colour[4] = {c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 127 / 255.0f};
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, colour);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_CONSTANT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_PRIMARY_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_CONSTANT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
+    return true;
   }
+  const float grey[4] = {0.5f, 0.5f, 0.5f, 1};
+  glBlendFunc(GL_DST_COLOR, GL_SRC_COLOR);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, grey);
+  glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_CONSTANT);
+  glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_PRIMARY_COLOR);
+  glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
+  glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_CONSTANT);
+  glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
+  // Repeats per cell: the material's scale over the texture's size.
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  const float scale = float(map_->materials[m].scale);
+  glScalef(scale / float(std::max(tag->Width(), 1)), scale / float(std::max(tag->Height(), 1)), 1);
+  glMatrixMode(GL_MODELVIEW);
+  return true;
+}
+
+void MeshEdit::DrawLayer(const Chunk& chunk, const ChunkLayer& layer, bool highlight,
+                         GLuint texture) {
+  // A highlight without a detail texture still needs a complete texture for the combiner; the
+  // chunk's colour map serves (only the constant colour and the coverage show).
+  if (highlight && !texture) glBindTexture(GL_TEXTURE_2D, chunk.texture);
+  glBindBuffer(GL_ARRAY_BUFFER, chunk.layer_vertex_buffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, chunk.layer_index_buffer);
+  glVertexPointer(3, GL_FLOAT, sizeof(LayerVertex), reinterpret_cast<void*>(0));
+  glTexCoordPointer(2, GL_FLOAT, sizeof(LayerVertex),
+                    reinterpret_cast<void*>(offsetof(LayerVertex, s)));
+  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(LayerVertex),
+                 reinterpret_cast<void*>(offsetof(LayerVertex, rgba)));
+  glDrawElements(GL_TRIANGLES, layer.count, GL_UNSIGNED_SHORT,
+                 reinterpret_cast<void*>(size_t(layer.first) * sizeof(GLushort)));
+}
+
+// The "Reflectivity" and "Terrain Type" overlays.
+void MeshEdit::DrawHighlight(Chunk& chunk) {
   if (chunk.overlay_mode != highlight_mode) {
     // Built when first needed for the mode and kept until the chunk changes.
     chunk.overlay.clear();
@@ -828,6 +880,11 @@ void MeshEdit::Idle() {
   TagEdit::Idle();
   if (!open_ || IsClosed()) return;
   SyncPalette();
+  // The textures of the chunks not yet drawn, a few per frame, once the view has been drawn.
+  if (pending_textures_ > 0 && info_.chunks_x > 0) {
+    BuildPendingTextures(kTexturesPerIdle);
+    RequestFrame();
+  }
   // The pointer over the view: the next draw reads the depth under it.
   const Point m = Ui().mouse;
   if ((m.x != mouse_x_ || m.y != mouse_y_) && m.x >= client.x0 && m.x < client.x1 &&

@@ -159,17 +159,24 @@ class MeshEdit : public TagEdit {
 
   // Whether the chunk's geometry was built (tests and benchmarks).
   int ChunkBuilds() const { return chunk_builds_; }
+  // Chunks whose colour-map texture waits for a later frame (none of them has been drawn yet).
+  int PendingTextures() const { return pending_textures_; }
 
  private:
   struct Chunk;
-  void BuildChunk(Chunk& chunk, bool texture);
+  struct ChunkLayer;
+  void BuildChunk(Chunk& chunk);
+  void BuildChunkTexture(Chunk& chunk);
+  void BuildPendingTextures(int count);
   void BuildGeometry(Chunk& chunk);
   void ReleaseChunks();
   void LoadMaterials();
   void ReleaseMaterials();
   void Classify(const Frustum& frustum);
   void DrawTerrain(Chunk& chunk);
-  void DrawLayers(Chunk& chunk, bool highlight);
+  void DrawLayers(bool highlight);
+  bool LayerState(bool highlight, int material, GLuint* texture);
+  void DrawLayer(const Chunk& chunk, const ChunkLayer& layer, bool highlight, GLuint texture);
   void DrawHighlight(Chunk& chunk);
   void DrawWireframe(Chunk& chunk);
   void DrawBrush();
@@ -189,6 +196,7 @@ class MeshEdit : public TagEdit {
   DtexTag* textures_[kDetailMaterialCount] = {};
   std::vector<std::unique_ptr<Chunk>> chunks_;
   bool side_257_ = false;
+  int pending_textures_ = 0;  // chunks whose colour-map texture is not built yet
   MeshCamera camera_;
   MeshInfo info_;
   uint32_t tick_ = 0;
