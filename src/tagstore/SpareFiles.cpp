@@ -1,10 +1,12 @@
 #include "tagstore/SpareFiles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "tagstore/FileSystem.h"
 
@@ -18,13 +20,13 @@ void SpareFiles::SetFolder(const std::string& folder) {
 
 void SpareFiles::Scan() {
   scanned_ = true;
-  ScanFolder(
-      folder_, false,
-      [this](const FileInfoRecord&, const std::string& folder, const std::string& name) {
-        free_.push_back(folder + name);
-        return true;
-      },
-      nullptr);
+  // Names only: Open looks at each file when it takes it.
+  DIR* dir = ::opendir(folder_.c_str());
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (std::strncmp(entry->d_name, "spare-", 6) == 0) free_.push_back(folder_ + entry->d_name);
+  }
+  ::closedir(dir);
 }
 
 int SpareFiles::Open(std::string* path) {
