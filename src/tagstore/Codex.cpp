@@ -288,13 +288,11 @@ FileStream* Codex::BeginTagWrite(TagRecord* record, TagHeader* header,
 
   // The data goes to a temporary file in the local folder itself, outside every group folder,
   // so the watch never lists it; EndTagWrite moves it into place. A failed save thus never
-  // touches the existing local copy.
+  // touches the existing local copy. A batch writes into spare files instead.
   std::string temp = local_folder_ + ".brae-save-XXXXXX";
-  int fd = ::mkstemp(temp.data());
+  int fd = batching_ ? spares_.Open(&temp) : ::mkstemp(temp.data());
   auto stream = std::make_unique<FileStream>();
-  bool ok = fd >= 0;
-  if (fd >= 0) ::close(fd);
-  ok = ok && stream->Open(temp, FileStream::kReadWrite);
+  bool ok = stream->Adopt(fd);
   TagHeader written = *header;
   ok = ok && WriteTagHeaders(&written, *stream, 1) == kTagHeaderSize;
   if (!ok) {
@@ -315,7 +313,8 @@ bool Codex::EndTagWrite(TagRecord* record, const TagHeader* header, bool success
   TagHeader read_back;
   bool ok = success;
   if (ok) {
-    ok = stream.Seek(0) &&
+    // A spare may be longer than what was written into it.
+    ok = (!batching_ || stream.Truncate(stream.WrittenEnd())) && stream.Seek(0) &&
          ReadLocalTagHeader(&read_back, stream, record->pending_file_name, nullptr);
     if (ok && header) {
       read_back.user_data = header->user_data;
@@ -345,8 +344,14 @@ bool Codex::EndTagWrite(TagRecord* record, const TagHeader* header, bool success
 
 bool Codex::PlaceWrittenFile(TagRecord* record, const std::string& temp_path,
                              const std::string& path, const std::string& file_name,
-                             const TagHeader& header) {
-  if (!GiveReplacingFileMode(temp_path, path) || !RenameFile(temp_path, path)) {
+                             const TagHeader& header, bool keep_replaced) {
+  if (!GiveReplacingFileMode(temp_path, path)) {
+    RemoveFile(temp_path);
+    return false;
+  }
+  if (keep_replaced && IsPlainFile(path) && ExchangeFiles(temp_path, path)) {
+    spares_.Keep(temp_path);
+  } else if (!RenameFile(temp_path, path)) {
     RemoveFile(temp_path);
     return false;
   }
@@ -373,7 +378,7 @@ std::vector<TagRecord*> Codex::EndWriteBatch() {
   if (!synced) Log(0, kLog, "couldn't flush the local folder's files to disk\n");
   for (StagedWrite& w : staged) {
     if (!synced) RemoveFile(w.temp_path);
-    if (!synced || !PlaceWrittenFile(w.record, w.temp_path, w.path, w.file_name, w.header))
+    if (!synced || !PlaceWrittenFile(w.record, w.temp_path, w.path, w.file_name, w.header, true))
       failed.push_back(w.record);
   }
   dirty_ = true;
@@ -625,6 +630,7 @@ std::string Codex::LocalTagPath(uint32_t group, const std::string& file_name) co
 
 void Codex::SetLocalFolder(const std::string& path) {
   local_folder_ = NormalizedFolderPath(path);
+  spares_.SetFolder(local_folder_.empty() ? "" : local_folder_ + ".brae-spares/");
   CloseLocalTags();
   watch_.Clear();
   TagGroup* groups = TagGroupTable();

@@ -21,6 +21,7 @@
 #include "tagstore/Archive.h"
 #include "tagstore/FileStream.h"
 #include "tagstore/FolderWatch.h"
+#include "tagstore/SpareFiles.h"
 #include "tagstore/TagHeader.h"
 
 namespace brae {
@@ -124,7 +125,8 @@ class Codex : public TagidRegistry {
   // EndTagWrite leaves its complete file in its temporary place; EndWriteBatch flushes the file
   // system once and only then moves every file over its tag's file, so that no tag's file is
   // replaced by data not yet on disk, without a flush per tag. Returns the records whose files
-  // could not be put in place (their previous files stay as they were).
+  // could not be put in place (their previous files stay as they were). A batch writes into
+  // spare files and swaps each with its tag's file (see SpareFiles).
   void BeginWriteBatch();
   std::vector<TagRecord*> EndWriteBatch();
 
@@ -204,9 +206,11 @@ class Codex : public TagidRegistry {
   void RestoreArchive(const std::string& path, bool active);
   bool ReadLocalFileHeader(const WatchedFolder& folder, const WatchEntry& entry,
                            TagHeader* header) const;
-  // Moves a written file over the tag's file and enters it; false leaves the old file.
+  // Moves a written file over the tag's file and enters it; false leaves the old file. With
+  // keep_replaced the two files swap and the replaced one becomes a spare.
   bool PlaceWrittenFile(TagRecord* record, const std::string& temp_path, const std::string& path,
-                        const std::string& file_name, const TagHeader& header);
+                        const std::string& file_name, const TagHeader& header,
+                        bool keep_replaced = false);
   void AddLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void UpdateLocalFile(WatchedFolder& folder, WatchEntry& entry);
   void RemoveLocalFile(WatchedFolder& folder, WatchEntry& entry);
@@ -230,6 +234,7 @@ class Codex : public TagidRegistry {
   };
   bool batching_ = false;
   std::vector<StagedWrite> staged_;
+  SpareFiles spares_;  // what batches write into
   uint64_t next_load_sequence_ = 0;
   size_t local_count_ = 0;  // records with a local instance
 };

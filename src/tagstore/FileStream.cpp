@@ -13,11 +13,24 @@ bool FileStream::Open(const std::string& path, Mode mode) {
   const char* how = mode == kRead ? "rb" : mode == kReadWrite ? "r+b" : "w+b";
   file_ = std::fopen(path.c_str(), how);
   if (!file_) return false;
+  position_ = written_end_ = 0;
   struct stat st;
   if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {  // folders open on Linux
     Close();
     return false;
   }
+  return true;
+}
+
+bool FileStream::Adopt(int fd) {
+  Close();
+  struct stat st;
+  if (fd < 0) return false;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(file_ = fdopen(fd, "r+b"))) {
+    ::close(fd);
+    return false;
+  }
+  position_ = written_end_ = 0;
   return true;
 }
 
@@ -29,15 +42,29 @@ bool FileStream::Close() {
 }
 
 bool FileStream::Read(void* buffer, size_t bytes) {
-  return file_ && std::fread(buffer, 1, bytes, file_) == bytes;
+  if (!file_) return false;
+  const size_t done = std::fread(buffer, 1, bytes, file_);
+  position_ += done;
+  return done == bytes;
 }
 
 bool FileStream::Write(const void* buffer, size_t bytes) {
-  return file_ && std::fwrite(buffer, 1, bytes, file_) == bytes;
+  if (!file_) return false;
+  const size_t done = std::fwrite(buffer, 1, bytes, file_);
+  position_ += done;
+  written_end_ = std::max(written_end_, position_);
+  return done == bytes;
 }
 
 bool FileStream::Seek(uint64_t position) {
-  return file_ && fseeko(file_, static_cast<off_t>(position), SEEK_SET) == 0;
+  if (!file_ || fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) return false;
+  position_ = position;
+  return true;
+}
+
+bool FileStream::Truncate(uint64_t length) {
+  return file_ && std::fflush(file_) == 0 &&
+         ::ftruncate(fileno(file_), static_cast<off_t>(length)) == 0;
 }
 
 uint64_t FileStream::Tell() const {

@@ -79,6 +79,11 @@ bool FileExists(const std::string& path) {
   return FileInfo(WithoutTrailingSlash(path), &info) && !(info.flags & FileInfoRecord::kFolder);
 }
 
+bool IsPlainFile(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool SyncFileSystemOf(const std::string& path) {
   int fd = ::open(WithoutTrailingSlash(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -153,6 +158,10 @@ bool RenameFile(const std::string& from, const std::string& to) {
 }  // namespace brae
 
 namespace brae {
+
+bool ExchangeFiles(const std::string& a, const std::string& b) {
+  return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+}
 
 bool RenameFileNoReplace(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;

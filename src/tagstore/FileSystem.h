@@ -32,6 +32,8 @@ bool FolderExists(const std::string& path);
 // Flushes every written file of the file system that holds the path to disk.
 bool SyncFileSystemOf(const std::string& path);
 bool FileExists(const std::string& path);
+// A regular file itself, not a link to one.
+bool IsPlainFile(const std::string& path);
 
 // Creates the folder and any missing folders above it; true when it exists afterwards.
 bool MakeFolder(const std::string& path);
@@ -55,6 +57,9 @@ std::string FileNamePart(const std::string& path);
 
 bool RemoveFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);
+// Swaps two existing files in one step, each taking the other's name. False when the file
+// system cannot (the files stay as they were).
+bool ExchangeFiles(const std::string& a, const std::string& b);
 
 }  // namespace brae
 

@@ -36,6 +36,10 @@ constexpr KindRow kKinds[] = {
 
 constexpr int kMargin = 3;
 constexpr double kSolidAfterChange = 0.5;
+// Blinking wakes the program twice a second; a caret left alone this long stays shown instead,
+// until the next key, click or focus.
+constexpr double kBlinkStopsAfter = 10.0;
+constexpr int kCaretWidth = 2;
 constexpr double kAutoScrollInterval = 1.0 / 30.0;
 constexpr uint32_t kFieldColour = 0xFF1E1C1Au;
 constexpr uint32_t kTextColour = 0xFFFFFFFFu;
@@ -428,6 +432,7 @@ void TextBox::MoveCaret(int index, bool extend) {
 }
 
 int TextBox::KeyDown(Event* e) {
+  NoteInput();
   if (!e->words[1] || !IsEnabled()) {
     if (!e->words[1] && e->Key() == kKeyEnter && editable_ && !IsMultiLine()) {
       enter.Emit(0);
@@ -511,6 +516,7 @@ int TextBox::KeyDown(Event* e) {
 }
 
 void TextBox::CharTyped(Event* e) {
+  NoteInput();
   int code = e->Code();
   if (!editable_ || !IsEnabled() || code < 0x20 || code > 0xFF) return;
   if (e->words[2] & kModControl) return;  // Control+letter is a command, not a character
@@ -524,7 +530,7 @@ void TextBox::CharTyped(Event* e) {
 // -------------------------------------------------------------------------------------------
 
 Window* TextBox::FocusGained(Window*, int) {
-  last_change_ = UiNow();
+  last_change_ = last_input_ = UiNow();
   InvalidateClient();
   return nullptr;
 }
@@ -539,6 +545,7 @@ void TextBox::FocusLost(Window*, int) {
 // ---------------------------------------------------------------------------------------------
 
 void TextBox::ClientMouseButton(Event* e) {
+  NoteInput();
   if (!e->words[5] || e->Button() != 0 || !(selectable_ || editable_)) return;
   int index = IndexAtPoint(e->X(), e->Y());
   MoveCaret(index, (e->Modifiers() & kModShift) != 0);
@@ -609,7 +616,7 @@ void TextBox::ClientWheel(Event* e) {
 
 bool TextBox::CaretVisibleAt(double now) const {
   if (Ui().focus != this || !editable_ || !selectable_) return false;
-  if (now - last_change_ < kSolidAfterChange) return true;
+  if (now - last_change_ < kSolidAfterChange || now - last_input_ >= kBlinkStopsAfter) return true;
   return static_cast<long long>(std::floor(now * 2.0)) % 2 == 0;
 }
 
@@ -627,8 +634,7 @@ void TextBox::Idle() {
     }
   }
   double now = UiNow();
-  bool visible = CaretVisibleAt(now);
-  if (visible != caret_drawn_) InvalidateClient();
+  if (CaretVisibleAt(now) != caret_drawn_) InvalidateCaret();
   double change = NextCaretChange(now);
   if (change > now) RequestFrameAt(change);
 }
@@ -636,7 +642,33 @@ void TextBox::Idle() {
 double TextBox::NextCaretChange(double now) const {
   if (Ui().focus != this || !editable_ || !selectable_) return 0;
   if (now - last_change_ < kSolidAfterChange) return last_change_ + kSolidAfterChange;
-  return (std::floor(now * 2.0) + 1.0) / 2.0;
+  const double stop = last_input_ + kBlinkStopsAfter;
+  if (now >= stop) return 0;
+  return std::min(stop, (std::floor(now * 2.0) + 1.0) / 2.0);
+}
+
+void TextBox::NoteInput() {
+  const double now = UiNow();
+  // A caret that had stopped blinking starts again from its solid phase, never with a flicker.
+  if (now - last_input_ >= kBlinkStopsAfter) last_change_ = now;
+  last_input_ = now;
+}
+
+Rect TextBox::CaretRect() const {
+  Rect area = TextArea();
+  int lh = std::max(1, LineHeight(this));
+  int x = area.x0 - scroll_x_ + XOfIndex(caret_);
+  int y = area.y0 + LineOf(caret_) * lh - scroll_y_;
+  return Rect(x, y, x + kCaretWidth, y + lh);
+}
+
+void TextBox::InvalidateCaret() {
+  // Only the caret's few pixels change; where it was drawn and where it goes now (the same
+  // place unless something that redraws the whole box moved it).
+  for (Rect r : {drawn_caret_, CaretRect()}) {
+    r = r.Offset(client.x0, client.y0).Intersection(client);
+    if (!r.IsEmpty()) brae::Invalidate(this, r, false);
+  }
 }
 
 void TextBox::DrawContent() {
@@ -689,11 +721,9 @@ void TextBox::DrawContent() {
   }
   caret_drawn_ = CaretVisibleAt(UiNow());
   if (caret_drawn_) {
-    int line = LineOf(caret_);
-    int x = area.x0 - scroll_x_ + XOfIndex(caret_);
-    int y = area.y0 + line * lh - scroll_y_;
+    drawn_caret_ = CaretRect();
     SetColor(kCaretColour);
-    FillRect(Rect(x, y, x + 2, y + lh));
+    FillRect(drawn_caret_);
   }
 }
 

@@ -103,10 +103,13 @@ class TextBox : public Window, public ControlValueTarget {
   void DrawContent() override;
   void ClientWheel(Event* event) override;
 
-  // Caret visibility at time now (focus, solid after a change, then a 1 s blink).
+  // Caret visibility at time now (focus, solid after a change, then a 1 s blink, and solid
+  // again once the box has had no key, click or focus for a while).
   bool CaretVisibleAt(double now) const;
   // When the caret next appears or disappears (0: it does not blink now).
   double NextCaretChange(double now) const;
+  // The caret's rectangle, client-local.
+  Rect CaretRect() const;
   // Character index nearest to a screen point.
   int IndexAtPoint(int x, int y) const;
   // The client height that shows every line of the text at the current width.
@@ -131,6 +134,8 @@ class TextBox : public Window, public ControlValueTarget {
   void ScrollToCaret();
   void MoveCaret(int index, bool extend);
   void NoteChange();
+  void InvalidateCaret();
+  void NoteInput();
   void Reformat();
   void AutoScroll(int x, int y);
   void PerformAction(class TextBoxAction* action);
@@ -147,7 +152,9 @@ class TextBox : public Window, public ControlValueTarget {
   std::vector<Line> lines_;
   UndoStack undo_;
   double last_change_ = -1e9;
+  double last_input_ = -1e9;  // the last key, click or focus
   bool caret_drawn_ = false;
+  Rect drawn_caret_;  // client-local
   bool selecting_ = false;
   double last_auto_scroll_ = -1e9;
   int edits_ = 0;  // bumped by every change of the text, to emit `changed` once per key

@@ -280,6 +280,62 @@ TEST_F(GuiControls, CaretBlinksWhenFramesRunOnlyAtTheAskedTimes) {
   EXPECT_EQ(TimeUntilNextFrame(1.0), 1.0);  // no caret: nothing to wake for
 }
 
+// Blinking wakes the program twice a second: a caret left alone for 10 s stops blinking and stays
+// shown, and only its own rectangle is redrawn when it blinks.
+TEST_F(GuiControls, CaretStopsBlinkingAfterTenSecondsWithoutInputAndRestartsOnAKey) {
+  auto* line = Place(new TextBox(kTextSingleLine, panel), 20, 20, 200, 22);
+  line->SetFocus(0);
+  now = 500.2;
+  QueueCharEvent('i');
+  Frame();
+  Rect r = line->ClientRect();
+  auto caret_shown = [&] {
+    for (int x = r.x0; x < r.x0 + 30; ++x) {
+      Pixel p = At(x, r.y0 + 11);
+      if (p.r > 180 && p.g > 150 && p.b < 130) return true;  // amber
+    }
+    return false;
+  };
+  auto run_until = [&](double until) {
+    for (int frames = 0; now + TimeUntilNextFrame(1.0) <= until && frames < 1000; ++frames) {
+      now += TimeUntilNextFrame(1.0);
+      Frame();
+    }
+    now = until;
+  };
+
+  // Still blinking 9 s after the key; a blink dirties only the caret's 2-pixel rectangle.
+  run_until(509.4);
+  ASSERT_TRUE(caret_shown());
+  now = 509.5;
+  line->Idle();
+  ASSERT_EQ(Ui().dirty_count, 1);
+  Rect dirty = Ui().dirty[0];
+  EXPECT_EQ(dirty.Width(), 2);
+  EXPECT_GT(dirty.Height(), 4);
+  EXPECT_LE(dirty.Height(), LineHeight(line));
+  EXPECT_TRUE(r.Contains(dirty));
+  Frame();
+  EXPECT_FALSE(caret_shown());
+
+  // 10 s after the key (at 510.2) the caret comes back and stays, and nothing wakes the loop.
+  run_until(510.3);
+  EXPECT_TRUE(caret_shown());
+  EXPECT_EQ(TimeUntilNextFrame(1.0), 1.0);
+  run_until(515.7);  // the second half of a second, when a blinking caret is off
+  EXPECT_TRUE(caret_shown());
+
+  // A key that changes nothing starts the blinking again, from its solid half second.
+  QueueKeyEvent(kKeyRight, 1);
+  QueueKeyEvent(kKeyRight, 0);
+  Frame();
+  EXPECT_LT(TimeUntilNextFrame(1.0), 1.0);
+  run_until(516.7);
+  EXPECT_FALSE(caret_shown());
+  run_until(517.2);
+  EXPECT_TRUE(caret_shown());
+}
+
 TEST_F(GuiControls, ComboBoxOpensChoosesAndOpensUpwardsNearTheBottom) {
   auto* combo = new ComboBox(panel, 0);
   Place(combo, 20, 20, 160, 16);

@@ -243,6 +243,29 @@ TEST_F(CodexWrites, BatchPlacesEveryFileOnlyAtItsEnd) {
       [&](const FileInfoRecord&, const std::string&, const std::string&) { return ++files; },
       nullptr);
   EXPECT_EQ(files, 0);
+
+  // The replaced local file is kept as a spare, and the next batch writes into it: a shorter
+  // tag keeps none of the spare's longer old bytes.
+  const std::string spares = Root() + "local/.brae-spares/";
+  auto spare_files = [&] {
+    std::vector<std::string> names;
+    ScanFolder(
+        spares, false,
+        [&](const FileInfoRecord&, const std::string&, const std::string& name) {
+          names.push_back(name);
+          return true;
+        },
+        nullptr);
+    return names;
+  };
+  ASSERT_EQ(spare_files().size(), 1u);
+  EXPECT_EQ(test::ReadBytes(spares + spare_files()[0]), before);
+  codex_.BeginWriteBatch();
+  write(Find("text", "keep"), "short");
+  EXPECT_TRUE(codex_.EndWriteBatch().empty());
+  EXPECT_EQ(ReadData(Find("text", "keep")), "short");
+  EXPECT_EQ(test::ReadBytes(Local("text", "Keep")).size(), 64u + 5);
+  EXPECT_EQ(spare_files().size(), 1u);  // written over and swapped again
 }
 
 TEST_F(CodexWrites, BatchReportsAFileThatCannotBePlaced) {
