@@ -9,7 +9,9 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "app/AddonCommands.h"
 #include "app/LogViewer.h"
@@ -19,12 +21,14 @@
 #include "core/MessageLog.h"
 #include "core/Prefs.h"
 #include "media/ImageConversion.h"
+#include "platform/Platform.h"
 #include "references/ReferenceLines.h"
 #include "tagstore/Codex.h"
 #include "tagstore/TagGroups.h"
 #include "toolkit/Input.h"
 #include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
+#include "toolkit/UiScale.h"
 #include "toolkit/UiState.h"
 
 namespace brae {
@@ -78,6 +82,7 @@ const std::vector<RootMenuItem>& RootMenuItems() {
       {"Tools", "Choose Vorn Folder", kCmdChooseVornFolder},
       {"Tools", "Archive Browser", kCmdArchiveBrowser},
       {"Tools", "Log Viewer", kCmdLogViewer},
+      {"Tools", "Interface Scale", kCmdInterfaceScale},
       {"Tools", "", kCmdSeparator},
       {"Tools", "Build Dtex Add-on", kCmdBuildDtexAddon},
       {"Tools", "Build Regular Add-on", kCmdBuildRegularAddon},
@@ -111,13 +116,15 @@ RootMenu::~RootMenu() {
 
 int RootMenu::HandleEvent(Window* target, EventType type, Event* event) {
   if (type == EventType::ScreenResized) {
-    SetPrefInt("OsWindowSizeX", event->words[0]);
-    SetPrefInt("OsWindowSizeY", event->words[1]);
+    // The OS window's own size, whatever the interface scale makes of it.
+    SetPrefInt("OsWindowSizeX", Ui().device_width);
+    SetPrefInt("OsWindowSizeY", Ui().device_height);
   }
   return Window::HandleEvent(target, type, event);
 }
 
 void RootMenu::OnMenuOpening(int item_id) {
+  if (item_id == kCmdInterfaceScale) MarkScaleItems();
   if (item_id != kCmdWindowMenu) return;
   window_list_ = VisibleLayerWindows();
   if (window_list_.size() > static_cast<size_t>(kCmdLastWindow - kCmdFirstWindow + 1))
@@ -140,6 +147,8 @@ void RootMenu::InstallMenuBar() {
       if (std::string(entry.menu) != top.label) continue;
       if (entry.id == kCmdSeparator)
         AddSeparator(menu_bar_, item);
+      else if (entry.id == kCmdInterfaceScale)
+        AddScaleItems(AddMenuItem(menu_bar_, entry.label, item, entry.id));
       else
         AddMenuItem(menu_bar_, entry.label, item, entry.id);
     }
@@ -148,6 +157,37 @@ void RootMenu::InstallMenuBar() {
   menu_bar_->item_chosen.Connect(this, &RootMenu::ItemChosen);
   SetMenuBar(menu_bar_);
   menu_bar_->SetVisible(true);
+}
+
+void RootMenu::AddScaleItems(MenuItem* parent) {
+  scale_item_ = parent;
+  AddMenuItem(menu_bar_, "Automatic", parent, kCmdUiScaleAutomatic);
+  for (int i = 0; i <= kCmdUiScaleLast - kCmdUiScaleFirst; ++i)
+    AddMenuItem(menu_bar_, "", parent, kCmdUiScaleFirst + i);
+  MarkScaleItems();
+}
+
+void RootMenu::MarkScaleItems() {
+  if (!scale_item_) return;
+  std::string chosen = "0";
+  GetPrefString("UiScale", &chosen);
+  float asked = AskedUiScale(chosen);
+  bool automatic = asked == 0.0f;
+  for (MenuItem* item : scale_item_->Items()) {
+    char label[64];
+    bool marked;
+    if (item->Command() == kCmdUiScaleAutomatic) {
+      std::snprintf(label, sizeof label, "Automatic (%d%%)",
+                    static_cast<int>(std::lround(NearestUiScale(platform::ContentScale()) * 100)));
+      marked = automatic;
+    } else {
+      float step = kUiScales[item->Command() - kCmdUiScaleFirst];
+      std::snprintf(label, sizeof label, "%d%%", static_cast<int>(std::lround(step * 100)));
+      marked = !automatic && step == asked;
+    }
+    // A bullet (0xA5 in the character set) marks the choice in force.
+    item->SetTitle((std::string(marked ? "\xA5 " : "    ") + label).c_str());
+  }
 }
 
 void RootMenu::RebuildWindowMenu() {
@@ -174,6 +214,14 @@ void RootMenu::OnMenuCommand(int id) {
   if (id == kCmdCloseAllWindows) {
     CloseListedWindows(window_list_);
     window_list_.clear();
+    return;
+  }
+  if (id == kCmdUiScaleAutomatic) {
+    ChooseUiScale(0.0f);
+    return;
+  }
+  if (id >= kCmdUiScaleFirst && id <= kCmdUiScaleLast) {
+    ChooseUiScale(kUiScales[id - kCmdUiScaleFirst]);
     return;
   }
   if (id >= kCmdFirstWindow && id <= kCmdLastWindow) {
