@@ -82,7 +82,6 @@ const std::vector<RootMenuItem>& RootMenuItems() {
       {"Tools", "Choose Vorn Folder", kCmdChooseVornFolder},
       {"Tools", "Archive Browser", kCmdArchiveBrowser},
       {"Tools", "Log Viewer", kCmdLogViewer},
-      {"Tools", "Interface Scale", kCmdInterfaceScale},
       {"Tools", "", kCmdSeparator},
       {"Tools", "Build Dtex Add-on", kCmdBuildDtexAddon},
       {"Tools", "Build Regular Add-on", kCmdBuildRegularAddon},
@@ -116,9 +115,10 @@ RootMenu::~RootMenu() {
 
 int RootMenu::HandleEvent(Window* target, EventType type, Event* event) {
   if (type == EventType::ScreenResized) {
-    // The OS window's own size, whatever the interface scale makes of it.
-    SetPrefInt("OsWindowSizeX", Ui().device_width);
-    SetPrefInt("OsWindowSizeY", Ui().device_height);
+    // The OS window's own size (words 2 and 3, device pixels) rather than the logical screen.
+    bool device = event->words[2] > 0 && event->words[3] > 0;
+    SetPrefInt("OsWindowSizeX", event->words[device ? 2 : 0]);
+    SetPrefInt("OsWindowSizeY", event->words[device ? 3 : 1]);
   }
   return Window::HandleEvent(target, type, event);
 }
@@ -147,10 +147,11 @@ void RootMenu::InstallMenuBar() {
       if (std::string(entry.menu) != top.label) continue;
       if (entry.id == kCmdSeparator)
         AddSeparator(menu_bar_, item);
-      else if (entry.id == kCmdInterfaceScale)
-        AddScaleItems(AddMenuItem(menu_bar_, entry.label, item, entry.id));
       else
         AddMenuItem(menu_bar_, entry.label, item, entry.id);
+      // The choice of interface scale follows the viewers of the program's own state.
+      if (entry.id == kCmdLogViewer)
+        AddScaleItems(AddMenuItem(menu_bar_, "Interface Scale", item, kCmdInterfaceScale));
     }
   }
   menu_bar_->item_opening.Connect(this, &RootMenu::ItemOpening);
@@ -186,7 +187,7 @@ void RootMenu::MarkScaleItems() {
       marked = !automatic && step == asked;
     }
     // A bullet (0xA5 in the character set) marks the choice in force.
-    item->SetTitle((std::string(marked ? "\xA5 " : "    ") + label).c_str());
+    item->SetTitle((std::string(marked ? "\xA5 " : "   ") + label).c_str());
   }
 }
 

@@ -550,6 +550,8 @@ void HandleScreenResize(int device_width, int device_height) {
   ui.screen_height = height;
   ui.root->SetFrame(Rect(0, 0, width, height));
   ui.layer1->SetFrame(Rect(0, 0, width, height));
+  // The menu bar spans the screen at every width (a wider OS window, a smaller scale).
+  if (Window* bar = ui.menu_bar) bar->SetFrame(Rect(0, 0, width, bar->Frame().Height()));
   int top = ui.menu_bar ? ui.menu_bar->Frame().Height() : 0;
   ui.layer0->SetFrame(Rect(0, top, width, height));
   ui.redraw_flags |= kRedrawResized;
@@ -568,6 +570,8 @@ void HandleScreenResize(int device_width, int device_height) {
   e.type = EventType::ScreenResized;
   e.words[0] = width;
   e.words[1] = height;
+  e.words[2] = device_width;  // the OS window's own size, for those who remember it
+  e.words[3] = device_height;
   Broadcast(ui.root, &e);
   if ((ui.redraw_flags & kRedrawDuringResize) && ui.frame_function) ui.frame_function();
 }

@@ -5,6 +5,7 @@
 
 #include "GuiHarness.h"
 #include "toolkit/ListWindow.h"
+#include "toolkit/Menu.h"
 
 namespace brae {
 namespace {
@@ -122,6 +123,20 @@ TEST_F(GuiScale, ClicksDragsAndScrollBarsMeetTheLogicalPixels) {
   int at_two = drag_thumb(2.0f);
   EXPECT_GT(at_two, 0);
   EXPECT_EQ(at_two, drag_thumb(1.0f));
+}
+
+// A change of scale is a new logical screen size: the menu bar spans it, layer 0 starts below.
+TEST_F(GuiScale, TheMenuBarSpansTheScreenAtEveryScale) {
+  auto* bar = new Menu(true);
+  SetMenuBar(bar);
+  AddMenuItem(bar, "File", nullptr, 0);
+  Frame();
+  EXPECT_EQ(bar->Frame(), Rect(0, 0, 400, bar->Frame().Height()));
+  SetUiScale(1.0f);
+  Frame();
+  EXPECT_EQ(bar->Frame(), Rect(0, 0, 800, bar->Frame().Height()));
+  EXPECT_EQ(Ui().layer0->Frame(), Rect(0, bar->Frame().Height(), 800, 600));
+  EXPECT_GT(At(790, 4).Brightness(), 60);  // drawn out to the right edge, not left black
 }
 
 }  // namespace
