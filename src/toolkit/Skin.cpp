@@ -174,8 +174,11 @@ void Skin::Push(const SkinImage* img, float sx, float sy, float sw, float sh, fl
     return;
   }
   float rx = float(sharp->width) / img->width, ry = float(sharp->height) / img->height;
-  queue_.push_back(
-      Sprite{look_, sharp, sx * rx, sy * ry, sw * rx, sh * ry, dx, dy, dw, dh, colour});
+  // At a fractional scale a device pixel may be centred exactly on the piece's far edge and would
+  // sample the texel beyond it (a seam between tiles): the samples stay a hair inside.
+  constexpr float kInside = 0.02f;
+  queue_.push_back(Sprite{look_, sharp, sx * rx + kInside, sy * ry + kInside, sw * rx - 2 * kInside,
+                          sh * ry - 2 * kInside, dx, dy, dw, dh, colour});
 }
 
 void Skin::QueueImage(int slot, int dx, int dy, int dw, int dh, int mode, uint32_t colour) {
