@@ -13,6 +13,8 @@ set(brae_man_programs brae-cli)
 if(BRAE_GUI)
   install(TARGETS brae RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${BRAE_RUNTIME_DIR}/res/plume.braefont ${BRAE_RUNTIME_DIR}/res/texturepack
+                ${BRAE_RUNTIME_DIR}/res/plume@2x.braefont ${BRAE_RUNTIME_DIR}/res/texturepack@2x
+                ${BRAE_RUNTIME_DIR}/res/plume@3x.braefont ${BRAE_RUNTIME_DIR}/res/texturepack@3x
                 ${BRAE_RUNTIME_DIR}/res/brae.bmp
           DESTINATION ${CMAKE_INSTALL_DATADIR}/brae/res)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/brae.desktop

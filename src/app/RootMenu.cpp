@@ -9,7 +9,9 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "app/AddonCommands.h"
 #include "app/LogViewer.h"
@@ -19,12 +21,14 @@
 #include "core/MessageLog.h"
 #include "core/Prefs.h"
 #include "media/ImageConversion.h"
+#include "platform/Platform.h"
 #include "references/ReferenceLines.h"
 #include "tagstore/Codex.h"
 #include "tagstore/TagGroups.h"
 #include "toolkit/Input.h"
 #include "toolkit/Menu.h"
 #include "toolkit/MessageBox.h"
+#include "toolkit/UiScale.h"
 #include "toolkit/UiState.h"
 
 namespace brae {
@@ -111,13 +115,16 @@ RootMenu::~RootMenu() {
 
 int RootMenu::HandleEvent(Window* target, EventType type, Event* event) {
   if (type == EventType::ScreenResized) {
-    SetPrefInt("OsWindowSizeX", event->words[0]);
-    SetPrefInt("OsWindowSizeY", event->words[1]);
+    // The OS window's own size (words 2 and 3, device pixels) rather than the logical screen.
+    bool device = event->words[2] > 0 && event->words[3] > 0;
+    SetPrefInt("OsWindowSizeX", event->words[device ? 2 : 0]);
+    SetPrefInt("OsWindowSizeY", event->words[device ? 3 : 1]);
   }
   return Window::HandleEvent(target, type, event);
 }
 
 void RootMenu::OnMenuOpening(int item_id) {
+  if (item_id == kCmdInterfaceScale) MarkScaleItems();
   if (item_id != kCmdWindowMenu) return;
   window_list_ = VisibleLayerWindows();
   if (window_list_.size() > static_cast<size_t>(kCmdLastWindow - kCmdFirstWindow + 1))
@@ -142,12 +149,46 @@ void RootMenu::InstallMenuBar() {
         AddSeparator(menu_bar_, item);
       else
         AddMenuItem(menu_bar_, entry.label, item, entry.id);
+      // The choice of interface scale follows the viewers of the program's own state.
+      if (entry.id == kCmdLogViewer)
+        AddScaleItems(AddMenuItem(menu_bar_, "Interface Scale", item, kCmdInterfaceScale));
     }
   }
   menu_bar_->item_opening.Connect(this, &RootMenu::ItemOpening);
   menu_bar_->item_chosen.Connect(this, &RootMenu::ItemChosen);
   SetMenuBar(menu_bar_);
   menu_bar_->SetVisible(true);
+}
+
+void RootMenu::AddScaleItems(MenuItem* parent) {
+  scale_item_ = parent;
+  AddMenuItem(menu_bar_, "Automatic", parent, kCmdUiScaleAutomatic);
+  for (int i = 0; i <= kCmdUiScaleLast - kCmdUiScaleFirst; ++i)
+    AddMenuItem(menu_bar_, "", parent, kCmdUiScaleFirst + i);
+  MarkScaleItems();
+}
+
+void RootMenu::MarkScaleItems() {
+  if (!scale_item_) return;
+  std::string chosen = "0";
+  GetPrefString("UiScale", &chosen);
+  float asked = AskedUiScale(chosen);
+  bool automatic = asked == 0.0f;
+  for (MenuItem* item : scale_item_->Items()) {
+    char label[64];
+    bool marked;
+    if (item->Command() == kCmdUiScaleAutomatic) {
+      std::snprintf(label, sizeof label, "Automatic (%d%%)",
+                    static_cast<int>(std::lround(NearestUiScale(platform::ContentScale()) * 100)));
+      marked = automatic;
+    } else {
+      float step = kUiScales[item->Command() - kCmdUiScaleFirst];
+      std::snprintf(label, sizeof label, "%d%%", static_cast<int>(std::lround(step * 100)));
+      marked = !automatic && step == asked;
+    }
+    // A bullet (0xA5 in the character set) marks the choice in force.
+    item->SetTitle((std::string(marked ? "\xA5 " : "   ") + label).c_str());
+  }
 }
 
 void RootMenu::RebuildWindowMenu() {
@@ -174,6 +215,14 @@ void RootMenu::OnMenuCommand(int id) {
   if (id == kCmdCloseAllWindows) {
     CloseListedWindows(window_list_);
     window_list_.clear();
+    return;
+  }
+  if (id == kCmdUiScaleAutomatic) {
+    ChooseUiScale(0.0f);
+    return;
+  }
+  if (id >= kCmdUiScaleFirst && id <= kCmdUiScaleLast) {
+    ChooseUiScale(kUiScales[id - kCmdUiScaleFirst]);
     return;
   }
   if (id >= kCmdFirstWindow && id <= kCmdLastWindow) {

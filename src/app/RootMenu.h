@@ -35,6 +35,10 @@ enum RootCommand : int {
   kCmdImageConversion = 10208,
   kCmdBuildStandardCollection = 10209,
   kCmdBuildHighResCollection = 10210,
+  kCmdInterfaceScale = 10211,  // the submenu of scales
+  kCmdUiScaleAutomatic = 10220,
+  kCmdUiScaleFirst = 10221,  // one per step of kUiScales, in order
+  kCmdUiScaleLast = 10227,
   kCmdWindowMenu = 10300,
   kCmdCloseAllWindows = 10301,
   kCmdFirstWindow = 10302,
@@ -100,7 +104,8 @@ class RootMenu : public Window {
   const char* ClassName() const override { return "RootMenu"; }
   int HandleEvent(Window* target, EventType type, Event* event) override;
 
-  // Only the "Window" item: lists "Close All Windows" and the visible layer-0 windows.
+  // The "Window" item lists "Close All Windows" and the visible layer-0 windows; the
+  // "Interface Scale" item marks the scale in force.
   void OnMenuOpening(int item_id);
   void OnMenuCommand(int id);
 
@@ -114,10 +119,13 @@ class RootMenu : public Window {
   void ItemOpening(MenuItem* item);
   void ItemChosen(MenuItem* item);
   void RebuildWindowMenu();
+  void AddScaleItems(MenuItem* parent);
+  void MarkScaleItems();
 
   std::vector<Window*> window_list_;
   Menu* menu_bar_ = nullptr;
   MenuItem* window_item_ = nullptr;
+  MenuItem* scale_item_ = nullptr;
 };
 
 // Creates the root menu once and installs its menu bar.

@@ -36,6 +36,7 @@
 #include "toolkit/Input.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Skin.h"
+#include "toolkit/UiScale.h"
 
 namespace brae {
 
@@ -68,6 +69,18 @@ void StorePreferenceDefaults() {
   // Current systems get no vertical sync by default; the preference turns it on.
   SetPrefInt("UseVSync", 0);
   SetPrefInt("UseFullscreen", 0);
+  SetPrefString("UiScale", "0");
+}
+
+void ApplyUiScalePreference() {
+  std::string value = "0";
+  GetPrefString("UiScale", &value);
+  SetUiScale(UiScaleFromPreference(value, platform::ContentScale()));
+}
+
+void ChooseUiScale(float scale) {
+  SetPrefString("UiScale", UiScalePreferenceText(scale));
+  ApplyUiScalePreference();
 }
 
 void InitialWindowSize(int* width, int* height) {
@@ -241,6 +254,10 @@ void OnWheel(double dx, double dy) {
 void OnClose() {
   QueueCloseRequest();
 }
+void OnContentScale(float) {
+  // The window moved to a monitor of another scale: an automatic scale follows it.
+  ApplyUiScalePreference();
+}
 void OnSize(int width, int height) {
   SetPrefInt("OsWindowSizeX", width);
   SetPrefInt("OsWindowSizeY", height);
@@ -341,6 +358,7 @@ int RunBrae(const BraeOptions& options) {
   Skin* skin = LoadSkin(ResourceFile("texturepack"));
   if (!skin) std::exit(-1);
   Ui().skin = skin;
+  ApplyUiScalePreference();
 
   // Steps 14 and 15: the toolkit and its window tree.
   UiState& ui = Ui();
@@ -361,6 +379,7 @@ int RunBrae(const BraeOptions& options) {
   callbacks.close = OnClose;
   callbacks.refresh = OnOsRefresh;
   callbacks.size = OnSize;
+  callbacks.content_scale = OnContentScale;
   platform::InstallCallbacks(callbacks);
 
   // Step 16: the root menu. Step 17: structure definitions and editor factories.

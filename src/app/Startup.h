@@ -45,6 +45,10 @@ void SetGameFolderInForce(const std::string& folder);
 void InitialWindowSize(int* width, int* height);
 // The preference defaults stored before the file is read.
 void StorePreferenceDefaults();
+// The interface scale of "UiScale" (0: the monitor's content scale), applied at once.
+void ApplyUiScalePreference();
+// The user's choice of scale (0: automatic): stored in "UiScale" and applied.
+void ChooseUiScale(float scale);
 // Whether the splash shows; a "ShowSplash" of exactly 1 becomes 0.
 bool TakeSplashTurn();
 

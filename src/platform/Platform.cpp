@@ -54,6 +54,9 @@ void OnSize(GLFWwindow*, int width, int height) {
 void OnRefresh(GLFWwindow*) {
   if (g_callbacks.refresh) g_callbacks.refresh();
 }
+void OnContentScale(GLFWwindow*, float x, float) {
+  if (g_callbacks.content_scale) g_callbacks.content_scale(x);
+}
 
 }  // namespace
 
@@ -94,6 +97,12 @@ GLFWwindow* MainWindow() {
 void FramebufferSize(int* width, int* height) {
   *width = *height = 0;
   if (g_window) glfwGetFramebufferSize(g_window, width, height);
+}
+
+float ContentScale() {
+  float x = 1.0f, y = 1.0f;
+  if (g_window) glfwGetWindowContentScale(g_window, &x, &y);
+  return x > 0 ? x : 1.0f;
 }
 
 double Now() {
@@ -202,6 +211,7 @@ void InstallCallbacks(const InputCallbacks& callbacks) {
   glfwSetCursorPosCallback(g_window, OnCursor);
   glfwSetScrollCallback(g_window, OnScroll);
   glfwSetMouseButtonCallback(g_window, OnButton);
+  glfwSetWindowContentScaleCallback(g_window, OnContentScale);
   glfwSetFramebufferSizeCallback(g_window, OnSize);
   // GLFW 3 does not call the size callback on installation: report the real size once.
   int width = 0, height = 0;

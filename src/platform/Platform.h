@@ -26,6 +26,8 @@ GLFWwindow* OpenMainWindow(const WindowOptions& options);
 void CloseMainWindow();
 GLFWwindow* MainWindow();
 void FramebufferSize(int* width, int* height);
+// The window's content scale as the system reports it (1 without a window).
+float ContentScale();
 
 // Seconds since GLFW started (a steady clock when GLFW is not running).
 double Now();
@@ -65,6 +67,8 @@ struct InputCallbacks {
   void (*close)() = nullptr;
   void (*size)(int width, int height) = nullptr;
   void (*refresh)() = nullptr;
+  // The window moved to a monitor of another content scale (dots per logical inch / 96).
+  void (*content_scale)(float scale) = nullptr;
 };
 // Installs every callback, the size callback last.
 void InstallCallbacks(const InputCallbacks& callbacks);

@@ -159,7 +159,9 @@ Font* LoadFontFromBytes(const std::vector<uint8_t>& bytes, bool upload, std::str
   return font.release();
 }
 
-Font* LoadFont(const std::string& path, bool upload) {
+namespace {
+
+Font* LoadFontFile(const std::string& path, bool upload) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return nullptr;
   std::vector<uint8_t> bytes;
@@ -171,11 +173,45 @@ Font* LoadFont(const std::string& path, bool upload) {
   return LoadFontFromBytes(bytes, upload);
 }
 
+float g_text_scale = 1.0f;
+
+}  // namespace
+
+std::string ScaledResourcePath(const std::string& path, int factor) {
+  size_t slash = path.find_last_of('/');
+  size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+  return path.substr(0, dot) + "@" + std::to_string(factor) + "x" + path.substr(dot);
+}
+
+Font* LoadFont(const std::string& path, bool upload) {
+  Font* font = LoadFontFile(path, upload);
+  if (!font || !upload) return font;
+  for (int factor = 2; factor <= kMaxRenderingFactor; ++factor)
+    if (Font* sharper = LoadFontFile(ScaledResourcePath(path, factor), upload)) {
+      sharper->factor = factor;
+      font->renderings.push_back(sharper);
+    }
+  return font;
+}
+
 void FreeFont(Font* font) {
   if (!font) return;
+  for (Font* r : font->renderings) FreeFont(r);
   for (FontAtlas& a : font->atlases)
     if (a.texture) glDeleteTextures(1, &a.texture);
   delete font;
+}
+
+void SetTextScale(float scale) {
+  g_text_scale = scale;
+}
+
+const Font* RenderingFor(const Font* font, float scale) {
+  if (!font || scale <= 1.0f || font->renderings.empty()) return font;
+  for (const Font* r : font->renderings)
+    if (r->factor >= scale - 1e-3f) return r;
+  return font->renderings.back();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -391,6 +427,10 @@ int DrawText(const Font* font, const char* text, int style, int flags, const Rec
   placed.clear();
   int widest = LayoutText(font, text, style, flags, rect, &placed);
   if (placed.empty()) return widest;
+  // At an interface scale the glyphs come from a sharper rendering, placed at the same pen
+  // positions and drawn 1/factor as large, so that one bitmap pixel meets one device pixel.
+  const Font* look = RenderingFor(font, g_text_scale);
+  const float unit = 1.0f / look->factor;
   bool own_batch = !(flags & kTextCallerBatch);
   GLfloat colour[4];
   glGetFloatv(GL_CURRENT_COLOR, colour);
@@ -400,11 +440,11 @@ int DrawText(const Font* font, const char* text, int style, int flags, const Rec
     glEnable(GL_BLEND);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   }
-  for (size_t a = 0; a < font->atlases.size(); ++a) {
-    const FontAtlas& atlas = font->atlases[a];
+  for (size_t a = 0; a < look->atlases.size(); ++a) {
+    const FontAtlas& atlas = look->atlases[a];
     bool any = false;
     for (const PlacedGlyph& p : placed)
-      if (font->styles[p.style].glyphs[p.code - 0x20].atlas == static_cast<int>(a)) any = true;
+      if (look->styles[p.style].glyphs[p.code - 0x20].atlas == static_cast<int>(a)) any = true;
     if (!any) continue;
     if (own_batch) {
       glBindTexture(GL_TEXTURE_2D, atlas.texture);
@@ -412,10 +452,10 @@ int DrawText(const Font* font, const char* text, int style, int flags, const Rec
     }
     float sx = 1.0f / atlas.width, sy = 1.0f / atlas.height;
     auto quad = [&](const Glyph& g, float x, float y) {
-      float w = g.width, h = g.height;
+      float w = g.width * unit, h = g.height * unit;
       float u0 = g.atlas_x * sx, v0 = g.atlas_y * sy;
       if (!g.rotated) {
-        float u1 = (g.atlas_x + w) * sx, v1 = (g.atlas_y + h) * sy;
+        float u1 = (g.atlas_x + g.width) * sx, v1 = (g.atlas_y + g.height) * sy;
         glTexCoord2f(u0, v0);
         glVertex2f(x, y);
         glTexCoord2f(u1, v0);
@@ -426,7 +466,7 @@ int DrawText(const Font* font, const char* text, int style, int flags, const Rec
         glVertex2f(x, y + h);
       } else {
         // Stored transposed: atlas x runs down the glyph, atlas y across it.
-        float u1 = (g.atlas_x + h) * sx, v1 = (g.atlas_y + w) * sy;
+        float u1 = (g.atlas_x + g.height) * sx, v1 = (g.atlas_y + g.width) * sy;
         glTexCoord2f(u0, v0);
         glVertex2f(x, y);
         glTexCoord2f(u0, v1);
@@ -438,14 +478,18 @@ int DrawText(const Font* font, const char* text, int style, int flags, const Rec
       }
     };
     for (const PlacedGlyph& p : placed) {
-      const Glyph& g = font->styles[p.style].glyphs[p.code - 0x20];
+      const Glyph& g = look->styles[p.style].glyphs[p.code - 0x20];
       if (g.atlas != static_cast<int>(a)) continue;
+      // Back from the placed bitmap to the pen and the baseline, then to this rendering's bitmap.
+      const Glyph& laid = font->styles[p.style].glyphs[p.code - 0x20];
+      float x = p.x - laid.x_offset + g.x_offset * unit;
+      float y = p.y - laid.y_offset + g.y_offset * unit;
       if (flags & kTextShadow) {
         glColor4f(0, 0, 0, colour[3]);
-        quad(g, p.x + 1.0f, p.y + 1.0f);
+        quad(g, x + 1.0f, y + 1.0f);
         glColor4fv(colour);
       }
-      quad(g, float(p.x), float(p.y));
+      quad(g, x, y);
     }
     if (own_batch) glEnd();
   }

@@ -6,6 +6,7 @@
 // Index
 //   file model ........................ Glyph, FontStyle, Font
 //   loading ........................... LoadFont, LoadFontFromBytes, FreeFont
+//   sharper renderings ................ ScaledResourcePath, SetTextScale, RenderingFor
 //   measuring and layout (no GL) ...... LineHeight, GlyphAdvance, MeasureText, WrappedTextHeight,
 //                                       HitTestText, BreakLine, LayoutText
 //   drawing ........................... DrawText
@@ -20,6 +21,8 @@ namespace brae {
 
 constexpr int kGlyphCount = 224;
 constexpr int kStyleCount = 4;
+// The largest factor of the sharper renderings that the build makes of the font and the skin.
+constexpr int kMaxRenderingFactor = 3;
 
 enum FontStyleIndex { kStylePlain = 0, kStyleBold = 1, kStyleItalic = 2, kStyleOutline = 3 };
 
@@ -59,14 +62,27 @@ struct Font {
   std::vector<FontAtlas> atlases;
   // Glyph bitmaps are kept only when the font was loaded without GL (tests, tools).
   std::vector<std::vector<uint8_t>> atlas_pixels;
+  // Sharper renderings of the same text for an interface scale above 1 (owned, by ascending
+  // factor): glyph bitmaps and offsets `factor` times as large. Layout always uses this font's
+  // own advances and line height, so text takes the same logical pixels at every scale.
+  int factor = 1;
+  std::vector<Font*> renderings;
 
   // The style drawing starts with: the requested one, else the first present one.
   int StartStyle(int requested) const;
 };
 
 // Loads and uploads the font; null on a missing or short file. Without a current GL context
-// (upload false) the atlases stay in memory.
+// (upload false) the atlases stay in memory. With upload, the renderings at 2x and 3x beside it
+// (ScaledResourcePath) join it when they exist.
 Font* LoadFont(const std::string& path, bool upload = true);
+// A resource file's rendering at a factor: "res/plume.braefont" at 2 is "res/plume@2x.braefont",
+// "res/texturepack" at 3 is "res/texturepack@3x".
+std::string ScaledResourcePath(const std::string& path, int factor);
+// The scale text is drawn at (the interface scale); DrawText draws with RenderingFor(font, it).
+void SetTextScale(float scale);
+// The rendering of the lowest factor at or above scale, else the largest one there is.
+const Font* RenderingFor(const Font* font, float scale);
 Font* LoadFontFromBytes(const std::vector<uint8_t>& bytes, bool upload,
                         std::string* error = nullptr);
 void FreeFont(Font* font);

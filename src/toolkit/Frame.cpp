@@ -232,8 +232,12 @@ Rect WithShadow(const Window* w) {
 }
 
 void SetScissor(const Rect& r) {
-  int h = Ui().screen_height;
-  glScissor(r.x0, h - r.y1, std::max(0, r.Width()), std::max(0, r.Height()));
+  Rect d = DeviceRect(r);
+  glScissor(d.x0, Ui().device_height - d.y1, std::max(0, d.Width()), std::max(0, d.Height()));
+}
+
+void SetScreenScissor() {
+  glScissor(0, 0, Ui().device_width, Ui().device_height);
 }
 
 void DimScreen(const Rect& clip) {
@@ -244,7 +248,7 @@ void DimScreen(const Rect& clip) {
   glOrtho(0, 1, 1, 0, -1, 1);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glViewport(0, 0, Ui().screen_width, Ui().screen_height);
+  glViewport(0, 0, Ui().device_width, Ui().device_height);
   SetScissor(clip);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
@@ -300,7 +304,7 @@ void DrawTree(const Rect& clip) {
 
 void OutlineRect(const Rect& r) {
   BeginDraw(Ui().root, false);
-  glScissor(0, 0, Ui().screen_width, Ui().screen_height);
+  SetScreenScissor();
   SetColor(0xFF00FFFFu);
   FrameRect(r, 1, true);
   EndDraw();
@@ -333,7 +337,7 @@ void DrawOverlay() {
   int width = std::max(200, MeasureText(font, text.c_str(), 0) + 12);
   Rect box(4, 4, 4 + width, 4 + 3 * LineHeight(font) + 8);
   BeginDraw(ui.root, false);
-  glScissor(0, 0, ui.screen_width, ui.screen_height);
+  SetScreenScissor();
   SetColor(0xC0000000u);
   FillRect(box);
   SetColor(0xFF40FF40u);
@@ -345,7 +349,7 @@ void DrawDragImage() {
   UiState& ui = Ui();
   if (!ui.tracking || !ui.drag_data || !ui.drag_renderer) return;
   BeginDraw(ui.root, false);
-  glScissor(0, 0, ui.screen_width, ui.screen_height);
+  SetScreenScissor();
   ui.drag_renderer(nullptr, ui.track_current.x, ui.track_current.y, ui.drag_data);
   EndDraw();
 }
@@ -436,12 +440,12 @@ void BeginDraw(Window* w, bool client, bool three_d) {
   float sx, sy;
   Rect on_screen = MappedRect(w, r, &sx, &sy);
   SetScissor(IsOverviewRunning() ? ScreenRect() : w->clip);
-  int h = ui.screen_height;
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   if (three_d) {
-    glViewport(on_screen.x0, h - on_screen.y1, std::max(1, on_screen.Width()),
-               std::max(1, on_screen.Height()));
+    // 3-D views render at the full device resolution.
+    Rect d = DeviceRect(on_screen);
+    glViewport(d.x0, ui.device_height - d.y1, std::max(1, d.Width()), std::max(1, d.Height()));
     double aspect = r.Height() > 0 ? double(r.Width()) / r.Height() : 1.0;
     gluPerspective(ui.fov, aspect, ui.near_plane, ui.far_plane);
     glMatrixMode(GL_MODELVIEW);
@@ -449,9 +453,10 @@ void BeginDraw(Window* w, bool client, bool three_d) {
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
   } else {
-    // The whole screen as viewport; the scissor limits drawing to the window.
-    glViewport(0, 0, ui.screen_width, h);
-    glOrtho(0, ui.screen_width, h, 0, -1, 1);
+    // The whole screen as viewport, in logical pixels drawn at the scale; the scissor limits
+    // drawing to the window.
+    glViewport(0, 0, ui.device_width, ui.device_height);
+    glOrtho(0, ui.device_width / ui.scale, ui.device_height / ui.scale, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(float(on_screen.x0), float(on_screen.y0), 0);
@@ -468,7 +473,7 @@ void EndDraw() {
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
-  glViewport(0, 0, ui.screen_width, ui.screen_height);
+  glViewport(0, 0, ui.device_width, ui.device_height);
 }
 
 int TextWidth(const Window* w, const char* text) {
@@ -524,15 +529,29 @@ bool Broadcast(Window* w, Event* e) {
 
 }  // namespace
 
-void HandleScreenResize(int width, int height) {
+Rect DeviceRect(const Rect& r) {
+  float s = Ui().scale;
+  if (s == 1.0f) return r;
+  auto at = [s](int v) { return static_cast<int>(std::lround(v * s)); };
+  return Rect(at(r.x0), at(r.y0), at(r.x1), at(r.y1));
+}
+
+void HandleScreenResize(int device_width, int device_height) {
   UiState& ui = Ui();
-  if (width < 1 || height < 1 || !ui.root) return;
+  if (device_width < 1 || device_height < 1 || !ui.root) return;
   ProcessDeferredDeletions();
   Window* front = ui.layer0->first_child;
+  ui.device_width = device_width;
+  ui.device_height = device_height;
+  // Rounded up, so that the layers cover the last device column and row.
+  int width = static_cast<int>(std::ceil(device_width / ui.scale - 1e-4));
+  int height = static_cast<int>(std::ceil(device_height / ui.scale - 1e-4));
   ui.screen_width = width;
   ui.screen_height = height;
   ui.root->SetFrame(Rect(0, 0, width, height));
   ui.layer1->SetFrame(Rect(0, 0, width, height));
+  // The menu bar spans the screen at every width (a wider OS window, a smaller scale).
+  if (Window* bar = ui.menu_bar) bar->SetFrame(Rect(0, 0, width, bar->Frame().Height()));
   int top = ui.menu_bar ? ui.menu_bar->Frame().Height() : 0;
   ui.layer0->SetFrame(Rect(0, top, width, height));
   ui.redraw_flags |= kRedrawResized;
@@ -551,6 +570,8 @@ void HandleScreenResize(int width, int height) {
   e.type = EventType::ScreenResized;
   e.words[0] = width;
   e.words[1] = height;
+  e.words[2] = device_width;  // the OS window's own size, for those who remember it
+  e.words[3] = device_height;
   Broadcast(ui.root, &e);
   if ((ui.redraw_flags & kRedrawDuringResize) && ui.frame_function) ui.frame_function();
 }
@@ -697,11 +718,13 @@ void TakeSnapshot(Window* w) {
   UiState& ui = Ui();
   Rect r = (w->snapshot_request == 2 ? w->client : w->frame).Intersection(ScreenRect());
   w->snapshot_request = 0;
+  // The picture has the pixels the user sees: device pixels.
+  r = DeviceRect(r).Intersection(Rect(0, 0, ui.device_width, ui.device_height));
   if (r.IsEmpty()) return;
   int width = r.Width(), height = r.Height();
   std::vector<uint8_t> bottom_up(static_cast<size_t>(width) * height * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(r.x0, ui.screen_height - r.y1, width, height, GL_RGB, GL_UNSIGNED_BYTE,
+  glReadPixels(r.x0, ui.device_height - r.y1, width, height, GL_RGB, GL_UNSIGNED_BYTE,
                bottom_up.data());
   std::vector<uint8_t> top_down(bottom_up.size());
   for (int y = 0; y < height; ++y)

@@ -37,8 +37,11 @@ void RequestRedraw();
 void Invalidate(Window* window, const Rect& rect, bool force);
 void InvalidateAll(Window* window);
 
-// The GLFW size callback.
-void HandleScreenResize(int width, int height);
+// The GLFW size callback, with the framebuffer's size in device pixels; the screen becomes that
+// size divided by the interface scale.
+void HandleScreenResize(int device_width, int device_height);
+// A rectangle in logical pixels as device pixels (edges rounded to the nearest pixel; y down).
+Rect DeviceRect(const Rect& logical);
 
 // ---- drawing set-up (between BeginDraw and EndDraw coordinates are local to the rectangle) ----
 void BeginDraw(Window* window, bool client, bool three_d = false);

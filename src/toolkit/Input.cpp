@@ -66,6 +66,19 @@ void QueueCharEvent(unsigned codepoint) {
   QueueEvent(e);
 }
 
+namespace {
+
+// Mouse positions arrive in device pixels; events carry logical pixels.
+int Logical(double device) {
+  return static_cast<int>(std::floor(device / Ui().scale));
+}
+
+}  // namespace
+
+void WarpMouse(int x, int y) {
+  platform::WarpCursor(x * Ui().scale, y * Ui().scale);
+}
+
 void QueueMouseButton(int button, int pressed) {
   UiState& ui = Ui();
   if (!ui.running || button < 0 || button > 2) return;
@@ -82,8 +95,8 @@ void QueueMouseButton(int button, int pressed) {
   ui.last_button = button;
   ui.last_button_x = ui.raw_mouse_x;
   ui.last_button_y = ui.raw_mouse_y;
-  e.words[0] = static_cast<int>(ui.raw_mouse_x);
-  e.words[1] = static_cast<int>(ui.raw_mouse_y);
+  e.words[0] = Logical(ui.raw_mouse_x);
+  e.words[1] = Logical(ui.raw_mouse_y);
   e.words[4] = button;
   e.words[5] = pressed ? 1 : 0;
   QueueEvent(e);
@@ -97,15 +110,16 @@ void QueueMousePosition(double x, double y) {
   Event e;
   e.type = EventType::MouseMove;
   if (ui.mouse_lock) {
-    double cx = ui.screen_width / 2, cy = ui.screen_height / 2;
-    int dx = static_cast<int>(std::lround(x - cx)), dy = static_cast<int>(std::lround(y - cy));
+    double cx = ui.device_width / 2, cy = ui.device_height / 2;
+    int dx = static_cast<int>(std::lround((x - cx) / ui.scale));
+    int dy = static_cast<int>(std::lround((y - cy) / ui.scale));
     if (!dx && !dy) return;  // the warp back itself
     e.words[0] = dx;
     e.words[1] = dy;
     platform::WarpCursor(cx, cy);
   } else {
-    e.words[0] = static_cast<int>(std::floor(x));
-    e.words[1] = static_cast<int>(std::floor(y));
+    e.words[0] = Logical(x);
+    e.words[1] = Logical(y);
   }
   QueueEvent(e);
 }
@@ -120,8 +134,8 @@ void QueueWheel(double dx, double dy) {
     if (from == to) return;
     Event e;
     e.type = EventType::Wheel;
-    e.words[0] = static_cast<int>(ui.raw_mouse_x);
-    e.words[1] = static_cast<int>(ui.raw_mouse_y);
+    e.words[0] = Logical(ui.raw_mouse_x);
+    e.words[1] = Logical(ui.raw_mouse_y);
     e.words[3] = horizontal ? kModHorizontalWheel : 0;
     e.words[4] = from;
     e.words[5] = to;
@@ -625,13 +639,14 @@ void SetMouseLock(bool on) {
   if (on) {
     ui.lock_saved_position = ui.mouse;
     ui.mouse_lock = true;
-    platform::WarpCursor(ui.screen_width / 2, ui.screen_height / 2);
+    platform::WarpCursor(ui.device_width / 2, ui.device_height / 2);
     platform::ShowCursor(false);
   } else {
     ui.mouse_lock = false;
     Point p = ui.lock_saved_position;
-    platform::WarpCursor(p.x, p.y);
-    QueueMousePosition(p.x, p.y);
+    double x = p.x * ui.scale, y = p.y * ui.scale;
+    platform::WarpCursor(x, y);
+    QueueMousePosition(x, y);
     platform::ShowCursor(true);
   }
 }

@@ -11,9 +11,12 @@ namespace brae {
 void QueueKeyEvent(int code, int pressed);
 void QueueCharEvent(unsigned codepoint);
 void QueueMouseButton(int button, int pressed);
+// The position in the OS window's device pixels; events carry it divided by the interface scale.
 void QueueMousePosition(double x, double y);
 void QueueWheel(double dx, double dy);
 void QueueCloseRequest();
+// Moves the mouse pointer to a point in logical pixels.
+void WarpMouse(int x, int y);
 // Appends an already made event (for example a press re-queued for the window under the mouse).
 bool QueueEvent(const Event& event);
 

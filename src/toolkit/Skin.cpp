@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "toolkit/Font.h"
 #include "toolkit/RectPacker.h"
 #include "toolkit/Texture.h"
 
@@ -24,6 +25,26 @@ Skin::~Skin() {
 }
 
 Skin* Skin::Load(const std::string& path, bool upload, std::string* error) {
+  Skin* skin = LoadFile(path, upload, error);
+  if (!skin || !upload) return skin;
+  for (int factor = 2; factor <= kMaxRenderingFactor; ++factor)
+    if (Skin* sharper = LoadFile(ScaledResourcePath(path, factor), upload, nullptr)) {
+      sharper->factor_ = factor;
+      skin->renderings_.emplace_back(sharper);
+    }
+  return skin;
+}
+
+void Skin::SetScale(float scale) {
+  look_ = this;
+  if (scale <= 1.0f) return;
+  for (const auto& r : renderings_) {
+    look_ = r.get();
+    if (r->factor_ >= scale - 1e-3f) break;
+  }
+}
+
+Skin* Skin::LoadFile(const std::string& path, bool upload, std::string* error) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) {
     if (error) *error = "cannot open " + path;
@@ -135,16 +156,29 @@ void Skin::QueueSprite(int slot, int sx, int sy, int sw, int sh, int dx, int dy,
   const SkinImage* img = Image(slot);
   if (!img || img->atlas < 0 || sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
   if (mode != kSpriteTile) {
-    queue_.push_back(Sprite{img, float(sx), float(sy), float(sw), float(sh), float(dx), float(dy),
-                            float(dw), float(dh), colour});
+    Push(img, sx, sy, sw, sh, dx, dy, dw, dh, colour);
     return;
   }
   for (int y = 0; y < dh; y += sh)
     for (int x = 0; x < dw; x += sw) {
       int w = std::min(sw, dw - x), h = std::min(sh, dh - y);
-      queue_.push_back(Sprite{img, float(sx), float(sy), float(w), float(h), float(dx + x),
-                              float(dy + y), float(w), float(h), colour});
+      Push(img, sx, sy, w, h, dx + x, dy + y, w, h, colour);
     }
+}
+
+void Skin::Push(const SkinImage* img, float sx, float sy, float sw, float sh, float dx, float dy,
+                float dw, float dh, uint32_t colour) {
+  const SkinImage* sharp = look_ != this ? look_->Image(img->id) : nullptr;
+  if (!sharp || sharp->atlas < 0 || !img->width || !img->height) {
+    queue_.push_back(Sprite{this, img, sx, sy, sw, sh, dx, dy, dw, dh, colour});
+    return;
+  }
+  float rx = float(sharp->width) / img->width, ry = float(sharp->height) / img->height;
+  // At a fractional scale a device pixel may be centred exactly on the piece's far edge and would
+  // sample the texel beyond it (a seam between tiles): the samples stay a hair inside.
+  constexpr float kInside = 0.02f;
+  queue_.push_back(Sprite{look_, sharp, sx * rx + kInside, sy * ry + kInside, sw * rx - 2 * kInside,
+                          sh * ry - 2 * kInside, dx, dy, dw, dh, colour});
 }
 
 void Skin::QueueImage(int slot, int dx, int dy, int dw, int dh, int mode, uint32_t colour) {
@@ -174,7 +208,7 @@ void Skin::QueueNineSlice(int slot, int border, int dx, int dy, int dw, int dh, 
 void Skin::FlushSprites() {
   if (queue_.empty()) return;
   std::stable_sort(queue_.begin(), queue_.end(), [](const Sprite& a, const Sprite& b) {
-    return a.image->atlas < b.image->atlas;
+    return a.owner != b.owner ? a.owner < b.owner : a.image->atlas < b.image->atlas;
   });
   GLfloat colour[4];
   glGetFloatv(GL_CURRENT_COLOR, colour);
@@ -183,15 +217,17 @@ void Skin::FlushSprites() {
   glEnable(GL_BLEND);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   int bound = -1;
+  const Skin* bound_owner = nullptr;
   for (const Sprite& s : queue_) {
     const SkinImage& img = *s.image;
-    if (img.atlas != bound) {
+    if (img.atlas != bound || s.owner != bound_owner) {
       if (bound >= 0) glEnd();
       bound = img.atlas;
-      glBindTexture(GL_TEXTURE_2D, atlases_[bound].texture);
+      bound_owner = s.owner;
+      glBindTexture(GL_TEXTURE_2D, bound_owner->atlases_[bound].texture);
       glBegin(GL_QUADS);
     }
-    const Atlas& atlas = atlases_[bound];
+    const Atlas& atlas = bound_owner->atlases_[bound];
     float ax = 1.0f / atlas.width, ay = 1.0f / atlas.height;
     glColor4ub(s.colour & 0xFF, (s.colour >> 8) & 0xFF, (s.colour >> 16) & 0xFF, s.colour >> 24);
     float x0 = s.dx, y0 = s.dy, x1 = s.dx + s.dw, y1 = s.dy + s.dh;

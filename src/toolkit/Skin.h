@@ -3,6 +3,7 @@
 // batched sprites.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ class Skin {
   ~Skin();
 
   // Null (with a reason) when the file is missing or short. Without GL the atlases stay unbuilt.
+  // With upload, the sharper renderings beside it ("texturepack@2x", "@3x") join it.
   static Skin* Load(const std::string& path, bool upload, std::string* error = nullptr);
   static Skin* FromBytes(const std::vector<uint8_t>& bytes, bool upload,
                          std::string* error = nullptr);
@@ -54,12 +56,24 @@ class Skin {
   size_t QueuedSprites() const { return queue_.size(); }
   int AtlasCount() const { return static_cast<int>(atlases_.size()); }
 
+  // Picks the rendering sprites are drawn from for an interface scale: the lowest factor at or
+  // above it, else the largest. Sizes and source rectangles stay those of this skin's images.
+  void SetScale(float scale);
+  // The factor of the rendering in use (1: this skin itself).
+  int DrawFactor() const { return look_->factor_; }
+
  private:
+  static Skin* LoadFile(const std::string& path, bool upload, std::string* error);
+  // Queues a piece of the base image, taken from the same piece of the rendering in use.
+  void Push(const SkinImage* img, float sx, float sy, float sw, float sh, float dx, float dy,
+            float dw, float dh, uint32_t colour);
+
   struct Atlas {
     int width, height;
     unsigned texture;
   };
   struct Sprite {
+    const Skin* owner;  // whose atlases hold the image
     const SkinImage* image;
     float sx, sy, sw, sh;
     float dx, dy, dw, dh;
@@ -69,6 +83,9 @@ class Skin {
   const SkinImage* slots_[kSkinSlotCount] = {};
   std::vector<Atlas> atlases_;
   std::vector<Sprite> queue_;
+  int factor_ = 1;
+  std::vector<std::unique_ptr<Skin>> renderings_;
+  const Skin* look_ = this;
 };
 
 // The process-wide helpers under their usual names; the skin in use is the UI state's.

@@ -58,7 +58,11 @@ struct UiState {
   Window* layer1 = nullptr;
   Window* focus = nullptr;
   Window* menu_bar = nullptr;
+  // The screen in logical pixels: every rectangle, event position and layout rule uses these.
   int screen_width = 0, screen_height = 0;
+  // The interface scale and the OS window's size in device pixels; logical = device / scale.
+  float scale = 1.0f;
+  int device_width = 0, device_height = 0;
   const Font* default_font = nullptr;
   Skin* skin = nullptr;
   std::vector<Window*> deferred_deletions;

@@ -547,6 +547,53 @@ TEST_F(X256EditTest, DraggingRowsOfTheTableReachesTheMoveHook) {
   EXPECT_EQ(browser->calls[0].before, 3);
 }
 
+// At an interface scale of 2: the same layout in logical pixels, rows chosen by clicks at device
+// pixels, and a bitmap drawn with each of its pixels as a 2 x 2 block of its palette colour.
+TEST_F(X256EditTest, AtScaleTwoTheLayoutStaysAndBitmapsStaySharp) {
+  X256Edit* editor = Open("dspr");
+  ASSERT_TRUE(editor);
+  editor->SetFrame(Rect(0, 0, 400, 300));
+  Frame();
+  const std::vector<Rect> at_one = test::LayoutOf(editor);
+  SetUiScale(2.0f);
+  Frame();
+  EXPECT_EQ(test::LayoutOf(editor), at_one);
+  ListWindow* list = editor->BitmapBrowser()->List();
+  Point p = RowPoint(list, 1);
+  test::QueueScaledClick(p.x, p.y, 2.0f);
+  Frame();
+  EXPECT_TRUE(list->ShownRow(1)->IsSelected());
+  test::SaveScreenshot("x256_scale2");
+
+  now += 1.0;
+  p = RowPoint(list, 0);
+  test::QueueScaledClick(p.x, p.y, 2.0f);
+  test::QueueScaledClick(p.x, p.y, 2.0f);
+  Frame();
+  Frame();
+  X256BitmapBrowser* bitmaps = editor->BitmapBrowser();
+  ASSERT_EQ(bitmaps->BitmapWindows().size(), 1u);
+  BitmapWindow* window = bitmaps->BitmapWindows()[0];
+  const CollectionBitmap* b = window->Bitmap();
+  const Collection& c = editor->GetCollection();
+  Rect r = window->BitmapRect();
+  int checked = 0;
+  for (int y : {4, 16, 27})
+    for (int x : {5, 16, 28}) {
+      const uint8_t* px = b->Pixel(x, y);
+      if (px[0] != 255) continue;
+      for (int d = 0; d < 4; ++d) {
+        test::Pixel seen = At(2 * (r.x0 + x) + d % 2, 2 * (r.y0 + y) + d / 2);
+        EXPECT_EQ(seen.r, c.palette[px[1]].r) << x << "," << y << " " << d;
+        EXPECT_EQ(seen.g, c.palette[px[1]].g) << x << "," << y << " " << d;
+        EXPECT_EQ(seen.b, c.palette[px[1]].b) << x << "," << y << " " << d;
+      }
+      ++checked;
+    }
+  EXPECT_GT(checked, 0);
+  test::SaveScreenshot("x256_bitmap_window_scale2");
+}
+
 TEST_F(X256EditTest, DoubleClickOpensOneBitmapWindowPerBitmap) {
   X256Edit* editor = Open("dspr");
   ASSERT_TRUE(editor);

@@ -578,6 +578,31 @@ TEST_F(BrowserWindow, RenameWithNewTagidLeavesOneRowWhoseDeleteTakesOnlyItsFile)
 }
 
 // The whole demo game, as scripts/run shows it, with the hidden groups shown too.
+// At an interface scale of 2 the browser keeps its layout in logical pixels, and a click at the
+// device pixels of a row selects that row.
+TEST_F(BrowserWindow, AtScaleTwoTheLayoutStaysAndClicksMeetTheirRows) {
+  browser_->SetFrame(Rect(10, 10, 390, 290));  // inside the screen at both scales
+  Frame();
+  const std::vector<Rect> at_one = test::LayoutOf(browser_);
+  SetUiScale(2.0f);
+  Frame();
+  EXPECT_EQ(test::LayoutOf(browser_), at_one);
+  ListWindow* tree = browser_->TagTree();
+  ListRow* row = TagRow("bbbb");
+  ASSERT_TRUE(row);
+  tree->ScrollToRow(row);
+  Frame();
+  for (size_t i = 0; i < tree->ShownCount(); ++i)
+    if (tree->ShownRow(i) == row) {
+      Rect r = tree->RowRect(i);
+      test::QueueScaledClick(r.x0 + 40, (r.y0 + r.y1) / 2, 2.0f);
+    }
+  Frame();
+  EXPECT_TRUE(row->IsSelected());
+  EXPECT_EQ(tree->SelectedCount(), 1u);
+  test::SaveScreenshot("archive-browser-scale2");
+}
+
 TEST_F(BrowserWindow, DemoGameScreenshot) {
   CloseArchiveBrowser();
   Frame();

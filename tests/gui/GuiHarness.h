@@ -23,6 +23,7 @@
 #include "toolkit/Input.h"
 #include "toolkit/Keys.h"
 #include "toolkit/Skin.h"
+#include "toolkit/UiScale.h"
 #include "toolkit/UiState.h"
 #include "toolkit/Window.h"
 
@@ -40,6 +41,25 @@ inline Point Centre(const Rect& r) {
 // Queues a left click at a point; the next frame delivers it.
 inline void QueueClick(int x, int y) {
   QueueMousePosition(x, y);
+  QueueMouseButton(0, 1);
+  QueueMouseButton(0, 0);
+}
+
+// The frame and client of a window and of every descendant, depth first: its layout.
+inline void CollectLayout(const Window* w, std::vector<Rect>* out) {
+  out->push_back(w->frame);
+  out->push_back(w->client);
+  for (const Window* c = w->first_child; c; c = c->next_sibling) CollectLayout(c, out);
+}
+inline std::vector<Rect> LayoutOf(const Window* w) {
+  std::vector<Rect> rects;
+  CollectLayout(w, &rects);
+  return rects;
+}
+
+// A left click at the device pixel in the middle of logical (x, y) at an interface scale.
+inline void QueueScaledClick(int x, int y, float scale) {
+  QueueMousePosition((x + 0.5) * scale, (y + 0.5) * scale);
   QueueMouseButton(0, 1);
   QueueMouseButton(0, 0);
 }
@@ -95,9 +115,9 @@ inline std::vector<uint8_t> ReadScreen(int width, int height) {
 inline void SaveScreenshot(const std::string& name) {
   std::filesystem::create_directories(ScreenshotDir());
   UiState& ui = Ui();
-  std::vector<uint8_t> rgb = ReadScreen(ui.screen_width, ui.screen_height);
+  std::vector<uint8_t> rgb = ReadScreen(ui.device_width, ui.device_height);
   std::string path = ScreenshotDir() + "/" + name + ".png";
-  EXPECT_TRUE(WritePng(path, ui.screen_width, ui.screen_height, rgb)) << path;
+  EXPECT_TRUE(WritePng(path, ui.device_width, ui.device_height, rgb)) << path;
 }
 
 class GuiTest : public ::testing::Test {
@@ -153,6 +173,7 @@ class GuiTest : public ::testing::Test {
   }
   void TearDown() override {
     if (!platform::MainWindow()) return;
+    SetUiScale(1.0f);
     ShutdownUi();
     UiState& ui = Ui();
     ui.clock = nullptr;
@@ -185,13 +206,14 @@ class GuiTest : public ::testing::Test {
     Frame();
     now += 0.5;
   }
+  // The pixel at a device pixel (the same as a logical one at scale 1).
   Pixel At(int x, int y) {
     GLubyte p[3] = {};
     glFinish();
     glReadBuffer(GL_BACK);
     glDisable(GL_SCISSOR_TEST);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, Ui().screen_height - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    glReadPixels(x, Ui().device_height - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
     return Pixel{p[0], p[1], p[2]};
   }
 

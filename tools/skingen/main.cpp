@@ -1,4 +1,5 @@
-// skingen OUTPUT: draws the window skin's 81 images procedurally and writes the texture pack.
+// skingen [--factor N] OUTPUT: draws the window skin's 81 images procedurally and writes the
+// texture pack, at N device pixels per image pixel (the sharper renderings for a UI scale).
 // One look throughout: dark slate surfaces, light bevels, an amber accent for focus and
 // selection.
 
@@ -6,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "toolkit/SkinSlots.h"
@@ -30,21 +33,32 @@ const Colour kAmber{226, 160, 64};
 const Colour kAmberDark{150, 96, 36};
 const Colour kWhite{236, 238, 242};
 
+// The factor the skin is drawn at: 1 for "res/texturepack", 2 or 3 for its sharper renderings.
+// Every drawing call takes logical pixels; the image holds factor x factor device pixels for each.
+int g_factor = 1;
+
 class Image {
  public:
   Image(int id, int w, int h)
-      : id(id), width(w), height(h), pixels(static_cast<size_t>(w) * h, kClear) {}
-  void Set(int x, int y, Colour c) {
-    if (x >= 0 && y >= 0 && x < width && y < height) pixels[y * width + x] = c;
-  }
+      : id(id),
+        width(w),
+        height(h),
+        k(g_factor),
+        pixels(static_cast<size_t>(w) * h * g_factor * g_factor, kClear) {}
+  int DeviceWidth() const { return width * k; }
+  int DeviceHeight() const { return height * k; }
+  Colour& Px(int px, int py) { return pixels[static_cast<size_t>(py) * DeviceWidth() + px]; }
+  void Set(int x, int y, Colour c) { Fill(x, y, x + 1, y + 1, c); }
   void Fill(int x0, int y0, int x1, int y1, Colour c) {
-    for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x) Set(x, y, c);
+    for (int py = std::max(0, y0 * k); py < std::min(DeviceHeight(), y1 * k); ++py)
+      for (int px = std::max(0, x0 * k); px < std::min(DeviceWidth(), x1 * k); ++px) Px(px, py) = c;
   }
   void All(Colour c) { Fill(0, 0, width, height, c); }
   void Gradient(Colour top, Colour bottom) {
-    for (int y = 0; y < height; ++y)
-      Fill(0, y, width, y + 1, Mix(top, bottom, height > 1 ? double(y) / (height - 1) : 0));
+    int h = DeviceHeight();
+    for (int py = 0; py < h; ++py)
+      for (int px = 0; px < DeviceWidth(); ++px)
+        Px(px, py) = Mix(top, bottom, h > 1 ? double(py) / (h - 1) : 0);
   }
   void Outline(Colour c) {
     Fill(0, 0, width, 1, c), Fill(0, height - 1, width, height, c);
@@ -55,42 +69,44 @@ class Image {
     Fill(1, height - 2, width - 1, height - 1, dark),
         Fill(width - 2, 1, width - 1, height - 1, dark);
   }
+  // Coverage of a device pixel whose centre lies d logical pixels inside an edge.
+  double Cover(double d) const { return std::clamp(d * k + 0.5, 0.0, 1.0); }
+  // The centre of device pixel p in logical pixels.
+  double Centre(int p) const { return (p + 0.5) / k; }
   void Line(double x0, double y0, double x1, double y1, Colour c, double thickness = 1.2) {
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        double px = x + 0.5, py = y + 0.5;
+    for (int py = 0; py < DeviceHeight(); ++py)
+      for (int px = 0; px < DeviceWidth(); ++px) {
+        double x = Centre(px), y = Centre(py);
         double dx = x1 - x0, dy = y1 - y0;
         double len2 = dx * dx + dy * dy;
-        double t = len2 > 0 ? std::clamp(((px - x0) * dx + (py - y0) * dy) / len2, 0.0, 1.0) : 0;
-        double d = std::hypot(px - (x0 + t * dx), py - (y0 + t * dy));
-        double cover = std::clamp(thickness / 2 + 0.5 - d, 0.0, 1.0);
-        if (cover > 0)
-          Set(x, y,
-              Mix(pixels[y * width + x].a ? pixels[y * width + x] : Colour{c.r, c.g, c.b, 0}, c,
-                  cover));
+        double t = len2 > 0 ? std::clamp(((x - x0) * dx + (y - y0) * dy) / len2, 0.0, 1.0) : 0;
+        double d = std::hypot(x - (x0 + t * dx), y - (y0 + t * dy));
+        double cover = Cover(thickness / 2 - d);
+        Colour& p = Px(px, py);
+        if (cover > 0) p = Mix(p.a ? p : Colour{c.r, c.g, c.b, 0}, c, cover);
       }
   }
   void Triangle(double cx, double cy, double size, int direction, Colour c) {
     // direction: 0 up, 1 down, 2 left, 3 right
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        double u = x + 0.5 - cx, v = y + 0.5 - cy;
+    for (int py = 0; py < DeviceHeight(); ++py)
+      for (int px = 0; px < DeviceWidth(); ++px) {
+        double u = Centre(px) - cx, v = Centre(py) - cy;
         double along = direction == 0 ? -v : direction == 1 ? v : direction == 2 ? -u : u;
         double across = (direction < 2) ? u : v;
         if (along >= -size / 2 && along <= size / 2 && std::fabs(across) <= (size / 2 - along))
-          Set(x, y, c);
+          Px(px, py) = c;
       }
   }
   void Disc(double cx, double cy, double radius, Colour c) {
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
-        double cover = std::clamp(radius + 0.5 - d, 0.0, 1.0);
-        if (cover > 0) Set(x, y, Colour{c.r, c.g, c.b, static_cast<int>(c.a * cover)});
+    for (int py = 0; py < DeviceHeight(); ++py)
+      for (int px = 0; px < DeviceWidth(); ++px) {
+        double d = std::hypot(Centre(px) - cx, Centre(py) - cy);
+        double cover = Cover(radius - d);
+        if (cover > 0) Px(px, py) = Colour{c.r, c.g, c.b, static_cast<int>(c.a * cover)};
       }
   }
 
-  int id, width, height;
+  int id, width, height, k;
   std::vector<Colour> pixels;
 };
 
@@ -363,8 +379,13 @@ void Put32(std::vector<uint8_t>* out, size_t at, uint32_t v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: skingen OUTPUT\n");
+  if (argc == 4 && std::string(argv[1]) == "--factor") {
+    g_factor = std::atoi(argv[2]);
+    argv += 2;
+    argc -= 2;
+  }
+  if (argc != 2 || g_factor < 1 || g_factor > 4) {
+    std::fprintf(stderr, "usage: skingen [--factor N] OUTPUT\n");
     return 2;
   }
   std::vector<Image> images = MakeSkin();
@@ -378,8 +399,8 @@ int main(int argc, char** argv) {
   for (const Image& im : images) {
     size_t at = out.size();
     out.resize(at + 28, 0);
-    Put16(&out, at + 12, im.width);
-    Put16(&out, at + 14, im.height);
+    Put16(&out, at + 12, im.DeviceWidth());
+    Put16(&out, at + 14, im.DeviceHeight());
     Put32(&out, at + 24, static_cast<uint32_t>(im.id));
     for (const Colour& c : im.pixels) {
       out.push_back(static_cast<uint8_t>(std::clamp(c.r, 0, 255)));

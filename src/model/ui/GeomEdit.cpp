@@ -191,7 +191,7 @@ void GeomEdit::DrawModel() {
   glDisable(GL_TEXTURE_2D);
   if (!selected_.empty()) {
     glDisable(GL_DEPTH_TEST);
-    glPointSize(5);
+    glPointSize(5 * Ui().scale);  // markers keep their size on screen at any scale
     glColor3f(1, 0.9f, 0.1f);
     glBegin(GL_POINTS);
     for (size_t v : selected_) {

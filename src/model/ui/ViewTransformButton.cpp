@@ -33,7 +33,7 @@ void ViewTransformButton::TrackMouse(int, int, int x, int y, int phase) {
     start_ = *view_;
     pointer_before_ = Point{x, y};
     last_ = Point{ui.screen_width / 2, ui.screen_height / 2};
-    platform::WarpCursor(last_.x, last_.y);
+    WarpMouse(last_.x, last_.y);
     platform::ShowCursor(false);
     total_x_ = total_y_ = 0;
     dragging_ = true;
@@ -46,7 +46,7 @@ void ViewTransformButton::TrackMouse(int, int, int x, int y, int phase) {
   } else {
     start_ = *view_;
     dragging_ = false;
-    platform::WarpCursor(pointer_before_.x, pointer_before_.y);
+    WarpMouse(pointer_before_.x, pointer_before_.y);
     platform::ShowCursor(true);
     ShowState(kButtonOff);
   }

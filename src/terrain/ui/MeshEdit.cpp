@@ -813,7 +813,7 @@ void MeshEdit::DrawBrush() {
   // The hovered vertex, or the hovered triangle's outline.
   glColor4f(1, 0.3f, 0.3f, 1);
   if (vertex_brush) {
-    glPointSize(6);
+    glPointSize(6 * Ui().scale);
     glBegin(GL_POINTS);
     glVertex3f(float(hover_vertex_x), VertexHeight(hover_vertex_x, hover_vertex_y),
                float(hover_vertex_y));
@@ -830,7 +830,9 @@ void MeshEdit::DrawBrush() {
 bool MeshEdit::ReadHover(const Matrix4& view, const Matrix4& projection, const int viewport[4]) {
   hover_pending_ = false;
   UiState& ui = Ui();
-  const int wx = mouse_x_, wy = ui.screen_height - 1 - mouse_y_;
+  // The depth buffer has device pixels: the middle of the logical pixel under the mouse.
+  const int wx = int((mouse_x_ + 0.5f) * ui.scale);
+  const int wy = ui.device_height - 1 - int((mouse_y_ + 0.5f) * ui.scale);
   GLfloat depth = 1;
   glReadPixels(wx, wy, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
   if (depth >= 1.0f) return false;
