@@ -250,6 +250,7 @@ std::vector<Command> TerrainCommands() {
   return {
       {"dtex-import", "GAMEDIR NAME IMAGE", DtexImport},
       {"dtex-export", "GAMEDIR TAGID OUTFILE", DtexExport},
+      {"dtex-replace", "GAMEDIR TAGID IMAGE", DtexReplace},
       {"mesh-colormap", "GAMEDIR MESHID OUT.png", MeshColourMap},
       {"mesh-details",
        "GAMEDIR MESHID --export-vertex|--export-triangle|--import-vertex|--import-triangle FILE",
