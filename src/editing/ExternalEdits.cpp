@@ -114,20 +114,21 @@ int ExternalEdits::NotifyDescriptor() const {
 void ExternalEdits::Poll() {
   if (polling_ || !watch_ || !watch_->MayHaveChanged()) return;
   polling_ = true;
-  std::vector<std::string> completed;
+  std::vector<std::string> completed;  // file names
   watch_->Poll([&](WatchedFolder&, WatchEntry* entry, int event) {
-    if (entry && event == kFileCompleted) completed.push_back(entry->path);
+    if (entry && event == kFileCompleted) completed.push_back(entry->name);
   });
   // The handlers run after the poll: they may start or end watches and show message boxes.
-  for (const std::string& path : completed) {
+  for (const std::string& name : completed) {
     int id = 0;
     for (const auto& [i, entry] : watches_)
-      if (entry.path == path) id = i;
+      if (FileNamePart(entry.path) == name) id = i;
     if (!id) continue;
-    const uint64_t content = ContentHash(path);
     Entry& entry = watches_[id];
+    const uint64_t content = ContentHash(entry.path);
     if (content == 0 || content == entry.content) continue;
     entry.content = content;
+    const std::string path = entry.path;
     Handler handler = entry.handler;  // the handler may end its own watch
     handler(path);
   }
