@@ -114,6 +114,7 @@ TEST_F(X256ExternalEditTest, ASaveInThePaintProgramReplacesTheBitmapAsOneUndoSte
   // A file the replace cannot use: its message once, the bitmap left alone.
   test::WriteFile(dir_.Path() + "/broken.png", std::string(100, 'x'));
   UseStandInPaintProgram(dir_.Path(), dir_.Path() + "/broken.png", SaveStyle::kThroughRename);
+  bitmaps->List()->Select(bitmaps->List()->ShownRow(0), false);
   bitmaps->RunCommand(kCommandEditExternally);
   ASSERT_TRUE(PumpUntil([&] { return !boxes.empty(); }));
   PumpUntil([] { return false; }, 0.5);

@@ -161,9 +161,11 @@ TEST_F(DtexEditTest, TheRightClickMenuListsTheCommandsInOrder) {
   QueueMouseButton(1, 0);
   Frame();
   on_pump = [this](int) { AnswerBox(); };
-  EXPECT_EQ(seen,
-            "Export (Cmd-E), Import (Cmd-I), Copy (Cmd-C), Paste (Cmd-V), Save Tag (Cmd-S), Mean "
-            "Center rgb, Mean Center luma, , Edit in External Editor, Stop External Editing");
+  EXPECT_EQ(
+      seen,
+      "Export (Cmd-E), Import (Cmd-I), Copy (Cmd-C), Paste (Cmd-V), Save Tag (Cmd-S), Mean "
+      "Center rgb, Mean Center luma, <---separator--->, Edit in External Editor, Stop External "
+      "Editing");
   // Mean centring moved every channel's mean to 128.
   EXPECT_TRUE(editor->IsDirty());
   uint64_t sum = 0;
