@@ -25,6 +25,7 @@
 #include "core/MessageLog.h"
 #include "core/Prefs.h"
 #include "core/ProgramPaths.h"
+#include "editing/ExternalEdits.h"
 #include "editing/SnapshotKeeper.h"
 #include "platform/Platform.h"
 #include "references/ReferenceLines.h"
@@ -70,6 +71,7 @@ void StorePreferenceDefaults() {
   SetPrefInt("UseVSync", 0);
   SetPrefInt("UseFullscreen", 0);
   SetPrefString("UiScale", "0");
+  SetPrefString(kExternalImageEditorKey, kDefaultExternalImageEditor);
 }
 
 void ApplyUiScalePreference() {
@@ -198,7 +200,8 @@ void WaitForWork() {
   int notify = TheCodex().Watch().NotifyDescriptor();
   double wait = TimeUntilNextFrame(notify >= 0 ? kLongestIdleWait : kLongestIdleWaitUnwatched);
   if (TheCodex().IsDirty()) wait = 0;
-  if (wait > 0) platform::WaitEvents(wait, notify);
+  // A save in the external image editor wakes the loop as well.
+  if (wait > 0) platform::WaitEvents(wait, {notify, TheExternalEdits().NotifyDescriptor()});
 }
 
 }  // namespace
@@ -416,6 +419,7 @@ int RunBrae(const BraeOptions& options) {
   Ui().skin = nullptr;
   delete skin;
   TheCodex().ShutdownCodex();
+  TheExternalEdits().Shutdown();
   platform::CloseMainWindow();
   glfwTerminate();
   // The user's folder for them may not exist yet (a first start of an installed program).

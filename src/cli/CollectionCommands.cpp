@@ -24,6 +24,7 @@
 
 #include "collection/BitmapExport.h"
 #include "collection/BitmapOperations.h"
+#include "collection/BitmapReplace.h"
 #include "collection/CollectionImport.h"
 #include "collection/CollectionOptimize.h"
 #include "collection/CollectionSettings.h"
@@ -356,6 +357,36 @@ int CollectionImport(const Args& in) {
   return Finish(c, r);
 }
 
+// ---- collection-replace
+
+// The bitmap or shadow named NAME (the first of that name) replaced in place from one image
+// file, as the collection editor does when an external editor saved the bitmap.
+int CollectionReplace(const Args& in) {
+  Args args = in;
+  const bool replace_palette = TakeFlag(args, "--replace-palette");
+  if (args.size() != 4) return Fail("expected GAMEDIR TAGID NAME FILE [--replace-palette]");
+  CliCollection c;
+  if (int status = LoadCliCollection(args[0], args[1], true, &c)) return status;
+  const int index = [&] {
+    for (size_t i = 0; i < c.collection.bitmaps.size(); ++i)
+      if (c.collection.bitmaps[i]->name == args[2]) return int(i);
+    return -1;
+  }();
+  if (index < 0) return Fail("no bitmap or shadow named '%s'", args[2].c_str());
+  const OperationResult r = ReplaceBitmapFromFile(
+      &c.collection, size_t(index), args[3], [&](const std::string& question) {
+        std::printf("%s\n%s\n", question.c_str(),
+                    replace_palette ? "Replace" : "Cancel (pass --replace-palette to replace it)");
+        return replace_palette;
+      });
+  if (r) {
+    const CollectionBitmap& b = *c.collection.bitmaps[size_t(index)];
+    std::printf("replaced %s '%s' (%d x %d, %s %s bit)\n", b.IsShadow() ? "shadow" : "bitmap",
+                b.name.c_str(), b.width, b.height, b.IsRle() ? "RLE" : "RAW", b.DepthText());
+  }
+  return Finish(c, r);
+}
+
 // ---- collection-export
 
 int CollectionExport(const Args& in) {
@@ -528,6 +559,7 @@ std::vector<Command> CollectionCommands() {
   return {
       {"collection-import", "GAMEDIR TAGID FILE... [--shadows] [--replace-palette] [--convert]",
        CollectionImport},
+      {"collection-replace", "GAMEDIR TAGID NAME FILE [--replace-palette]", CollectionReplace},
       {"collection-export", "GAMEDIR TAGID OUTDIR [--alpha] [--by-name]", CollectionExport},
       {"collection-plate-export", "GAMEDIR TAGID OUT [--alpha] [--columns N]",
        CollectionPlateExport},

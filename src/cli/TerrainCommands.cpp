@@ -123,6 +123,30 @@ int DtexExport(const Args& args) {
   return kOk;
 }
 
+// The detail texture's image replaced from an image file, as its editor imports one, and saved
+// into the local folder.
+int DtexReplace(const Args& args) {
+  if (args.size() != 3) return Fail("expected GAMEDIR TAGID IMAGE");
+  uint32_t id = 0;
+  if (!ParseCode(args[1], &id)) return Fail("bad tagid '%s'", args[1].c_str());
+  if (!FolderExists(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
+  TheCodex().LoadCodex(args[0]);
+  if (!TheCodex().FindTag(kDtexGroup, id)) {
+    return Fail("no detail texture '%s' in '%s'", args[1].c_str(), args[0].c_str());
+  }
+  DtexTag* tag = TheDtexManager().AcquireByTag(kDtexGroup, id);
+  if (!tag) return Fail("cannot read the detail texture '%s'", args[1].c_str());
+  std::string error;
+  const bool replaced = ReplaceDtexFromFile(tag, args[2], &error);
+  const bool saved = replaced && tag->Save();
+  const int width = tag->Width(), height = tag->Height();
+  TheDtexManager().Release(tag);
+  if (!replaced) return Fail("cannot import '%s': %s", args[2].c_str(), error.c_str());
+  if (!saved) return Fail("the detail texture '%s' could not be saved", args[1].c_str());
+  std::printf("dtex %s %d x %d\n", FourCCText(id).c_str(), width, height);
+  return kOk;
+}
+
 // Loads the game and the mesh of the id; false after printing the reason.
 bool LoadMesh(const std::string& game, const std::string& id_text, Mesh* mesh, int* status) {
   uint32_t id = 0;
@@ -250,6 +274,7 @@ std::vector<Command> TerrainCommands() {
   return {
       {"dtex-import", "GAMEDIR NAME IMAGE", DtexImport},
       {"dtex-export", "GAMEDIR TAGID OUTFILE", DtexExport},
+      {"dtex-replace", "GAMEDIR TAGID IMAGE", DtexReplace},
       {"mesh-colormap", "GAMEDIR MESHID OUT.png", MeshColourMap},
       {"mesh-details",
        "GAMEDIR MESHID --export-vertex|--export-triangle|--import-vertex|--import-triangle FILE",

@@ -87,6 +87,33 @@ OperationResult ExportBitmapToFile(const Collection& collection, size_t index, b
   return result;
 }
 
+Image BitmapEditImage(const Collection& c, const CollectionBitmap& b) {
+  if (b.IsShadow() || b.IsHighColour() || !(b.flags & kBitmapTwoBytes))
+    return BitmapColourImage(c, b);
+  Image image;
+  image.format = PixelFormat::kRgba;
+  image.width = b.width;
+  image.height = b.height;
+  const size_t count = size_t(b.width) * size_t(b.height);
+  image.pixels.resize(count * 4);
+  for (size_t i = 0; i < count; ++i) {
+    const PaletteColor& p = c.palette[b.pixels[i * 2 + 1]];
+    uint8_t* out = &image.pixels[i * 4];
+    out[0] = p.r, out[1] = p.g, out[2] = p.b, out[3] = b.pixels[i * 2];
+  }
+  return image;
+}
+
+OperationResult WriteBitmapForEditing(const Collection& collection, size_t index,
+                                      const std::string& path) {
+  OperationResult result;
+  const CollectionBitmap* b = collection.BitmapAt(index);
+  if (!b || !b->HasPixels()) return result.Error("There is no bitmap to export.");
+  if (b->IsHighColour()) return result.Error(FormatMessage(kExternalHighColour, b->name.c_str()));
+  WriteImage(BitmapEditImage(collection, *b), path, &result);
+  return result;
+}
+
 OperationResult ExportBitmapsToFolder(const Collection& collection,
                                       const std::vector<size_t>& indices, const std::string& folder,
                                       ExportNaming naming, bool alpha, MediaType type,

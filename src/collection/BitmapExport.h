@@ -37,6 +37,16 @@ Image BitmapColourImage(const Collection& collection, const CollectionBitmap& bi
 // The alpha image: 8-bit greyscale of the alpha values.
 Image BitmapAlphaImage(const CollectionBitmap& bitmap);
 
+// The picture an external editor gets: an 8-bit bitmap (and a shadow) as for "Export", a
+// bitmap of two bytes per pixel as RGBA (the palette colours with the alpha values).
+Image BitmapEditImage(const Collection& collection, const CollectionBitmap& bitmap);
+constexpr const char* kExternalHighColour =
+    "The bitmap \"%s\" is a high-colour bitmap; it cannot be edited in an external editor.";
+// Writes BitmapEditImage of the bitmap at index to path (format after its extension); refuses
+// high-colour bitmaps (kExternalHighColour).
+OperationResult WriteBitmapForEditing(const Collection& collection, size_t index,
+                                      const std::string& path);
+
 // A name made safe as a file name: no folder separators, reserved or control characters, and
 // never "." or "..".
 std::string SafeFileName(const std::string& name);

@@ -5,6 +5,27 @@
 
 namespace brae {
 
+namespace {
+
+// ReadBitmapImage, with the question whether a file that is not paletted is to be converted.
+bool ReadReplacementImage(const std::string& path, const CollectionPalette& palette,
+                          const Question& convert, Image* out, std::string* message) {
+  if (!convert) return ReadBitmapImage(path, palette, out, message);
+  if (!ReadImageForBitmap(path, out, message)) return false;
+  const std::string shown = MessageFileName(path);
+  if (!IsPalettedImage(*out) && !convert(FormatMessage(kImageNotPaletted, shown.c_str()))) {
+    *message = FormatMessage(kImageNotPaletted, shown.c_str());
+    return false;
+  }
+  if (!ToBitmapImage(out, palette)) {
+    *message = FormatMessage(kImageReadError, shown.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 const char* ReplaceDialogTitle(ReplaceKind kind, size_t count) {
   const bool one = count == 1;
   switch (kind) {
@@ -69,7 +90,8 @@ bool PairReplacementFiles(const Collection& collection, const std::vector<size_t
 
 OperationResult ReplaceFromFiles(Collection* collection, const std::vector<size_t>& indices,
                                  const std::vector<std::string>& paths, ReplaceMapping mapping,
-                                 ReplaceKind kind, const Question& replace_palette) {
+                                 ReplaceKind kind, const Question& replace_palette,
+                                 const Question& convert) {
   OperationResult result;
   std::vector<size_t> pairs;
   std::string message;
@@ -79,9 +101,10 @@ OperationResult ReplaceFromFiles(Collection* collection, const std::vector<size_
   std::vector<Image> images(indices.size());
   for (size_t i = 0; i < indices.size(); ++i) {
     const std::string& path = paths[pairs[i]];
-    const bool ok = kind == ReplaceKind::kBitmap
-                        ? ReadBitmapImage(path, collection->palette, &images[i], &message)
-                        : ReadGreyImage(path, &images[i], &message);
+    const bool ok =
+        kind == ReplaceKind::kBitmap
+            ? ReadReplacementImage(path, collection->palette, convert, &images[i], &message)
+            : ReadGreyImage(path, &images[i], &message);
     if (!ok) {
       result.Error(message);
       continue;
@@ -123,6 +146,21 @@ OperationResult ReplaceFromFiles(Collection* collection, const std::vector<size_
     result.bitmaps.push_back(indices[i]);
   }
   result.changed = !indices.empty();
+  return result;
+}
+
+OperationResult ReplaceBitmapFromFile(Collection* collection, size_t index, const std::string& path,
+                                      const Question& replace_palette) {
+  const CollectionBitmap* b = collection->BitmapAt(index);
+  if (!b) return OperationResult().Error("There is no such bitmap.");
+  const std::string name = b->name;
+  const ReplaceKind kind = b->IsShadow() ? ReplaceKind::kShadow : ReplaceKind::kBitmap;
+  Question convert;
+  if (!b->IsShadow() && !b->IsHighColour() && (b->flags & kBitmapTwoBytes))
+    convert = [](const std::string&) { return true; };
+  OperationResult result = ReplaceFromFiles(collection, {index}, {path}, ReplaceMapping::kByOrder,
+                                            kind, replace_palette, convert);
+  if (result.changed) collection->BitmapAt(index)->name = name;
   return result;
 }
 

@@ -49,9 +49,18 @@ bool PairReplacementFiles(const Collection& collection, const std::vector<size_t
 // Pairs, checks every paired file, and only if all pass replaces: a bitmap in place by the
 // palette rule (taking the file's base name; replace_palette is asked when the colours cannot
 // be merged), a shadow as an imported one, an alpha mask (of the bitmap's size) as the
-// bitmap's alpha values. Names and references stay with the bitmap's place in the list.
+// bitmap's alpha values. Names and references stay with the bitmap's place in the list. A
+// bitmap file that is not 8-bit paletted is refused unless convert (asked kImageNotPaletted)
+// agrees to convert it as the import does.
 OperationResult ReplaceFromFiles(Collection* collection, const std::vector<size_t>& indices,
                                  const std::vector<std::string>& paths, ReplaceMapping mapping,
-                                 ReplaceKind kind, const Question& replace_palette = nullptr);
+                                 ReplaceKind kind, const Question& replace_palette = nullptr,
+                                 const Question& convert = nullptr);
+
+// One bitmap or shadow replaced in place from one file by the rules above, keeping its name:
+// the round trip of an external edit and of "collection-replace". A bitmap of two bytes per
+// pixel (written out as RGBA) also takes RGB and RGBA files, converted as the import does.
+OperationResult ReplaceBitmapFromFile(Collection* collection, size_t index, const std::string& path,
+                                      const Question& replace_palette = nullptr);
 
 }  // namespace brae

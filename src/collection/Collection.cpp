@@ -29,6 +29,11 @@ HueChange MakeNewHueChange() {
 
 // ---- Bitmaps
 
+uint32_t NewBitmapSerial() {
+  static uint32_t next = 0;
+  return ++next;
+}
+
 const char* CollectionBitmap::DepthText() const {
   if (IsHighColour()) return "32";
   return (flags & kBitmapTwoBytes) ? "16" : "8";
@@ -155,6 +160,13 @@ int Collection::IndexOfBitmap(const CollectionBitmap* bitmap) const {
   if (!bitmap) return -1;
   for (size_t i = 0; i < bitmaps.size(); ++i) {
     if (bitmaps[i].get() == bitmap) return int(i);
+  }
+  return -1;
+}
+
+int Collection::IndexOfSerial(uint32_t serial) const {
+  for (size_t i = 0; i < bitmaps.size(); ++i) {
+    if (bitmaps[i]->serial == serial) return int(i);
   }
   return -1;
 }

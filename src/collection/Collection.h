@@ -67,8 +67,13 @@ struct PaletteColor {
 };
 using CollectionPalette = std::array<PaletteColor, 256>;
 
+// A number that tells bitmaps apart for the life of the process; copies keep it, so a bitmap
+// that an undo brings back is the same bitmap again.
+uint32_t NewBitmapSerial();
+
 class CollectionBitmap {
  public:
+  uint32_t serial = NewBitmapSerial();
   std::string name;  // at most 63 characters
   int width = 0;
   int height = 0;
@@ -199,6 +204,8 @@ class Collection {
   const HueChange* HueChangeAt(size_t index) const;
   // -1 when the bitmap is not in the list (or is none).
   int IndexOfBitmap(const CollectionBitmap* bitmap) const;
+  // -1 when no bitmap of the list has the serial.
+  int IndexOfSerial(uint32_t serial) const;
   int IndexOfSequence(const CollectionSequence* sequence) const;
 
   CollectionBitmap* AddBitmap(std::unique_ptr<CollectionBitmap> bitmap);

@@ -120,7 +120,7 @@ void PollEvents() {
   ServeClipboard();
 }
 
-void WaitEvents(double timeout_seconds, int extra_descriptor) {
+void WaitEvents(double timeout_seconds, const std::vector<int>& extra_descriptors) {
   Display* display = g_window ? glfwGetX11Display() : nullptr;
   if (timeout_seconds > 0 && !g_window) Sleep(timeout_seconds);
   if (timeout_seconds > 0 && g_window && !display) {  // not on X11: GLFW's own wait
@@ -132,11 +132,12 @@ void WaitEvents(double timeout_seconds, int extra_descriptor) {
   bool queued =
       (display && XEventsQueued(display, QueuedAfterFlush) > 0) || ClipboardHasQueuedEvents();
   if (timeout_seconds > 0 && display && !queued) {
-    pollfd fds[3];
-    nfds_t count = 0;
-    for (int fd : {ConnectionNumber(display), ClipboardConnectionDescriptor(), extra_descriptor})
-      if (fd >= 0) fds[count++] = pollfd{fd, POLLIN, 0};
-    poll(fds, count, static_cast<int>(std::ceil(timeout_seconds * 1000.0)));
+    std::vector<pollfd> fds;
+    for (int fd : {ConnectionNumber(display), ClipboardConnectionDescriptor()})
+      if (fd >= 0) fds.push_back(pollfd{fd, POLLIN, 0});
+    for (int fd : extra_descriptors)
+      if (fd >= 0) fds.push_back(pollfd{fd, POLLIN, 0});
+    poll(fds.data(), fds.size(), static_cast<int>(std::ceil(timeout_seconds * 1000.0)));
   }
   PollEvents();
 }

@@ -6,6 +6,7 @@
 // but remember what was asked, so that tests can check cursors and beeps.
 
 #include <string>
+#include <vector>
 
 struct GLFWwindow;
 
@@ -32,10 +33,10 @@ float ContentScale();
 // Seconds since GLFW started (a steady clock when GLFW is not running).
 double Now();
 void Sleep(double seconds);
-// Waits until input arrives, a request for our clipboard comes in, the extra descriptor (-1:
-// none) becomes readable or the timeout passes; then handles what arrived like PollEvents.
+// Waits until input arrives, a request for our clipboard comes in, one of the extra descriptors
+// (-1: none) becomes readable or the timeout passes; then handles what arrived like PollEvents.
 // Without a window it only sleeps.
-void WaitEvents(double timeout_seconds, int extra_descriptor = -1);
+void WaitEvents(double timeout_seconds, const std::vector<int>& extra_descriptors = {});
 void PollEvents();
 void SwapBuffers();
 

@@ -89,6 +89,8 @@ void FolderWatch::DrainNotifications() {
         constexpr uint32_t kWritten =
             IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_MOVED_TO | IN_CREATE;
         if (event->len > 0 && (event->mask & kWritten)) folder.written_names.insert(event->name);
+        if (event->len > 0 && (event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)))
+          folder.completed_names.insert(event->name);
         if (event->mask & IN_IGNORED) {  // the folder went away; the kernel dropped the watch
           folder.watch_descriptor = -1;
           folder_of_descriptor_.erase(it);
@@ -180,6 +182,8 @@ void FolderWatch::PollFolder(WatchedFolder& folder, const WatchHandler& handler)
   folder.signalled = false;
   std::set<std::string> written;
   written.swap(folder.written_names);
+  std::set<std::string> completed;
+  completed.swap(folder.completed_names);
   if (now != folder.info) changed = true;
   const bool appeared = exists && !folder.existed;
   folder.info = now;
@@ -236,6 +240,9 @@ void FolderWatch::PollFolder(WatchedFolder& folder, const WatchHandler& handler)
   for (WatchEntry* e : modified)
     handler(folder, e, IsFolder(*e) ? kSubfolderModified : kFileModified);
   for (WatchEntry* e : added) handler(folder, e, IsFolder(*e) ? kSubfolderAdded : kFileAdded);
+  for (WatchEntry& e : listing)
+    if (report_completed_ && !IsFolder(e) && completed.count(e.name))
+      handler(folder, &e, kFileCompleted);
   folder.entries = std::move(listing);
 }
 

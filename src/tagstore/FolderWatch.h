@@ -32,6 +32,9 @@ struct WatchedFolder {
   // Names that the system reported as written since the last poll. File times are coarse, so
   // two writes in quick succession can leave size and time unchanged: these count as modified.
   std::set<std::string> written_names;
+  // Names that a writer finished with since the last poll: closed after writing, or renamed
+  // into the folder. Only these files are complete (a file being written is modified too).
+  std::set<std::string> completed_names;
   std::vector<WatchEntry> entries;  // sorted by name without regard to case
 };
 
@@ -45,6 +48,10 @@ enum WatchEvent {
   kSubfolderModified = 6,
   kFileRemoved = 7,
   kSubfolderRemoved = 8,
+  // After the other events of a poll: a file that was closed after writing or renamed into the
+  // folder since the last poll (only with the system's notification, and only when asked for
+  // with ReportCompletedFiles).
+  kFileCompleted = 9,
 };
 
 // (folder, entry or none for folder events, event)
@@ -61,6 +68,8 @@ class FolderWatch {
   void Watch(const std::string& path, const void* user);
   void Clear();
   std::deque<WatchedFolder>& Folders() { return folders_; }
+  // Also report kFileCompleted for the files that writers finished since the last poll.
+  void ReportCompletedFiles(bool on) { report_completed_ = on; }
 
   // Cheap: true when the operating system reported anything since the last poll (or when no
   // notification is available, so that polls are never skipped wrongly).
@@ -81,6 +90,7 @@ class FolderWatch {
   std::deque<WatchedFolder> folders_;
   int notify_fd_ = -1;
   bool pending_ = true;
+  bool report_completed_ = false;
   std::map<int, size_t> folder_of_descriptor_;   // descriptor → index in folders_
   std::map<std::string, int> ancestor_watches_;  // parents of missing folders
 };

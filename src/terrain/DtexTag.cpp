@@ -4,6 +4,7 @@
 #include "tagstore/FileStream.h"
 #include "terrain/ByteSource.h"
 #include "terrain/DtexCoder.h"
+#include "terrain/DtexFiles.h"
 
 namespace brae {
 
@@ -62,6 +63,16 @@ void DtexTag::Changed() {
 TagResourceManager<DtexTag>& TheDtexManager() {
   static TagResourceManager<DtexTag> manager(TheCodex());
   return manager;
+}
+
+bool ReplaceDtexFromFile(DtexTag* tag, const std::string& path, std::string* error) {
+  std::optional<DtexImage> image = ReadDtexImageFile(path, error);
+  if (!image) return false;
+  if (!tag->SetPixels(image->pixels.data(), image->width, image->height)) {
+    *error = kDtexPowerOfTwoText;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace brae

@@ -4,6 +4,7 @@
 // whether the texture they made from the pixels is still current.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tagstore/TagResource.h"
@@ -49,6 +50,11 @@ class DtexTag : public TagResource {
   bool texture_current_ = false;
   uint64_t generation_ = 1;
 };
+
+// The import of an image file into an open detail texture (the editor's import, its external
+// edits and "dtex-replace"): the file must be an RGB image whose sides are powers of two (see
+// ReadDtexImageFile); then it replaces the pixels. False with the reason; nothing changes.
+bool ReplaceDtexFromFile(DtexTag* tag, const std::string& path, std::string* error);
 
 // The one manager of open detail textures (over TheCodex()).
 TagResourceManager<DtexTag>& TheDtexManager();

@@ -71,6 +71,35 @@ TEST_F(TerrainCliDemo, ImportThenExportKeepsEveryPixel) {
   }
 }
 
+// The round trip of an external edit from the command line: a bitmap and a detail texture
+// replaced in place from files, keeping their names; unusable files change nothing.
+TEST_F(TerrainCliDemo, ReplaceCommandsTakeABitmapAndATextureFromAFile) {
+  const std::string out = dir_.Path() + "/out";
+  ASSERT_EQ(RunCli("collection-export " + Game() + " dspr " + ShellQuote(out)).status, 0);
+  test::CliResult r = RunCli("collection-replace " + Game() + " dspr 'Body RLE 8' " +
+                             ShellQuote(out + "/0000 Body RAW 8.png"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("replaced bitmap 'Body RLE 8' (32 x 32, "), std::string::npos) << r.out;
+  const std::string shown = RunCli("show " + Game() + " .256 dspr").out;
+  EXPECT_NE(shown.find("name: Body RLE 8\n      width: 32"), std::string::npos) << shown;
+  ExpectRefusal(
+      RunCli("collection-replace " + Game() + " dspr Nobody " + In("out/0000 Body RAW 8.png")),
+      "no bitmap or shadow named 'Nobody'");
+  ExpectRefusal(RunCli("collection-replace " + Game() + " dspr 'Body RAW 8' " + In("nothing.png")),
+                "'nothing.png': The file is not of the right format.");
+
+  WritePicture("painted.png", PixelFormat::kRgb, 16, 8);
+  r = RunCli("dtex-replace " + Game() + " gras " + In("painted.png"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "dtex gras 16 x 8\n");
+  ASSERT_EQ(RunCli("dtex-export " + Game() + " gras " + In("back.png")).status, 0);
+  MediaFile back(dir_.Path() + "/back.png"), painted(dir_.Path() + "/painted.png");
+  ASSERT_TRUE(back.ReadPixels() && painted.ReadPixels());
+  EXPECT_EQ(back.image.pixels, painted.image.pixels);
+  WritePicture("odd.png", PixelFormat::kRgb, 12, 8);
+  ExpectRefusal(RunCli("dtex-replace " + Game() + " gras " + In("odd.png")), "powers of two");
+}
+
 TEST_F(TerrainCliDemo, ExportReadsTheEffectiveCopy) {
   // 'ston' lies in an archive, 'gras' in the local folder.
   for (const char* id : {"ston", "gras"}) {

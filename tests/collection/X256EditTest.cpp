@@ -403,7 +403,8 @@ TEST_F(X256EditTest, TheBitmapMenuHasEveryCommandInItsSubmenus) {
       "Format[Convert to RLE=23, Convert to RAW=24], Crop Transparency=26, "
       "Uncrop Transparency=28, -, Delete=18";
   EXPECT_EQ(seen, "Rename=0, Selected Bitmap[" + selected + "], All Bitmaps[" + all +
-                      "], -, Add Bitmap(s) from File(s)=29, Add Bitmap(s) from Plate=30");
+                      "], -, Edit in External Editor=31, Stop External Editing=32 (disabled), -, "
+                      "Add Bitmap(s) from File(s)=29, Add Bitmap(s) from Plate=30");
   EXPECT_EQ(bitmaps->SelectedBitmaps().size(), 1u);
   EXPECT_EQ(bitmaps->SelectedBitmaps()[0]->name, "Body RLE 8");
 
@@ -441,6 +442,7 @@ TEST_F(X256EditTest, TheShadowMenuFromTheGridHasTheShadowCommandsOnly) {
   EXPECT_EQ(seen,
             "Rename=0, Selected Shadow[Export=1, -, Replace=9, -, Delete=17], "
             "All Shadows[Export=2, -, Replace=10, -, Delete=18], -, "
+            "Edit in External Editor=31, Stop External Editing=32 (disabled), -, "
             "Add Shadow(s) from File(s)=29");
 }
 

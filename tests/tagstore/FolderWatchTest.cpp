@@ -64,6 +64,35 @@ TEST(FolderWatch, NoticesAFolderAppearingBelowAMissingParent) {
   EXPECT_EQ(events, 1);  // the folder appeared
 }
 
+TEST(FolderWatch, ReportsAFileCompleteOnlyWhenItsWriterClosedItOrRenamedItInPlace) {
+  test::TempDir dir;
+  FolderWatch watch;
+  watch.ReportCompletedFiles(true);
+  watch.Watch(dir.Path(), nullptr);
+  std::vector<std::string> completed;
+  auto handler = [&](WatchedFolder&, WatchEntry* e, int event) {
+    if (event == kFileCompleted) completed.push_back(e->name);
+  };
+  watch.Poll(handler);
+  const std::string picture = dir.Path() + "/picture.png";
+  FILE* f = std::fopen(picture.c_str(), "wb");
+  std::fputs("first half", f);
+  std::fflush(f);
+  watch.Poll(handler);
+  EXPECT_TRUE(completed.empty());  // still open: half written
+  std::fputs("second half", f);
+  std::fclose(f);
+  watch.Poll(handler);
+  EXPECT_EQ(completed, std::vector<std::string>{"picture.png"});
+
+  test::WriteFile(picture + ".part", "whole");
+  watch.Poll(handler);
+  completed.clear();
+  std::rename((picture + ".part").c_str(), picture.c_str());
+  watch.Poll(handler);
+  EXPECT_EQ(completed, std::vector<std::string>{"picture.png"});
+}
+
 class LocalFolderWatch : public test::GameFixture {
  protected:
   void WriteLocal(const demo::DemoTag& tag, const std::string& file) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "editing/EditingFixture.h"
+#include "editing/StandInPaintProgram.h"
 #include "media/MediaFile.h"
 #include "media/ui/FileDialog.h"
 #include "platform/Clipboard.h"
@@ -160,15 +161,49 @@ TEST_F(DtexEditTest, TheRightClickMenuListsTheCommandsInOrder) {
   QueueMouseButton(1, 0);
   Frame();
   on_pump = [this](int) { AnswerBox(); };
-  EXPECT_EQ(seen,
-            "Export (Cmd-E), Import (Cmd-I), Copy (Cmd-C), Paste (Cmd-V), Save Tag (Cmd-S), Mean "
-            "Center rgb, Mean Center luma");
+  EXPECT_EQ(
+      seen,
+      "Export (Cmd-E), Import (Cmd-I), Copy (Cmd-C), Paste (Cmd-V), Save Tag (Cmd-S), Mean "
+      "Center rgb, Mean Center luma, <---separator--->, Edit in External Editor, Stop External "
+      "Editing");
   // Mean centring moved every channel's mean to 128.
   EXPECT_TRUE(editor->IsDirty());
   uint64_t sum = 0;
   const auto& px = editor->Resource()->Pixels();
   for (size_t i = 0; i < px.size(); i += 3) sum += px[i];
   EXPECT_NEAR(double(sum) / double(px.size() / 3), 128.0, 1.0);
+}
+
+TEST_F(DtexEditTest, ASaveInThePaintProgramReplacesTheTextureAsOneUndoStep) {
+  DtexEdit* editor = Open("gras");
+  ASSERT_TRUE(editor);
+  const std::vector<uint8_t> before = editor->Resource()->Pixels();
+  const int before_width = editor->Resource()->Width();
+  MediaFile painted(dir_.Path() + "/painted.png");
+  painted.image.format = PixelFormat::kRgb;
+  painted.image.width = 8;
+  painted.image.height = 4;
+  for (int i = 0; i < 8 * 4 * 3; ++i) painted.image.pixels.push_back(uint8_t(i * 7));
+  ASSERT_TRUE(painted.Write());
+  test::UseStandInPaintProgram(dir_.Path(), painted.path, test::SaveStyle::kThroughRename);
+
+  editor->RunCommand(kDtexEditExternally);
+  ASSERT_TRUE(editor->IsEditedExternally());
+  EXPECT_EQ(std::filesystem::path(editor->ExternalFile()).extension(), ".png");
+  ASSERT_TRUE(test::PumpUntil([&] { return editor->Resource()->Width() == 8; }));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(editor->Resource()->Height(), 4);
+  EXPECT_EQ(editor->Resource()->Pixels(), painted.image.pixels);
+  EXPECT_TRUE(editor->IsDirty());
+  ControlKey('Z');
+  EXPECT_EQ(editor->Resource()->Width(), before_width);
+  EXPECT_EQ(editor->Resource()->Pixels(), before);
+
+  const std::string file = editor->ExternalFile();
+  editor->SetDirty(false);
+  EXPECT_TRUE(TryClose(editor));
+  EXPECT_EQ(TheExternalEdits().Count(), 0u);
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(DtexEditTest, CopyAndPasteGoThroughOurOwnSelection) {

@@ -62,6 +62,7 @@ BRAE_BITMAP_ACTION(CropAction, "Crop Transparency")
 BRAE_BITMAP_ACTION(UncropAction, "Uncrop Transparency")
 BRAE_BITMAP_ACTION(DeleteAction, "Delete")
 BRAE_BITMAP_ACTION(MoveAction, "Move")
+BRAE_BITMAP_ACTION(ExternalEditAction, "Edit in External Editor")
 #undef BRAE_BITMAP_ACTION
 
 // "Rename": the bitmap at index between two names.

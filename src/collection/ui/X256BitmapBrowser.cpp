@@ -24,6 +24,7 @@
 #include "collection/ui/BitmapActions.h"
 #include "collection/ui/BitmapTextures.h"
 #include "collection/ui/BitmapWindow.h"
+#include "collection/ui/ExternalBitmapEdits.h"
 #include "core/Prefs.h"
 #include "media/ui/MediaDialogs.h"
 #include "toolkit/Font.h"
@@ -385,6 +386,14 @@ Menu* X256BitmapBrowser::BuildContextMenu() const {
   fill(AddMenuItem(menu, selected_title.c_str(), nullptr, kSubmenuSelected, selected > 0), false);
   std::string all_title = std::string("All ") + noun + "s";
   fill(AddMenuItem(menu, all_title.c_str(), nullptr, kSubmenuAll, !listed_.empty()), true);
+  if (external_) {
+    bool editing = false;
+    for (const CollectionBitmap* b : SelectedBitmaps())
+      editing = editing || external_->IsEditing(b);
+    AddSeparator(menu, nullptr);
+    AddMenuItem(menu, kEditExternallyItem, nullptr, kCommandEditExternally, selected > 0);
+    AddMenuItem(menu, kStopExternalEditingItem, nullptr, kCommandStopExternalEditing, editing);
+  }
   AddSeparator(menu, nullptr);
   AddMenuItem(menu, bitmaps ? "Add Bitmap(s) from File(s)" : "Add Shadow(s) from File(s)", nullptr,
               kCommandAddFromFiles);
@@ -396,7 +405,7 @@ void X256BitmapBrowser::ShowContextMenu(int x, int y) {
   Menu* menu = BuildContextMenu();
   int command = PopUpMenu(menu, x, y);
   menu->Close();
-  if (command >= 0 && command <= kCommandAddFromPlate) RunCommand(command);
+  if (command >= 0 && command <= kCommandStopExternalEditing) RunCommand(command);
 }
 
 void X256BitmapBrowser::RunCommand(int command) {
@@ -440,6 +449,12 @@ void X256BitmapBrowser::RunHook(int command) {
     case kCommandDeleteSelected:
     case kCommandDeleteAll:
       OnDeleteBitmaps(targets);
+      return;
+    case kCommandEditExternally:
+      OnEditExternally(targets);
+      return;
+    case kCommandStopExternalEditing:
+      OnStopExternalEditing(targets);
       return;
     default:
       break;
@@ -865,6 +880,22 @@ void X256BitmapBrowser::OnMoveBitmaps(const std::vector<CollectionBitmap*>& bitm
   Before snapshot(*collection_);
   OperationResult result = MoveBitmaps(collection_, indices, drop);
   Finish(result, false, MakeSnapshotAction<MoveAction>(collection_, snapshot, RestoredCallback()));
+}
+
+void X256BitmapBrowser::OnEditExternally(const BitmapTargets& targets) {
+  if (external_) external_->Start(targets.bitmaps);
+}
+
+void X256BitmapBrowser::OnStopExternalEditing(const BitmapTargets& targets) {
+  if (external_) external_->Stop(targets.bitmaps);
+}
+
+void X256BitmapBrowser::ReplaceFromExternalFile(size_t index, const std::string& path) {
+  if (!collection_->BitmapAt(index)) return;
+  Before before(*collection_);
+  OperationResult result = ReplaceBitmapFromFile(collection_, index, path, AskWith(kReplaceButton));
+  Finish(result, collection_->palette != before.palette,
+         MakeSnapshotAction<ExternalEditAction>(collection_, before, RestoredCallback()));
 }
 
 // ---- dragging rows --------------------------------------------------------------------------

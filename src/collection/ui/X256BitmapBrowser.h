@@ -20,6 +20,7 @@ namespace brae {
 
 class BitmapTextures;
 class BitmapWindow;
+class ExternalBitmapEdits;
 class Collection;
 class CollectionBitmap;
 class Menu;
@@ -63,6 +64,9 @@ enum BitmapCommand : int {
   kCommandUncropAll = 28,
   kCommandAddFromFiles = 29,
   kCommandAddFromPlate = 30,
+  // Top level, on the selection: the round trip through the user's own paint program.
+  kCommandEditExternally = 31,
+  kCommandStopExternalEditing = 32,
 };
 
 // The bitmaps a command acts on, in list order, and whether they are every listed bitmap
@@ -117,6 +121,11 @@ class X256BitmapBrowser : public ListGridWindow {
   // the bitmap at index changed). Without it the browser refreshes itself.
   void SetUndo(UndoStack* stack, std::function<void(bool replaced, size_t index)> restored);
   UndoStack* Undos() const { return undo_; }
+  // Who keeps the bitmaps that are being edited in an external editor (none: not offered).
+  void SetExternalEdits(ExternalBitmapEdits* edits) { external_ = edits; }
+  // An external editor saved the bitmap at index into path: it is replaced in place (keeping its
+  // name) as one undo step, with the replace's messages.
+  void ReplaceFromExternalFile(size_t index, const std::string& path);
   // After an undo or redo: the views and textures are built again and `changed` emitted.
   void CollectionRestored(bool replaced, size_t index);
 
@@ -146,6 +155,9 @@ class X256BitmapBrowser : public ListGridWindow {
   // Rows of the table dropped before the listed bitmap at `before` (Listed().size(): at the
   // end): the bitmaps move there in the collection's bitmap list.
   virtual void OnMoveBitmaps(const std::vector<CollectionBitmap*>& bitmaps, int before);
+  // "Edit in External Editor" and "Stop External Editing" on the selection.
+  virtual void OnEditExternally(const BitmapTargets& targets);
+  virtual void OnStopExternalEditing(const BitmapTargets& targets);
 
   // ---- overrides ----
   int HandleEvent(Window* target, EventType type, Event* event) override;
@@ -193,6 +205,7 @@ class X256BitmapBrowser : public ListGridWindow {
   UndoStack* undo_ = nullptr;
   std::function<void(bool, size_t)> restored_;
   TextBox* rename_box_ = nullptr;  // lent to the in-place rename pop-up
+  ExternalBitmapEdits* external_ = nullptr;
 };
 
 }  // namespace brae

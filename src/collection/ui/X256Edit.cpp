@@ -6,6 +6,7 @@
 #include "collection/CollectionFormat.h"
 #include "collection/ui/BitmapTextures.h"
 #include "collection/ui/BitmapWindow.h"
+#include "collection/ui/ExternalBitmapEdits.h"
 #include "collection/ui/X256BitmapBrowser.h"
 #include "collection/ui/X256ColorTableEdit.h"
 #include "collection/ui/X256FlagsEdit.h"
@@ -15,6 +16,7 @@
 #include "collection/ui/X256SequenceEdit.h"
 #include "collection/ui/X256SequenceFrameEdit.h"
 #include "core/MessageLog.h"
+#include "editing/ExternalEdits.h"
 #include "tagstore/FileStream.h"
 #include "tagstore/TagGroups.h"
 #include "toolkit/Font.h"
@@ -96,6 +98,9 @@ X256Edit::X256Edit(TagRecord* record)
   auto restored = [this](bool replaced, size_t index) { OnRestored(replaced, index); };
   bitmaps_->SetUndo(&undo_, restored);
   shadows_->SetUndo(&undo_, restored);
+  external_ = std::make_unique<ExternalBitmapEdits>(collection_.get(), bitmaps_, shadows_);
+  bitmaps_->SetExternalEdits(external_.get());
+  shadows_->SetExternalEdits(external_.get());
   optimize_->SetUndo(&undo_, restored);
   // Keys go to the table of the tab shown, then up to the editor.
   tabs_->focus_child = bitmaps_;
@@ -104,6 +109,7 @@ X256Edit::X256Edit(TagRecord* record)
 }
 
 X256Edit::~X256Edit() {
+  if (external_) external_->StopAll();
   // The bitmap and sequence windows draw from this editor's textures: they go first.
   if (sequences_) sequences_->CloseEditors();
   if (bitmaps_) bitmaps_->CloseBitmapWindows();
@@ -116,6 +122,7 @@ void X256Edit::Layout() {
 }
 
 void X256Edit::WillClose() {
+  external_->StopAll();
   sequences_->CloseEditors();
   bitmaps_->CloseBitmapWindows();
   shadows_->CloseBitmapWindows();
@@ -125,6 +132,8 @@ void X256Edit::WillClose() {
 
 void X256Edit::FillTabs() {
   undo_.Clear();
+  // The bitmaps of a collection loaded again are other bitmaps.
+  external_->StopAll();
   textures_->InvalidateAll();
   sequences_->CloseEditors();
   bitmaps_->CloseBitmapWindows();
@@ -188,8 +197,15 @@ int X256Edit::CreateNewTag(uint32_t group, const std::string& name) {
 
 // ---- changes and keys -----------------------------------------------------------------------
 
+void X256Edit::Idle() {
+  TagEdit::Idle();
+  // The external editor's saves come back here, between frames.
+  if (external_->Count()) TheExternalEdits().Poll();
+}
+
 void X256Edit::OnBitmapsChanged() {
   MarkChanged();
+  external_->Prune();
   // The textures are shared: what changed for one tab is redrawn in the other and in the open
   // sequence windows.
   shadows_->InvalidateClient();
@@ -198,6 +214,7 @@ void X256Edit::OnBitmapsChanged() {
 
 void X256Edit::OnShadowsChanged() {
   MarkChanged();
+  external_->Prune();
   bitmaps_->InvalidateClient();
   sequences_->NotifyEditors();
 }
@@ -260,6 +277,7 @@ X256SequenceEdit* X256Edit::OpenSequenceEditor(CollectionSequence* sequence) {
 }
 
 void X256Edit::OnRestored(bool replaced, size_t index) {
+  external_->Prune();
   if (replaced) {
     // Every bitmap object is new: both tabs are built again.
     textures_->InvalidateAll();

@@ -14,6 +14,7 @@ namespace brae {
 
 class BitmapTextures;
 class Collection;
+class ExternalBitmapEdits;
 class CollectionSequence;
 class SequenceEditorWindow;
 class TabWindow;
@@ -32,6 +33,7 @@ class X256Edit : public TagEdit {
   const char* ClassName() const override { return "X256Edit"; }
   void Layout() override;
   void WillClose() override;
+  void Idle() override;
   int KeyDown(Event* event) override;
   int WriteTagData(FileStream& stream, TagHeader& header) override;
   int ReadTagData(FileStream& stream, TagHeader& header) override;
@@ -47,6 +49,8 @@ class X256Edit : public TagEdit {
   X256FlagsEdit* FlagsTab() const { return flags_; }
   X256OptimizeEdit* OptimizeTab() const { return optimize_; }
   X256HueBrowser* HueBrowser() const { return hues_; }
+  // The bitmaps being edited in an external editor.
+  ExternalBitmapEdits& ExternalEdits() const { return *external_; }
   bool ShowsAlternatePlacement() const { return alternate_; }
   void ToggleAlternatePlacement();
   // The bitmap and sequence commands' undo stack (Control+Z, Control+Y); emptied when the tag is
@@ -86,6 +90,7 @@ class X256Edit : public TagEdit {
   X256HueBrowser* hues_ = nullptr;
   bool alternate_ = false;
   UndoStack undo_;
+  std::unique_ptr<ExternalBitmapEdits> external_;
 };
 
 // Switches every instance whose alternate fields are valid (flag 0x20) between its primary

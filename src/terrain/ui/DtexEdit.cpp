@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "editing/EditorRegistry.h"
+#include "editing/ExternalEdits.h"
 #include "media/MediaFile.h"
 #include "media/ui/MediaDialogs.h"
 #include "platform/Clipboard.h"
@@ -39,12 +40,30 @@ void ShowOk(const char* title, const char* text) {
 
 }  // namespace
 
+// One save of the external editor: the image before it and the image it brought.
+class ExternalDtexEditAction : public UndoableAction {
+ public:
+  ExternalDtexEditAction(DtexEdit* editor, DtexImage before, DtexImage after)
+      : editor_(editor), before_(std::move(before)), after_(std::move(after)) {}
+  int Do() override {
+    editor_->SetImage(after_);
+    return 1;
+  }
+  void Undo() override { editor_->SetImage(before_); }
+
+ private:
+  DtexEdit* editor_;  // owns the undo stack that holds this action
+  DtexImage before_, after_;
+};
+
 // The editor has no child controls: it takes the keys itself.
 DtexEdit::DtexEdit(TagRecord* record) : TagEdit(record) {
   AddFlags(kWindowFocusable);
 }
 
 DtexEdit::~DtexEdit() {
+  StopExternalEditing();
+  undo_.Clear();
   ReleaseResource();
 }
 
@@ -55,6 +74,8 @@ void DtexEdit::ReleaseResource() {
 }
 
 void DtexEdit::WillClose() {
+  StopExternalEditing();
+  undo_.Clear();
   ReleaseResource();
   TagEdit::WillClose();
 }
@@ -148,6 +169,12 @@ int DtexEdit::KeyDown(Event* event) {
   if (!event->Pressed()) return 0;
   if (!(event->Modifiers() & kModControl)) return TagEdit::KeyDown(event);
   switch (event->Key()) {
+    case 'Z':
+      undo_.Undo();
+      return 1;
+    case 'Y':
+      undo_.Redo();
+      return 1;
     case 'E':
       RunCommand(kDtexExport);
       return 1;
@@ -176,6 +203,10 @@ void DtexEdit::ClientMouseButton(Event* event) {
   AddMenuItem(menu, "Save Tag (Cmd-S)", nullptr, kDtexSave);
   AddMenuItem(menu, "Mean Center rgb", nullptr, kDtexMeanCenterRgb);
   AddMenuItem(menu, "Mean Center luma", nullptr, kDtexMeanCenterLuma);
+  AddSeparator(menu, nullptr);
+  AddMenuItem(menu, "Edit in External Editor", nullptr, kDtexEditExternally);
+  AddMenuItem(menu, "Stop External Editing", nullptr, kDtexStopExternalEditing,
+              IsEditedExternally());
   const int command = PopUpMenu(menu, event->X(), event->Y());
   menu->Close();
   if (command > 0) RunCommand(command);
@@ -203,6 +234,12 @@ void DtexEdit::RunCommand(int command) {
       break;
     case kDtexMeanCenterLuma:
       MeanCenter(true);
+      break;
+    case kDtexEditExternally:
+      EditExternally();
+      break;
+    case kDtexStopExternalEditing:
+      StopExternalEditing();
       break;
     default:
       break;
@@ -289,6 +326,67 @@ void DtexEdit::MeanCenter(bool luma) {
   }
   SetDirty(true);
   InvalidateClient();
+}
+
+// ---- the external editor -----------------------------------------------------------------
+
+void DtexEdit::Idle() {
+  TagEdit::Idle();
+  if (external_watch_) TheExternalEdits().Poll();
+}
+
+std::string DtexEdit::ExternalFile() const {
+  return TheExternalEdits().PathOf(external_watch_);
+}
+
+bool DtexEdit::EditExternally() {
+  if (!resource_) return false;
+  ExternalEdits& edits = TheExternalEdits();
+  if (edits.WorkFolder().empty()) {
+    ShowOk("Error", "The work folder for the external editor could not be made.");
+    return false;
+  }
+  const bool known = external_watch_ != 0;
+  const std::string path = known ? ExternalFile() : edits.FreePath(header_.Name(), ".png");
+  std::string error;
+  if (!WriteDtexImageFile(resource_->Image(), path, &error)) {
+    ShowOk("Error", kDtexWriteFailedText);
+    return false;
+  }
+  if (known) {
+    edits.Remember(external_watch_);
+  } else {
+    external_watch_ =
+        edits.Watch(path, [this](const std::string& p) { ReplaceFromExternalFile(p); });
+  }
+  if (StartExternalImageEditor({path})) return true;
+  if (!known) StopExternalEditing();
+  return false;
+}
+
+void DtexEdit::StopExternalEditing() {
+  if (!external_watch_) return;
+  TheExternalEdits().Unwatch(external_watch_);
+  external_watch_ = 0;
+}
+
+void DtexEdit::ReplaceFromExternalFile(const std::string& path) {
+  if (!resource_) return;
+  DtexImage before = resource_->Image();
+  std::string error;
+  if (!ReplaceDtexFromFile(resource_, path, &error)) {
+    ShowOk("Error", error.c_str());
+    return;
+  }
+  undo_.Perform(new ExternalDtexEditAction(this, std::move(before), resource_->Image()), true);
+  SizeToTexture();
+  SetDirty(true);
+}
+
+void DtexEdit::SetImage(const DtexImage& image) {
+  if (!resource_ || !resource_->SetPixels(image.pixels.data(), image.width, image.height)) return;
+  SizeToTexture();
+  SetDirty(true);
 }
 
 // ---- creating from the root menu ------------------------------------------------------------

@@ -11,6 +11,7 @@
 
 #include "editing/TagEdit.h"
 #include "terrain/DtexImage.h"
+#include "toolkit/UndoStack.h"
 
 namespace brae {
 
@@ -27,6 +28,8 @@ enum DtexCommand {
   kDtexSave,
   kDtexMeanCenterRgb,
   kDtexMeanCenterLuma,
+  kDtexEditExternally,
+  kDtexStopExternalEditing,
 };
 
 class DtexEdit : public TagEdit {
@@ -46,6 +49,7 @@ class DtexEdit : public TagEdit {
   void DrawContent() override;
   int KeyDown(Event* event) override;
   void ClientMouseButton(Event* event) override;
+  void Idle() override;
 
   void RunCommand(int command);
   // Each returns whether the image changed (or, for export and copy, was written out).
@@ -54,6 +58,17 @@ class DtexEdit : public TagEdit {
   bool CopyImage();
   bool PasteImage();
   void MeanCenter(bool luma);
+  // "Edit in External Editor": the image is written as an RGB PNG into the external editor's work
+  // folder and watched; each save there replaces the image as the import does (one undo step).
+  bool EditExternally();
+  void StopExternalEditing();
+  bool IsEditedExternally() const { return external_watch_ != 0; }
+  std::string ExternalFile() const;
+  // The external editor saved the image into path.
+  void ReplaceFromExternalFile(const std::string& path);
+  // Puts an image in place (undo and redo of the external edits).
+  void SetImage(const DtexImage& image);
+  UndoStack& Undos() { return undo_; }
 
   DtexTag* Resource() const { return resource_; }
 
@@ -64,6 +79,8 @@ class DtexEdit : public TagEdit {
   void ReleaseResource();
 
   DtexTag* resource_ = nullptr;
+  UndoStack undo_;
+  int external_watch_ = 0;
   bool wrapped_at_load_ = false;  // the halves were swapped: the tag differs from the stored one
 };
 
