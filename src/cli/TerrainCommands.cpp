@@ -99,21 +99,30 @@ int DtexImport(const Args& args) {
   return kOk;
 }
 
-int DtexExport(const Args& args) {
-  if (args.size() != 3) return Fail("expected GAMEDIR TAGID OUTFILE");
+// Loads the game folder and acquires the detail texture GAMEDIR TAGID name; on failure *tag
+// stays null and the command's exit status is returned.
+int AcquireDtex(const Args& args, DtexTag** tag) {
+  *tag = nullptr;
   uint32_t id = 0;
   if (!ParseCode(args[1], &id)) return Fail("bad tagid '%s'", args[1].c_str());
-  const MediaType type = MediaTypeFromPath(args[2]);
-  if (type != MediaType::kBmp && type != MediaType::kPng && type != MediaType::kTiff) {
-    return Fail("'%s' does not end in .bmp, .png, .tif or .tiff", args[2].c_str());
-  }
   if (!FolderExists(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
   TheCodex().LoadCodex(args[0]);
   if (!TheCodex().FindTag(kDtexGroup, id)) {
     return Fail("no detail texture '%s' in '%s'", args[1].c_str(), args[0].c_str());
   }
-  DtexTag* tag = TheDtexManager().AcquireByTag(kDtexGroup, id);
-  if (!tag) return Fail("cannot read the detail texture '%s'", args[1].c_str());
+  *tag = TheDtexManager().AcquireByTag(kDtexGroup, id);
+  if (!*tag) return Fail("cannot read the detail texture '%s'", args[1].c_str());
+  return kOk;
+}
+
+int DtexExport(const Args& args) {
+  if (args.size() != 3) return Fail("expected GAMEDIR TAGID OUTFILE");
+  const MediaType type = MediaTypeFromPath(args[2]);
+  if (type != MediaType::kBmp && type != MediaType::kPng && type != MediaType::kTiff) {
+    return Fail("'%s' does not end in .bmp, .png, .tif or .tiff", args[2].c_str());
+  }
+  DtexTag* tag = nullptr;
+  if (const int status = AcquireDtex(args, &tag); !tag) return status;
   std::string error;
   const bool ok = WriteDtexImageFile(tag->Image(), args[2], &error);
   const int width = tag->Width(), height = tag->Height();
@@ -127,15 +136,10 @@ int DtexExport(const Args& args) {
 // into the local folder.
 int DtexReplace(const Args& args) {
   if (args.size() != 3) return Fail("expected GAMEDIR TAGID IMAGE");
-  uint32_t id = 0;
-  if (!ParseCode(args[1], &id)) return Fail("bad tagid '%s'", args[1].c_str());
-  if (!FolderExists(args[0])) return Fail("cannot read the game folder '%s'", args[0].c_str());
-  TheCodex().LoadCodex(args[0]);
-  if (!TheCodex().FindTag(kDtexGroup, id)) {
-    return Fail("no detail texture '%s' in '%s'", args[1].c_str(), args[0].c_str());
-  }
-  DtexTag* tag = TheDtexManager().AcquireByTag(kDtexGroup, id);
-  if (!tag) return Fail("cannot read the detail texture '%s'", args[1].c_str());
+  DtexTag* tag = nullptr;
+  if (const int status = AcquireDtex(args, &tag); !tag) return status;
+  uint32_t tag_id = 0;
+  ParseCode(args[1], &tag_id);  // already checked by AcquireDtex
   std::string error;
   const bool replaced = ReplaceDtexFromFile(tag, args[2], &error);
   const bool saved = replaced && tag->Save();
@@ -143,7 +147,7 @@ int DtexReplace(const Args& args) {
   TheDtexManager().Release(tag);
   if (!replaced) return Fail("cannot import '%s': %s", args[2].c_str(), error.c_str());
   if (!saved) return Fail("the detail texture '%s' could not be saved", args[1].c_str());
-  std::printf("dtex %s %d x %d\n", FourCCText(id).c_str(), width, height);
+  std::printf("dtex %s %d x %d\n", FourCCText(tag_id).c_str(), width, height);
   return kOk;
 }
 

@@ -6,32 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "DemoDefinitions.h"
 #include "compare/TagDiff.h"
-#include "editing/structdefs/MemberText.h"
-#include "editing/structdefs/StructRegistry.h"
-#include "mkdemo/DemoGame.h"
 #include "tagstore/FourCC.h"
 
 namespace {
-
-class EchoTags : public brae::TagNames {
- public:
-  bool NameOf(int64_t, uint32_t id, std::string* name) const override {
-    *name = "tag " + std::to_string(id);
-    return true;
-  }
-  std::vector<uint32_t> IdsNamed(int64_t, const std::string&) const override { return {7}; }
-};
-
-const brae::StructRegistry& Registry() {
-  static brae::StructRegistry* registry = [] {
-    auto* r = new brae::StructRegistry();
-    r->AddDefinitionText(brae::demo::DemoDefinitionText());
-    r->BuildRegistry();
-    return r;
-  }();
-  return *registry;
-}
 
 brae::TagCopy Copy(uint32_t group, std::vector<uint8_t> data) {
   brae::TagCopy copy;
@@ -47,7 +26,7 @@ brae::TagCopy Copy(uint32_t group, std::vector<uint8_t> data) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const EchoTags names;
-  const brae::DiffContext context{&Registry(), &names};
+  const brae::DiffContext context{&DemoRegistry(), &names};
   const std::vector<uint8_t> whole(data, data + size);
   std::vector<uint8_t> changed = whole;
   if (!changed.empty()) changed[changed.size() / 2] ^= 0x5A;

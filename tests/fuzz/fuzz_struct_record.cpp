@@ -7,37 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "editing/structdefs/MemberText.h"
+#include "DemoDefinitions.h"
 #include "editing/structdefs/StructArrays.h"
-#include "editing/structdefs/StructRegistry.h"
-#include "mkdemo/DemoGame.h"
-
-namespace {
-
-// Every tag id has a name; names come back as the id itself.
-class EchoTags : public brae::TagNames {
- public:
-  bool NameOf(int64_t, uint32_t id, std::string* name) const override {
-    *name = "tag " + std::to_string(id);
-    return true;
-  }
-  std::vector<uint32_t> IdsNamed(int64_t, const std::string&) const override { return {7}; }
-};
-
-const brae::StructRegistry& Registry() {
-  static brae::StructRegistry* registry = [] {
-    auto* r = new brae::StructRegistry();
-    r->AddDefinitionText(brae::demo::DemoDefinitionText());
-    r->BuildRegistry();
-    return r;
-  }();
-  return *registry;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const auto& definitions = Registry().Definitions();
+  const auto& definitions = DemoRegistry().Definitions();
   if (size < 1 || definitions.empty()) return 0;
   const brae::StructDefinition& def = *definitions[data[0] % definitions.size()];
   std::vector<uint8_t> file(data + 1, data + size), record(def.Size());
@@ -53,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (brae::ParseMemberValue(place, shown, copy.data(), copy.size(), &tags, &stored, &error))
       brae::StoreMemberValue(place, stored, copy.data(), copy.size());
     if (place.member->type == brae::kMemberTag)
-      brae::ResetDependentSequences(Registry(), def, place.member->name, copy.data(), copy.size());
+      brae::ResetDependentSequences(DemoRegistry(), def, place.member->name, copy.data(),
+                                    copy.size());
   }
   for (const auto& member : def.members) {
     if (member->type != brae::kMemberSubstruct) continue;

@@ -45,6 +45,36 @@ class GuiControls : public test::GuiTest {
   }
 
   Window* panel = nullptr;
+
+  // A focused single-line box in which one character was typed at the given time.
+  TextBox* TypedLine(double at) {
+    auto* line = Place(new TextBox(kTextSingleLine, panel), 20, 20, 200, 22);
+    line->SetFocus(0);
+    now = at;
+    QueueCharEvent('i');
+    Frame();
+    return line;
+  }
+  // How many pixels of the amber caret are lit on the line's text row.
+  int CaretPixels(TextBox* line) {
+    Rect r = line->ClientRect();
+    int lit = 0;
+    for (int x = r.x0; x < r.x0 + 30; ++x) {
+      Pixel p = At(x, r.y0 + 11);
+      if (p.r > 180 && p.g > 150 && p.b < 130) ++lit;
+    }
+    return lit;
+  }
+  // Runs frames only when the toolkit asks for one, as the program's loop does, up to a time.
+  int RunUntil(double until) {
+    int frames = 0;
+    for (double wait; now + (wait = TimeUntilNextFrame(1.0)) <= until && frames < 1000; ++frames) {
+      now += wait;
+      Frame();
+    }
+    now = until;
+    return frames;
+  }
 };
 
 struct Hits : public has_slots<void> {
@@ -220,93 +250,39 @@ TEST_F(GuiControls, TextSetBeforeTheBoxHasItsSizeShowsFromTheStart) {
 }
 
 TEST_F(GuiControls, CaretBlinks) {
-  auto* line = new TextBox(kTextSingleLine, panel);
-  Place(line, 20, 20, 200, 22);
-  line->SetFocus(0);
-  now = 300.0;
-  QueueCharEvent('i');
-  Frame();
-  Rect r = line->ClientRect();
-  auto caret_pixels = [&] {
-    int lit = 0;
-    for (int x = r.x0; x < r.x0 + 30; ++x) {
-      Pixel p = At(x, r.y0 + 11);
-      if (p.r > 180 && p.g > 150 && p.b < 130) ++lit;  // amber
-    }
-    return lit;
-  };
-  EXPECT_GT(caret_pixels(), 0);
+  TextBox* line = TypedLine(300.0);
+  EXPECT_GT(CaretPixels(line), 0);
   now = 301.6;  // second half of a second, long after the change
   Frame();
-  EXPECT_EQ(caret_pixels(), 0);
+  EXPECT_EQ(CaretPixels(line), 0);
   now = 302.1;
   Frame();
-  EXPECT_GT(caret_pixels(), 0);
+  EXPECT_GT(CaretPixels(line), 0);
 }
 
 // The program's loop waits for input and runs frames only when the toolkit asks for one: the
 // caret must still blink on time, and nothing else may wake the loop.
 TEST_F(GuiControls, CaretBlinksWhenFramesRunOnlyAtTheAskedTimes) {
-  auto* line = Place(new TextBox(kTextSingleLine, panel), 20, 20, 200, 22);
-  line->SetFocus(0);
-  now = 400.2;
-  QueueCharEvent('i');
-  Frame();
-  Rect r = line->ClientRect();
-  auto caret_shown = [&] {
-    for (int x = r.x0; x < r.x0 + 30; ++x) {
-      Pixel p = At(x, r.y0 + 11);
-      if (p.r > 180 && p.g > 150 && p.b < 130) return true;  // amber
-    }
-    return false;
-  };
-  int frames = 0;
-  auto run_until = [&](double until) {
-    for (double wait; now + (wait = TimeUntilNextFrame(1.0)) <= until && frames < 1000;) {
-      now += wait;
-      Frame();
-      ++frames;
-    }
-    now = until;
-  };
-  run_until(403.0);
-  EXPECT_LE(frames, 12);  // a frame or two per change of the caret
+  TextBox* line = TypedLine(400.2);
+  EXPECT_LE(RunUntil(403.0), 12);  // a frame or two per change of the caret
   for (double t = 403.05; t < 405.0; t += 0.1) {
-    run_until(t);
-    EXPECT_EQ(caret_shown(), line->CaretVisibleAt(now)) << "at " << now;
+    RunUntil(t);
+    EXPECT_EQ(CaretPixels(line) > 0, line->CaretVisibleAt(now)) << "at " << now;
   }
   panel->SetFocus(0);
-  run_until(now + 0.1);
+  RunUntil(now + 0.1);
   EXPECT_EQ(TimeUntilNextFrame(1.0), 1.0);  // no caret: nothing to wake for
 }
 
 // Blinking wakes the program twice a second: a caret left alone for 10 s stops blinking and stays
 // shown, and only its own rectangle is redrawn when it blinks.
 TEST_F(GuiControls, CaretStopsBlinkingAfterTenSecondsWithoutInputAndRestartsOnAKey) {
-  auto* line = Place(new TextBox(kTextSingleLine, panel), 20, 20, 200, 22);
-  line->SetFocus(0);
-  now = 500.2;
-  QueueCharEvent('i');
-  Frame();
+  TextBox* line = TypedLine(500.2);
   Rect r = line->ClientRect();
-  auto caret_shown = [&] {
-    for (int x = r.x0; x < r.x0 + 30; ++x) {
-      Pixel p = At(x, r.y0 + 11);
-      if (p.r > 180 && p.g > 150 && p.b < 130) return true;  // amber
-    }
-    return false;
-  };
-  auto run_until = [&](double until) {
-    for (int frames = 0; now + TimeUntilNextFrame(1.0) <= until && frames < 1000; ++frames) {
-      now += TimeUntilNextFrame(1.0);
-      Frame();
-    }
-    now = until;
-  };
 
   // Still blinking 9 s after the key; a blink dirties only the caret's 2-pixel rectangle.
-  run_until(509.4);
-  ASSERT_TRUE(caret_shown());
+  RunUntil(509.4);
+  ASSERT_GT(CaretPixels(line), 0);
   now = 509.5;
   line->Idle();
   ASSERT_EQ(Ui().dirty_count, 1);
@@ -316,24 +292,24 @@ TEST_F(GuiControls, CaretStopsBlinkingAfterTenSecondsWithoutInputAndRestartsOnAK
   EXPECT_LE(dirty.Height(), LineHeight(line));
   EXPECT_TRUE(r.Contains(dirty));
   Frame();
-  EXPECT_FALSE(caret_shown());
+  EXPECT_EQ(CaretPixels(line), 0);
 
   // 10 s after the key (at 510.2) the caret comes back and stays, and nothing wakes the loop.
-  run_until(510.3);
-  EXPECT_TRUE(caret_shown());
+  RunUntil(510.3);
+  EXPECT_GT(CaretPixels(line), 0);
   EXPECT_EQ(TimeUntilNextFrame(1.0), 1.0);
-  run_until(515.7);  // the second half of a second, when a blinking caret is off
-  EXPECT_TRUE(caret_shown());
+  RunUntil(515.7);  // the second half of a second, when a blinking caret is off
+  EXPECT_GT(CaretPixels(line), 0);
 
   // A key that changes nothing starts the blinking again, from its solid half second.
   QueueKeyEvent(kKeyRight, 1);
   QueueKeyEvent(kKeyRight, 0);
   Frame();
   EXPECT_LT(TimeUntilNextFrame(1.0), 1.0);
-  run_until(516.7);
-  EXPECT_FALSE(caret_shown());
-  run_until(517.2);
-  EXPECT_TRUE(caret_shown());
+  RunUntil(516.7);
+  EXPECT_EQ(CaretPixels(line), 0);
+  RunUntil(517.2);
+  EXPECT_GT(CaretPixels(line), 0);
 }
 
 TEST_F(GuiControls, ComboBoxOpensChoosesAndOpensUpwardsNearTheBottom) {
