@@ -695,8 +695,9 @@ void MeshEdit::DrawLayer(const Chunk& chunk, const ChunkLayer& layer, bool highl
                     reinterpret_cast<void*>(offsetof(LayerVertex, s)));
   glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(LayerVertex),
                  reinterpret_cast<void*>(offsetof(LayerVertex, rgba)));
-  glDrawElements(GL_TRIANGLES, layer.count, GL_UNSIGNED_SHORT,
-                 reinterpret_cast<void*>(size_t(layer.first) * sizeof(GLushort)));
+  // The range spares the driver a scan of the indices for their bounds.
+  glDrawRangeElements(GL_TRIANGLES, 0, 2 * kClearCorners - 1, layer.count, GL_UNSIGNED_SHORT,
+                      reinterpret_cast<void*>(size_t(layer.first) * sizeof(GLushort)));
 }
 
 // The "Reflectivity" and "Terrain Type" overlays.
