@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CliTest.h"
+#include "DemoGameCli.h"
 #include "TempDir.h"
 #include "mkdemo/DemoGame.h"
 #include "tagstore/FileSystem.h"
@@ -12,12 +13,7 @@ namespace {
 using test::RunCli;
 using test::ShellQuote;
 
-class CliDemo : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(demo::MakeDemoGame().Write(dir_.Path())); }
-  std::string Game() const { return ShellQuote(dir_.Path()); }
-  test::TempDir dir_;
-};
+class CliDemo : public test::DemoGameCli {};
 
 TEST_F(CliDemo, ArchivesAndListShowTheOverrides) {
   test::CliResult archives = RunCli("archives " + Game());

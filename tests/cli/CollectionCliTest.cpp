@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CliTest.h"
+#include "DemoGameCli.h"
 #include "TempDir.h"
 #include "media/PngFormat.h"
 #include "mkdemo/DemoGame.h"
@@ -12,14 +13,11 @@ namespace {
 using test::RunCli;
 using test::ShellQuote;
 
-class CollectionCli : public ::testing::Test {
+class CollectionCli : public test::DemoGameCli {
  protected:
-  void SetUp() override { ASSERT_TRUE(demo::MakeDemoGame().Write(dir_.Path())); }
-  std::string Game() const { return ShellQuote(dir_.Path()); }
   bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
   }
-  test::TempDir dir_;
 };
 
 TEST_F(CollectionCli, ShowDescribesBitmapsAndSequences) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CliTest.h"
+#include "DemoGameCli.h"
 #include "TempDir.h"
 #include "mkdemo/DemoGame.h"
 
@@ -16,17 +17,15 @@ using test::RunCli;
 using test::RunCommand;
 using test::ShellQuote;
 
-class CompareCli : public ::testing::Test {
+class CompareCli : public test::DemoGameCli {
  protected:
-  void SetUp() override { ASSERT_TRUE(demo::MakeCompareDemoGame().Write(dir_.Path())); }
-  std::string Game() const { return ShellQuote(dir_.Path()); }
+  demo::DemoGame MakeGame() const override { return demo::MakeCompareDemoGame(); }
   // The rows of a diff (the lines after the first) and its status.
   std::string Rows(const std::string& args, int status = 1) {
     test::CliResult r = RunCli("diff " + Game() + " " + args);
     EXPECT_EQ(r.status, status) << args << "\n" << r.out;
     return r.out.substr(r.out.find('\n') + 1);
   }
-  test::TempDir dir_;
 };
 
 TEST_F(CompareCli, DiffShowsWhatEachKindOfTagChanges) {

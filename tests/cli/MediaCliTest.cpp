@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "CliTest.h"
+#include "DemoGameCli.h"
 #include "TempDir.h"
 #include "media/MediaFile.h"
 #include "media/PixelConvert.h"
@@ -17,12 +18,7 @@ using test::RunCli;
 using test::RunCliSeparately;
 using test::ShellQuote;
 
-class MediaCliDemo : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(demo::MakeDemoGame().Write(dir_.Path())); }
-  std::string Game() const { return ShellQuote(dir_.Path()); }
-  test::TempDir dir_;
-};
+class MediaCliDemo : public test::DemoGameCli {};
 
 TEST_F(MediaCliDemo, SoundsListsEveryPermutation) {
   test::CliResult bell = RunCli("sounds " + Game() + " bell");

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "CliTest.h"
+#include "DemoGameCli.h"
 #include "TempDir.h"
 #include "mkdemo/DemoGame.h"
 
@@ -14,10 +15,8 @@ using test::RunCli;
 using test::RunCliSeparately;
 using test::ShellQuote;
 
-class ModelCliDemo : public ::testing::Test {
+class ModelCliDemo : public test::DemoGameCli {
  protected:
-  void SetUp() override { ASSERT_TRUE(demo::MakeDemoGame().Write(dir_.Path())); }
-  std::string Game() const { return ShellQuote(dir_.Path()); }
   std::string Crate() const { return ShellQuote(dir_.Path() + "/models/crate.lwo"); }
   bool Local(const std::string& group_folder, const std::string& name) const {
     return std::filesystem::exists(dir_.Path() + "/local/" + group_folder + "/" + name);
@@ -27,7 +26,7 @@ class ModelCliDemo : public ::testing::Test {
     const size_t at = out.find("geometry '");
     return at == std::string::npos ? std::string() : out.substr(at + 10, 4);
   }
-  test::TempDir dir_, out_;
+  test::TempDir out_;
 };
 
 TEST_F(ModelCliDemo, ImportPrintsTheLogLinesAndWritesFourTags) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "CliTest.h"
+#include "DemoGameCli.h"
 #include "TempDir.h"
 #include "mkdemo/DemoGame.h"
 
@@ -15,10 +16,8 @@ namespace fs = std::filesystem;
 using test::RunCli;
 using test::ShellQuote;
 
-class StructCli : public ::testing::Test {
+class StructCli : public test::DemoGameCli {
  protected:
-  void SetUp() override { ASSERT_TRUE(demo::MakeDemoGame().Write(dir_.Path())); }
-  std::string Game() const { return ShellQuote(dir_.Path()); }
   std::string Local(const std::string& folder_and_name) const {
     return dir_.Path() + "/local/" + folder_and_name;
   }
@@ -27,7 +26,6 @@ class StructCli : public ::testing::Test {
     EXPECT_EQ(r.status, 0) << r.out;
     return r.out;
   }
-  test::TempDir dir_;
 };
 
 TEST_F(StructCli, GetShowsValuesAsTheFormDoes) {

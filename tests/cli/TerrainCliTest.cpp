@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "CliTest.h"
+#include "DemoGameCli.h"
 #include "TempDir.h"
 #include "media/MediaFile.h"
 #include "mkdemo/DemoGame.h"
@@ -15,10 +16,8 @@ namespace {
 using test::RunCli;
 using test::ShellQuote;
 
-class TerrainCliDemo : public ::testing::Test {
+class TerrainCliDemo : public test::DemoGameCli {
  protected:
-  void SetUp() override { ASSERT_TRUE(demo::MakeDemoGame().Write(dir_.Path())); }
-  std::string Game() const { return ShellQuote(dir_.Path()); }
   std::string In(const std::string& name) const { return ShellQuote(dir_.Path() + "/" + name); }
   std::string TexturesFolder() const { return dir_.Path() + "/local/detail textures"; }
   size_t LocalTextureCount() const {
@@ -37,7 +36,6 @@ class TerrainCliDemo : public ::testing::Test {
     if (format == PixelFormat::kIndexed) MakeGreyRamp(&file.image.palette);
     ASSERT_TRUE(file.Write()) << file.Error();
   }
-  test::TempDir dir_;
 };
 
 // One line on standard error and status 2.
